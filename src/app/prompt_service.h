@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QColor>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace vt640 {
+
+// Every message box and standard dialog of the program goes through this
+// service. The widget implementation shows real dialogs; tests script the
+// answers and read back what was asked.
+class PromptService {
+public:
+    enum class Icon { None, Stop, Exclamation, Question, Information };
+    enum class Button { None = 0, Ok = 1, Cancel = 2, Yes = 4, No = 8, Abort = 16, Retry = 32 };
+
+    struct Message {
+        QString caption;
+        QString text;
+        Icon icon = Icon::Stop;
+        QList<Button> buttons{Button::Ok};
+        Button defaultButton = Button::None; // None: the first button
+    };
+
+    struct FileRequest {
+        QString caption;
+        QString directory;
+        QString fileName;
+        QStringList filters; // "Logger files (*.640)" style
+        bool save = false;
+    };
+
+    virtual ~PromptService() = default;
+
+    // Shows a modal message box owned by `owner` (may be null) and returns the
+    // button that closed it.
+    virtual Button message(QWidget* owner, const Message& message) = 0;
+    // Standard file dialog; empty when cancelled.
+    virtual QString fileName(QWidget* owner, const FileRequest& request) = 0;
+    // Standard colour dialog; invalid colour when cancelled.
+    virtual QColor color(QWidget* owner, const QColor& initial, const QString& caption) = 0;
+    // Input box; `ok` false when cancelled.
+    virtual QString text(QWidget* owner, const QString& caption, const QString& label,
+                         const QString& initial, bool* ok) = 0;
+};
+
+} // namespace vt640
