@@ -1,0 +1,144 @@
+#include "app/widget_prompt_service.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+
+namespace vt640 {
+namespace {
+
+using Button = PromptService::Button;
+using Icon = PromptService::Icon;
+
+QMessageBox::Icon boxIcon(Icon icon)
+{
+    switch (icon) {
+    case Icon::Stop:
+        return QMessageBox::Critical;
+    case Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Icon::Question:
+        return QMessageBox::Question;
+    case Icon::Information:
+        return QMessageBox::Information;
+    case Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButton boxButton(Button button)
+{
+    switch (button) {
+    case Button::Ok:
+        return QMessageBox::Ok;
+    case Button::Cancel:
+        return QMessageBox::Cancel;
+    case Button::Yes:
+        return QMessageBox::Yes;
+    case Button::No:
+        return QMessageBox::No;
+    case Button::Abort:
+        return QMessageBox::Abort;
+    case Button::Retry:
+        return QMessageBox::Retry;
+    case Button::None:
+        break;
+    }
+    return QMessageBox::NoButton;
+}
+
+// The single extension of a filter such as "Logger files (*.640)".
+QString singleSuffix(const QString& filter)
+{
+    static const QRegularExpression pattern(QStringLiteral("\\(\\*\\.([^*?;() ]+)\\)\\s*$"));
+    const QRegularExpressionMatch match = pattern.match(filter);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+} // namespace
+
+PromptService::Button WidgetPromptService::message(QWidget* owner, const Message& message)
+{
+    QMessageBox box(owner);
+    box.setWindowTitle(message.caption);
+    box.setText(message.text);
+    box.setIcon(boxIcon(message.icon));
+
+    QList<Button> buttons = message.buttons;
+    buttons.removeAll(Button::None);
+    if (buttons.isEmpty())
+        buttons = {Button::Ok};
+
+    QList<QPair<QAbstractButton*, Button>> made;
+    for (Button b : buttons) {
+        if (QAbstractButton* added = box.addButton(boxButton(b)))
+            made.append({added, b});
+    }
+
+    const Button wanted = buttons.contains(message.defaultButton) ? message.defaultButton
+                                                                   : buttons.first();
+    Button escape = Button::None;
+    for (Button candidate : {Button::Cancel, Button::No, Button::Abort}) {
+        if (buttons.contains(candidate)) {
+            escape = candidate;
+            break;
+        }
+    }
+    if (escape == Button::None && buttons.size() == 1)
+        escape = buttons.first();
+    for (const auto& [widget, b] : made) {
+        if (b == wanted)
+            box.setDefaultButton(qobject_cast<QPushButton*>(widget));
+        if (b == escape)
+            box.setEscapeButton(widget);
+    }
+
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    for (const auto& [widget, b] : made)
+        if (widget == clicked)
+            return b;
+    return escape;
+}
+
+QString WidgetPromptService::fileName(QWidget* owner, const FileRequest& request)
+{
+    QFileDialog dialog(owner, request.caption, request.directory);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!request.filters.isEmpty())
+        dialog.setNameFilters(request.filters);
+    if (request.save) {
+        const QString suffix = request.filters.isEmpty() ? QString() : singleSuffix(request.filters.first());
+        dialog.setDefaultSuffix(suffix);
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog](const QString& filter) { dialog.setDefaultSuffix(singleSuffix(filter)); });
+    }
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? QString() : files.first();
+}
+
+QColor WidgetPromptService::color(QWidget* owner, const QColor& initial, const QString& caption)
+{
+    return QColorDialog::getColor(initial, owner, caption);
+}
+
+QString WidgetPromptService::text(QWidget* owner, const QString& caption, const QString& label,
+                                  const QString& initial, bool* ok)
+{
+    bool accepted = false;
+    QString answer = QInputDialog::getText(owner, caption, label, QLineEdit::Normal, initial, &accepted);
+    if (ok)
+        *ok = accepted;
+    return accepted ? answer : QString();
+}
+
+} // namespace vt640

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "app/prompt_service.h"
+
+namespace vt640 {
+
+// Shows the program's prompts with the toolkit's standard dialogs: message
+// boxes, file, colour and input dialogs, all modal.
+class WidgetPromptService : public PromptService {
+public:
+    // The message box: icon and buttons as asked, the default button (the
+    // first one when none is named) answers Enter. Escape answers Cancel, No
+    // or Abort when the box has one, or the only button of a one-button box.
+    Button message(QWidget* owner, const Message& message) override;
+    // A save dialog asks before overwriting; when the chosen filter names a
+    // single extension ("(*.640)") a name typed without one gets it.
+    QString fileName(QWidget* owner, const FileRequest& request) override;
+    QColor color(QWidget* owner, const QColor& initial, const QString& caption) override;
+    QString text(QWidget* owner, const QString& caption, const QString& label,
+                 const QString& initial, bool* ok) override;
+};
+
+} // namespace vt640

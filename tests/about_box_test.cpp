@@ -1,0 +1,228 @@
+#include "app/about_text.h"
+#include "app/dlg_about_form.h"
+#include "app/user_messages.h"
+#include "app/widget_prompt_service.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QTimer>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTextBlock>
+
+#include <gtest/gtest.h>
+
+#include <sys/utsname.h>
+
+namespace vt640 {
+namespace {
+
+class AboutBoxTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (!QApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "about_box_test";
+            static char* argv[] = {name, nullptr};
+            static QApplication app(argc, argv);
+        }
+    }
+};
+
+// --- The memo lines -------------------------------------------------------
+
+TEST(AboutTextTest, LinesAreModelTitleVersionDateNoticesAndSystem)
+{
+    const QStringList lines = aboutLines();
+    ASSERT_EQ(lines.size(), 7);
+    EXPECT_EQ(lines[0], "Vt640");
+    EXPECT_EQ(lines[1], "Meter Data Recorder");
+    for (int i = 2; i <= 5; ++i)
+        EXPECT_EQ(lines[i], loadString(i));
+    EXPECT_TRUE(QRegularExpression("^System: Unknown \\d+\\.\\d+$").match(lines[6]).hasMatch())
+        << lines[6].toStdString();
+}
+
+TEST(AboutTextTest, SystemLineTakesMajorAndMinorOfTheRunningKernel)
+{
+    struct utsname name {};
+    ASSERT_EQ(::uname(&name), 0);
+    const QStringList parts = QString::fromLatin1(name.release).split('.');
+    ASSERT_GE(parts.size(), 2);
+    const QString minor = parts[1].section(QRegularExpression("\\D"), 0, 0);
+    EXPECT_EQ(systemLine(), "System: Unknown " + QString::number(parts[0].toInt()) + "."
+                                + QString::number(minor.toInt()));
+}
+
+TEST(AboutTextTest, SystemLineForVariousReleaseTexts)
+{
+    EXPECT_EQ(systemLineFor("6.1.0-18-amd64"), "System: Unknown 6.1");
+    EXPECT_EQ(systemLineFor("5.15.90.1-microsoft-standard-WSL2"), "System: Unknown 5.15");
+    EXPECT_EQ(systemLineFor("6.18.44-fc-v1272"), "System: Unknown 6.18");
+    EXPECT_EQ(systemLineFor("7"), "System: Unknown 7.0");
+    EXPECT_EQ(systemLineFor("4.rc1"), "System: Unknown 4.0");
+    EXPECT_EQ(systemLineFor(""), "System: Unknown 0.0");
+    EXPECT_EQ(systemLineFor("weird"), "System: Unknown 0.0");
+    EXPECT_EQ(systemLineFor("99999999999999999999.1"), "System: Unknown 999999999.1");
+}
+
+// --- The dialog -----------------------------------------------------------
+
+TEST_F(AboutBoxTest, HasFixedClientSizeAndCaption)
+{
+    TDlgAboutForm box;
+    EXPECT_EQ(box.windowTitle(), "About");
+    EXPECT_EQ(box.size(), QSize(335, 226));
+    EXPECT_EQ(box.minimumSize(), QSize(335, 226));
+    EXPECT_EQ(box.maximumSize(), QSize(335, 226));
+}
+
+TEST_F(AboutBoxTest, MemoShowsTheLinesReadOnlyInBlueItalicCourier)
+{
+    TDlgAboutForm box;
+    QPlainTextEdit* memo = box.memo();
+    ASSERT_NE(memo, nullptr);
+    EXPECT_TRUE(memo->isReadOnly());
+
+    QStringList shown;
+    for (QTextBlock b = memo->document()->begin(); b.isValid(); b = b.next())
+        shown << b.text();
+    EXPECT_EQ(shown, aboutLines());
+
+    const QFont font = memo->font();
+    EXPECT_EQ(font.family(), "Courier New");
+    EXPECT_TRUE(font.italic());
+    EXPECT_EQ(font.pixelSize(), 12);
+    EXPECT_EQ(memo->palette().color(QPalette::Text), QColor(Qt::blue));
+    EXPECT_EQ(memo->palette().color(QPalette::Base), box.palette().color(QPalette::Window));
+}
+
+TEST_F(AboutBoxTest, IconSitsCentredLeftOfTheMemoAndTheLogoIsHidden)
+{
+    TDlgAboutForm box;
+    const QFrame* panel = box.panel();
+    const QLabel* icon = box.iconImage();
+    const QLabel* logo = box.logoImage();
+    const QPlainTextEdit* memo = box.memo();
+    EXPECT_EQ(panel->frameShadow(), QFrame::Sunken);
+    ASSERT_EQ(icon->parentWidget(), panel);
+    ASSERT_EQ(memo->parentWidget(), panel);
+
+    ASSERT_FALSE(icon->pixmap().isNull());
+    EXPECT_EQ(icon->size(), icon->pixmap().size());
+    EXPECT_EQ(icon->x(), (memo->x() - icon->width()) / 2);
+    EXPECT_EQ(icon->y(), panel->height() / 2 - icon->height() / 2);
+    EXPECT_LT(icon->geometry().right(), memo->x());
+    EXPECT_FALSE(icon->isHidden());
+
+    EXPECT_TRUE(logo->isHidden());
+    EXPECT_EQ(logo->y(), memo->y());
+    EXPECT_EQ(logo->x(), (memo->x() - logo->width()) / 2);
+
+    // Panel above the OK button, both inside the client area.
+    const QRect client(QPoint(0, 0), box.size());
+    EXPECT_TRUE(client.contains(panel->geometry()));
+    EXPECT_TRUE(client.contains(box.okButton()->geometry()));
+    EXPECT_LT(panel->geometry().bottom(), box.okButton()->y());
+    EXPECT_TRUE(panel->rect().contains(memo->geometry()));
+}
+
+TEST_F(AboutBoxTest, OkClosesTheBoxAndItIsCentredOnTheScreen)
+{
+    TDlgAboutForm box;
+    box.show();
+    QApplication::processEvents();
+    if (QScreen* screen = box.screen()) {
+        const QPoint off = box.frameGeometry().center() - screen->availableGeometry().center();
+        EXPECT_LE(std::abs(off.x()), 1);
+        EXPECT_LE(std::abs(off.y()), 1);
+    }
+    box.okButton()->click();
+    EXPECT_FALSE(box.isVisible());
+    EXPECT_EQ(box.result(), QDialog::Accepted);
+}
+
+TEST_F(AboutBoxTest, ApplicationIconIsDrawnAtEverySize)
+{
+    for (int size : {16, 32, 48}) {
+        const QImage image = applicationIconPixmap(size).toImage();
+        EXPECT_EQ(image.size(), QSize(size, size));
+        // Something is drawn, and the corners stay transparent.
+        int opaque = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                opaque += qAlpha(image.pixel(x, y)) > 0;
+        EXPECT_GT(opaque, size * size / 4);
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
+    }
+    EXPECT_FALSE(applicationIcon().isNull());
+}
+
+// --- The widget prompt service ----------------------------------------------
+
+class WidgetPromptServiceTest : public AboutBoxTest {
+protected:
+    // Presses `key` in the next modal box once it is open and remembers its
+    // caption, text and icon.
+    void pressInNextBox(int key)
+    {
+        QTimer::singleShot(0, [this, key] { pressWhenOpen(key, 0); });
+    }
+
+    void pressWhenOpen(int key, int tries)
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            if (tries < 200)
+                QTimer::singleShot(5, [this, key, tries] { pressWhenOpen(key, tries + 1); });
+            return;
+        }
+        caption = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(box, &press);
+    }
+
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+TEST_F(WidgetPromptServiceTest, EnterAnswersTheDefaultButton)
+{
+    WidgetPromptService prompts;
+    PromptService::Message m = userMessage(8999, 8014);
+    m.icon = PromptService::Icon::Question;
+    m.buttons = {PromptService::Button::Yes, PromptService::Button::No};
+    m.defaultButton = PromptService::Button::No;
+    pressInNextBox(Qt::Key_Return);
+    EXPECT_EQ(prompts.message(nullptr, m), PromptService::Button::No);
+    EXPECT_EQ(caption, "Warning[W8014]");
+    EXPECT_EQ(text, "Do you really want to abort import data ?");
+    EXPECT_EQ(icon, QMessageBox::Question);
+}
+
+TEST_F(WidgetPromptServiceTest, EscapeAnswersCancelAndAStopBoxIsCritical)
+{
+    WidgetPromptService prompts;
+    PromptService::Message m = userMessage(8999, 8003);
+    m.buttons = {PromptService::Button::Yes, PromptService::Button::No, PromptService::Button::Cancel};
+    m.defaultButton = PromptService::Button::Yes;
+    pressInNextBox(Qt::Key_Escape);
+    EXPECT_EQ(prompts.message(nullptr, m), PromptService::Button::Cancel);
+    EXPECT_EQ(icon, QMessageBox::Critical);
+
+    pressInNextBox(Qt::Key_Return);
+    EXPECT_EQ(prompts.message(nullptr, userMessage(9999, 9004)), PromptService::Button::Ok);
+    EXPECT_EQ(caption, "Error[E9004]");
+}
+
+} // namespace
+} // namespace vt640

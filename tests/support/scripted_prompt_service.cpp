@@ -1,0 +1,189 @@
+#include "support/scripted_prompt_service.h"
+
+#include <stdexcept>
+
+namespace vt640 {
+
+ScriptedPromptService& ScriptedPromptService::answer(Button button)
+{
+    buttonAnswers_.enqueue(button);
+    return *this;
+}
+
+ScriptedPromptService& ScriptedPromptService::answers(std::initializer_list<Button> buttons)
+{
+    for (Button b : buttons)
+        buttonAnswers_.enqueue(b);
+    return *this;
+}
+
+ScriptedPromptService& ScriptedPromptService::answerFileName(const QString& path)
+{
+    fileAnswers_.enqueue(path);
+    return *this;
+}
+
+ScriptedPromptService& ScriptedPromptService::answerColor(const QColor& color)
+{
+    colorAnswers_.enqueue(color);
+    return *this;
+}
+
+ScriptedPromptService& ScriptedPromptService::answerText(const QString& text)
+{
+    textAnswers_.enqueue({text, true});
+    return *this;
+}
+
+ScriptedPromptService& ScriptedPromptService::cancelText()
+{
+    textAnswers_.enqueue({QString(), false});
+    return *this;
+}
+
+void ScriptedPromptService::onMessage(std::function<void(const Message&)> hook)
+{
+    hook_ = std::move(hook);
+}
+
+QList<PromptService::Message> ScriptedPromptService::messages() const
+{
+    QList<Message> list;
+    list.reserve(messageCalls_.size());
+    for (const MessageCall& call : messageCalls_)
+        list.append(call.message);
+    return list;
+}
+
+const PromptService::Message& ScriptedPromptService::last() const
+{
+    return lastCall().message;
+}
+
+const ScriptedPromptService::MessageCall& ScriptedPromptService::lastCall() const
+{
+    if (messageCalls_.isEmpty())
+        throw std::logic_error("no message box was shown");
+    return messageCalls_.last();
+}
+
+QStringList ScriptedPromptService::captions() const
+{
+    QStringList list;
+    for (const MessageCall& call : messageCalls_)
+        list.append(call.message.caption);
+    return list;
+}
+
+QStringList ScriptedPromptService::texts() const
+{
+    QStringList list;
+    for (const MessageCall& call : messageCalls_)
+        list.append(call.message.text);
+    return list;
+}
+
+int ScriptedPromptService::pendingAnswers() const
+{
+    return static_cast<int>(buttonAnswers_.size() + fileAnswers_.size() + colorAnswers_.size()
+                            + textAnswers_.size());
+}
+
+void ScriptedPromptService::clear()
+{
+    buttonAnswers_.clear();
+    fileAnswers_.clear();
+    colorAnswers_.clear();
+    textAnswers_.clear();
+    messageCalls_.clear();
+    fileCalls_.clear();
+    colorCalls_.clear();
+    textCalls_.clear();
+}
+
+PromptService::Button ScriptedPromptService::defaultAnswer(const Message& message)
+{
+    if (message.defaultButton != Button::None && message.buttons.contains(message.defaultButton))
+        return message.defaultButton;
+    for (Button b : message.buttons)
+        if (b != Button::None)
+            return b;
+    return Button::Ok;
+}
+
+PromptService::Button ScriptedPromptService::message(QWidget* owner, const Message& message)
+{
+    // Record first, so that a hook (or code it triggers) sees this box.
+    messageCalls_.append({owner, message, Button::None});
+    const qsizetype index = messageCalls_.size() - 1;
+    if (hook_)
+        hook_(message);
+    const Button answer = buttonAnswers_.isEmpty() ? defaultAnswer(message) : buttonAnswers_.dequeue();
+    if (index < messageCalls_.size()) // the hook may have cleared the record
+        messageCalls_[index].answer = answer;
+    return answer;
+}
+
+QString ScriptedPromptService::fileName(QWidget* owner, const FileRequest& request)
+{
+    const QString answer = fileAnswers_.isEmpty() ? QString() : fileAnswers_.dequeue();
+    fileCalls_.append({owner, request, answer});
+    return answer;
+}
+
+QColor ScriptedPromptService::color(QWidget* owner, const QColor& initial, const QString& caption)
+{
+    const QColor answer = colorAnswers_.isEmpty() ? QColor() : colorAnswers_.dequeue();
+    colorCalls_.append({owner, initial, caption, answer});
+    return answer;
+}
+
+QString ScriptedPromptService::text(QWidget* owner, const QString& caption, const QString& label,
+                                    const QString& initial, bool* ok)
+{
+    const TextAnswer answer = textAnswers_.isEmpty() ? TextAnswer{QString(), false} : textAnswers_.dequeue();
+    textCalls_.append({owner, caption, label, initial, answer.text, answer.ok});
+    if (ok)
+        *ok = answer.ok;
+    return answer.ok ? answer.text : QString();
+}
+
+const char* buttonName(PromptService::Button button)
+{
+    switch (button) {
+    case PromptService::Button::None:
+        return "None";
+    case PromptService::Button::Ok:
+        return "Ok";
+    case PromptService::Button::Cancel:
+        return "Cancel";
+    case PromptService::Button::Yes:
+        return "Yes";
+    case PromptService::Button::No:
+        return "No";
+    case PromptService::Button::Abort:
+        return "Abort";
+    case PromptService::Button::Retry:
+        return "Retry";
+    }
+    return "?";
+}
+
+const char* iconName(PromptService::Icon icon)
+{
+    switch (icon) {
+    case PromptService::Icon::None:
+        return "None";
+    case PromptService::Icon::Stop:
+        return "Stop";
+    case PromptService::Icon::Exclamation:
+        return "Exclamation";
+    case PromptService::Icon::Question:
+        return "Question";
+    case PromptService::Icon::Information:
+        return "Information";
+    }
+    return "?";
+}
+
+} // namespace vt640
