@@ -21,13 +21,13 @@ QString fillFormat(const QString& format, const QStringList& values)
             out += c;
             continue;
         }
-        const QChar spec = format.at(i + 1);
-        if (spec == QLatin1Char('d') || spec == QLatin1Char('s')) {
+        const QChar conversion = format.at(i + 1);
+        if (conversion == QLatin1Char('d') || spec == QLatin1Char('s')) {
             if (next < values.size())
                 out += values.at(next);
             ++next;
             ++i;
-        } else if (spec == QLatin1Char('%')) {
+        } else if (conversion == QLatin1Char('%')) {
             out += QLatin1Char('%');
             ++i;
         } else {
