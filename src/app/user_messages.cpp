@@ -22,7 +22,7 @@ QString fillFormat(const QString& format, const QStringList& values)
             continue;
         }
         const QChar conversion = format.at(i + 1);
-        if (conversion == QLatin1Char('d') || spec == QLatin1Char('s')) {
+        if (conversion == QLatin1Char('d') || conversion == QLatin1Char('s')) {
             if (next < values.size())
                 out += values.at(next);
             ++next;
