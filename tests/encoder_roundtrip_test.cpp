@@ -69,8 +69,9 @@ TEST(EncoderRoundTrip, EveryFunctionCode)
         p.subLabel = c.sub;
         p.status = c.status;
         ASSERT_TRUE(setMainDisplay(p, c.display)) << c.display;
-        if (*c.subDisplay)
+        if (*c.subDisplay) {
             ASSERT_TRUE(setSubDisplay(p, c.subDisplay)) << c.subDisplay;
+        }
         MeterReading r;
         decodeMeterFrame(encodeMeterFrame(p), r);
         EXPECT_EQ(r.rawCode, c.rawCode);
@@ -86,8 +87,9 @@ TEST(EncoderRoundTrip, CharactersMapBackToTheirPatterns)
 {
     for (int p = 0; p < 256; ++p) {
         const char c = segmentToChar(static_cast<std::uint8_t>(p));
-        if (c != '?' && (p & 0x08) == 0)
+        if (c != '?' && (p & 0x08) == 0) {
             EXPECT_EQ(charToSegment(c), p) << c;
+        }
     }
     EXPECT_EQ(charToSegment('?'), 0xFF);
     EXPECT_EQ(charToSegment('Z'), 0xFF);
@@ -97,7 +99,7 @@ TEST(EncoderRoundTrip, DisplaysThatDoNotFitAreRefused)
 {
     LcdPicture p;
     EXPECT_FALSE(setMainDisplay(p, "12345"));
-    EXPECT_FALSE(setMainDisplay(p, ".123")); // a point before the first digit
+    EXPECT_FALSE(setMainDisplay(p, ".1234")); // a point before the first digit
     EXPECT_FALSE(setMainDisplay(p, "1.2.3"));
     EXPECT_FALSE(setMainDisplay(p, "1Z"));
     EXPECT_FALSE(setSubDisplay(p, "1234"));
@@ -111,7 +113,7 @@ TEST(DemoMeter, EveryStepGivesACompletedReading)
     for (int step = 0; step < DemoMeter::kSteps; ++step) {
         for (int i = 0; i < 30; ++i) {
             MeterReading r;
-            ASSERT_TRUE(applyMeterFrame(meter.frameAt(step * DemoMeter::kStepMs + i * 750), r));
+            ASSERT_TRUE(applyMeterFrame(meter.frameAt(step * DemoMeter::kStepMs + i * 600), r));
             SCOPED_TRACE(r.mainText);
             EXPECT_EQ(r.unitText, units[step]) << step;
             EXPECT_EQ(r.prefixText, prefixes[step]) << step;

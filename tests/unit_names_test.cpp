@@ -60,3 +60,38 @@ TEST(UnitText, EveryCodeAndTheLowBatteryBit)
         EXPECT_EQ(unitTextFor(c | 0x80000000u), unit) << c;
     }
 }
+
+#include "meter/annunciators.h"
+#include "meter/meter_reading.h"
+
+TEST(Annunciators, PerCodeAndStatusBit)
+{
+    EXPECT_EQ(annunciatorsFor(4, 0).acDc, "DC");
+    for (std::int32_t c : {5, 513, 517, 131589, 262145})
+        EXPECT_EQ(annunciatorsFor(c, 0).acDc, "AC") << c;
+    for (std::int32_t c : {524804, 655876, 786432})
+        EXPECT_EQ(annunciatorsFor(c, 0).acDc, "3-Ph") << c;
+    EXPECT_EQ(annunciatorsFor(128, 0).acDc, "");
+
+    EXPECT_EQ(annunciatorsFor(262145, 0).aLag, "A-Leads");
+    EXPECT_EQ(annunciatorsFor(262145, status::ALags).aLag, "A-Lags");
+    // With the phase marks shown the lag field stays empty.
+    const auto phased = annunciatorsFor(262145, status::PhaseMarks | status::L1 | status::L3 | status::ALags);
+    EXPECT_EQ(phased.aLag, "");
+    EXPECT_EQ(phased.phases, "A: L3L1");
+    EXPECT_EQ(phased.wires, "3W");
+    EXPECT_EQ(annunciatorsFor(786432, status::PhaseMarks | status::FourWire).wires, "4W");
+    EXPECT_EQ(annunciatorsFor(4, status::FourWire).wires, ""); // only with the phase marks
+    EXPECT_EQ(annunciatorsFor(4, status::ALags).aLag, "");     // only for power
+
+    const auto marks = annunciatorsFor(4, status::Hold | status::Peak);
+    EXPECT_EQ(marks.hold, "Hold");
+    EXPECT_EQ(marks.peak, "Peak");
+}
+
+TEST(Annunciators, ResistanceShowsOmega)
+{
+    EXPECT_EQ(displayUnitText(128, "W"), "\u03A9");
+    EXPECT_EQ(displayUnitText(384, "W"), "\u03A9");
+    EXPECT_EQ(displayUnitText(262145, "W"), "W");
+}

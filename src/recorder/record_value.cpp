@@ -51,7 +51,7 @@ float toFloat(double v)
         return std::numeric_limits<float>::infinity();
     if (v < -std::numeric_limits<float>::max())
         return -std::numeric_limits<float>::infinity();
-    return toFloat(v);
+    return static_cast<float>(v);
 }
 
 } // namespace

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+// The subcommands of vt640-tool. Each returns the process exit status.
+int runWatch(const std::vector<std::string>& args);
+int runSimulate(const std::vector<std::string>& args);
+int runDecode(std::istream& in, std::ostream& out, std::ostream& err);

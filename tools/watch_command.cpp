@@ -1,0 +1,136 @@
+// vt640-tool watch: the acquisition cycle without windows.
+#include "commands.h"
+#include "demo_host.h"
+#include "stop_signal.h"
+
+#include "meter/annunciators.h"
+#include "meter/meter_link.h"
+#include "meter/port_table.h"
+#include "meter/reading_completion.h"
+
+#include <cstdio>
+#include <ctime>
+#include <iostream>
+#include <sys/time.h>
+
+namespace {
+
+class StderrReporter : public vt640::PortErrorReporter {
+public:
+    void portOpenError(const std::string& device) override
+    {
+        std::cerr << "Error[E9001]: The specified serial port open error. (" << device << ")\n";
+    }
+    void portTimeoutError() override
+    {
+        std::cerr << "Error[E9009]: The COM port setting raises an error.\n";
+    }
+};
+
+std::string clockText()
+{
+    timeval tv{};
+    gettimeofday(&tv, nullptr);
+    std::tm local{};
+    localtime_r(&tv.tv_sec, &local);
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d.%d", local.tm_hour, local.tm_min,
+                  local.tm_sec, static_cast<int>(tv.tv_usec / 100000));
+    return buffer;
+}
+
+std::string readingLine(const vt640::MeterReading& r)
+{
+    std::string line = clockText() + "  " + r.readoutText;
+    const std::string unit = r.prefixText + vt640::displayUnitText(r.functionCode, r.unitText);
+    if (!unit.empty())
+        line += " " + unit;
+    if (!r.subText.empty()) {
+        line += "  [" + r.subText;
+        if (!r.subFunction.empty())
+            line += " " + r.subFunction;
+        line += "]";
+    }
+    const auto a = vt640::annunciatorsFor(r.functionCode, r.status);
+    for (const std::string* mark : {&a.acDc, &a.wires, &a.hold, &a.peak, &a.aLag, &a.phases})
+        if (!mark->empty())
+            line += "  " + *mark;
+    return line;
+}
+
+} // namespace
+
+int runWatch(const std::vector<std::string>& args)
+{
+    if (args.size() != 1) {
+        std::cerr << "usage: vt640-tool watch PORT | --demo\n";
+        return 2;
+    }
+    stop_signal::install();
+    StderrReporter reporter;
+    std::unique_ptr<DemoHost> demo;
+    std::string device;
+    if (args[0] == "--demo") {
+        demo = std::make_unique<DemoHost>();
+        if (!demo->host->start()) {
+            std::cerr << "vt640-tool: cannot open a pseudo-terminal for the simulated meter\n";
+            return 1;
+        }
+        device = demo->host->devicePath();
+        std::cout << "Watching the simulated meter on " << device << " (Ctrl-C ends)\n";
+    } else {
+        vt640::PortTable table;
+        int number = 0;
+        for (int n = vt640::PortTable::kFirst; n <= vt640::PortTable::kLast; ++n)
+            if (vt640::PortTable::portName(n) == args[0])
+                number = n;
+        device = number ? table.devicePath(number) : args[0];
+        std::cout << "Watching " << args[0] << " (" << device << ", Ctrl-C ends)\n";
+    }
+    std::cout.flush();
+
+    vt640::MeterPortHandle port = vt640::openMeterDevice(device, &reporter);
+    if (!port) {
+        std::cerr << "Warning[W8001]: You must select a valid COM port before linking to the DMM.\n";
+        return 1;
+    }
+
+    vt640::MeterReading reading;
+    int failures = 0;
+    while (stop_signal::sleepFor(std::chrono::milliseconds(750))) {
+        if (!vt640::fetchMeterReading(port.get(), reading)) {
+            if (stop_signal::requested())
+                break;
+            if (++failures >= 3) {
+                failures = 0;
+                std::cout << clockText() << "  No data received. Will re-try automatically.\n";
+            }
+            if (port->lastFailure() == vt640::PortFailure::DeviceGone) {
+                // The adapter was pulled out: reopen by name until it is back.
+                vt640::closeMeterPort(port);
+                while (!port && stop_signal::sleepFor(std::chrono::milliseconds(750)))
+                    port = vt640::openMeterDevice(device, nullptr);
+                if (!port)
+                    break;
+            }
+            std::cout.flush();
+            continue;
+        }
+        failures = 0;
+        vt640::takeFunctionCode(reading);
+        if (vt640::code::isEnergy(reading.functionCode)) {
+            std::cout << clockText()
+                      << "  The Data logging feature is not supported in KWHr mode, please change to "
+                         "active power mode\n";
+            std::cout.flush();
+            continue;
+        }
+        const bool lowBattery = reading.rawCode & vt640::code::LowBatteryBit;
+        vt640::completeMeterReading(reading);
+        std::cout << readingLine(reading) << (lowBattery ? "  LOW BATTERY" : "") << '\n';
+        std::cout.flush();
+    }
+    vt640::closeMeterPort(port);
+    std::cout << "Stopped.\n";
+    return 0;
+}
