@@ -1,0 +1,12 @@
+#include "viewer/dlg_export_form.h"
+
+#include "app/user_messages.h"
+
+namespace vt640 {
+
+TDlgExportForm::TDlgExportForm(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(loadString(107));
+}
+
+} // namespace vt640

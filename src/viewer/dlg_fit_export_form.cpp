@@ -1,0 +1,12 @@
+#include "viewer/dlg_fit_export_form.h"
+
+#include "app/user_messages.h"
+
+namespace vt640 {
+
+TDlgFitExportForm::TDlgFitExportForm(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(loadString(107));
+}
+
+} // namespace vt640

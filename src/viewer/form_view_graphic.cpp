@@ -1,0 +1,12 @@
+#include "viewer/form_view_graphic.h"
+
+#include "app/user_messages.h"
+
+namespace vt640 {
+
+TFormViewGraphic::TFormViewGraphic(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setWindowTitle(loadString(105));
+}
+
+} // namespace vt640

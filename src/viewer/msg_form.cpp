@@ -1,0 +1,12 @@
+#include "viewer/msg_form.h"
+
+#include "app/user_messages.h"
+
+namespace vt640 {
+
+TMsgForm::TMsgForm(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(loadString(6043));
+}
+
+} // namespace vt640
