@@ -40,7 +40,7 @@ public:
     void setReadConstantMs(int ms) { readConstantMs_ = ms; }
     PortFailure lastFailure() const { return lastFailure_; }
     void setLastFailure(PortFailure f) { lastFailure_ = f; }
-    // Closes the descriptor without flush or pause.
+    // Closes the descriptor without flush or pause, giving up exclusive use.
     void closeNow();
 
 private:
@@ -66,6 +66,7 @@ bool readMeterFrame(MeterPort* port, MeterFrame& frame);
 // Flush, wait 100 ms, close; does nothing (and waits nothing) for a null handle.
 void closeMeterPort(MeterPortHandle& port);
 // Whether `device` can be opened exclusively right now (the start-up probe).
+// A port that another handle holds exclusively counts as busy, for root too.
 bool probeMeterDevice(const std::string& device);
 
 } // namespace vt640

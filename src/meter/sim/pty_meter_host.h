@@ -16,6 +16,7 @@ namespace vt640::sim {
 // receive-queue purge by the program with one frame from the source.
 class PtyMeterHost {
 public:
+    // Called on the host's own thread, once per answer.
     using FrameSource = std::function<MeterFrame()>;
 
     // Ways the meter can misbehave, for the reliability tests.
