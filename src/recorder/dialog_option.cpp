@@ -1,13 +1,134 @@
 #include "recorder/dialog_option.h"
 
+#include "app/prompt_service.h"
 #include "app/user_messages.h"
+#include "meter/number_text.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QVBoxLayout>
 
 namespace vt640 {
+namespace {
+constexpr int kFullSpeedItem = 0;
+constexpr int kCustomItem = 1;
+} // namespace
 
 TDialogOption::TDialogOption(PromptService& prompts, QWidget* parent)
     : QDialog(parent), prompts_(prompts)
 {
     setWindowTitle(loadString(106));
+
+    rgIntervalMode = new QGroupBox(loadString(200), this);
+    rbtnManual = new QRadioButton(loadString(201), rgIntervalMode);
+    rbtnAutomatic = new QRadioButton(loadString(202), rgIntervalMode);
+    cbxInterval = new QComboBox(rgIntervalMode);
+    cbxInterval->setEditable(false);
+    cbxInterval->addItem(loadString(203));
+    cbxInterval->addItem(loadString(204));
+    cbxInterval->setFixedWidth(QFontMetrics(cbxInterval->font()).horizontalAdvance(loadString(204)) + 35);
+
+    auto* grid = new QGridLayout(rgIntervalMode);
+    grid->addWidget(rbtnManual, 0, 0);
+    grid->addWidget(rbtnAutomatic, 1, 0);
+    grid->addWidget(cbxInterval, 1, 1);
+    grid->setHorizontalSpacing(5);
+
+    Image1 = new QLabel(this);
+    const QIcon icon = windowIcon().isNull() ? style()->standardIcon(QStyle::SP_ComputerIcon) : windowIcon();
+    Image1->setPixmap(icon.pixmap(32, 32));
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(Image1, 0, Qt::AlignVCenter);
+    top->addSpacing(15);
+    top->addWidget(rgIntervalMode);
+
+    btnOk = new QPushButton(loadString(6013), this);
+    bbtnCancel = new QPushButton(loadString(331), this);
+    btnOk->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnOk);
+    buttons->addWidget(bbtnCancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
+    connect(bbtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(rbtnManual, &QRadioButton::clicked, this, &TDialogOption::radioClicked);
+    connect(rbtnAutomatic, &QRadioButton::clicked, this, &TDialogOption::radioClicked);
+    connect(cbxInterval, &QComboBox::currentIndexChanged, this, &TDialogOption::intervalChanged);
+}
+
+void TDialogOption::showEvent(QShowEvent* event)
+{
+    rbtnManual->setChecked(manual_);
+    rbtnAutomatic->setChecked(!manual_);
+    cbxInterval->setEnabled(!rbtnManual->isChecked());
+    selectIntervalItem();
+    QDialog::showEvent(event);
+}
+
+void TDialogOption::radioClicked()
+{
+    manual_ = rbtnManual->isChecked();
+    cbxInterval->setEnabled(!manual_);
+}
+
+void TDialogOption::selectIntervalItem()
+{
+    const QSignalBlocker block(cbxInterval);
+    cbxInterval->setCurrentIndex(seconds_ != 0 ? kCustomItem : kFullSpeedItem);
+}
+
+void TDialogOption::intervalChanged(int item)
+{
+    if (item == kFullSpeedItem) {
+        seconds_ = 0;
+        return;
+    }
+    if (item != kCustomItem)
+        return;
+    const int before = seconds_;
+    for (;;) {
+        bool ok = false;
+        const QString initial = QString::number(seconds_);
+        QString answer = prompts_.text(this, loadString(205), loadString(206), initial, &ok);
+        if (!ok) {
+            // A cancelled box gives back its default text; after a negative
+            // entry that would ask forever, so cancelling then keeps the
+            // seconds the dialog had before.
+            if (seconds_ < 0) {
+                seconds_ = before;
+                selectIntervalItem();
+                return;
+            }
+            answer = initial;
+        }
+        const auto value = parseInteger(answer.trimmed().toStdString());
+        if (!value) {
+            showUserMessage(prompts_, this, 9999, 9007);
+            selectIntervalItem();
+            return;
+        }
+        seconds_ = *value;
+        if (seconds_ >= 0)
+            return;
+        showUserMessage(prompts_, this, 9999, 9007);
+    }
 }
 
 } // namespace vt640

@@ -1,29 +1,800 @@
 #include "recorder/graphical_form.h"
 
 #include "app/global_state.h"
+#include "app/prompt_service.h"
 #include "app/user_messages.h"
+#include "meter/annunciators.h"
+#include "recorder/command_rules.h"
+#include "recorder/dialog_option.h"
+#include "recorder/page_math.h"
+#include "recorder/record_text.h"
+#include "recorder/time_text.h"
+#include "viewer/pe_graph.h"
 
+#include <QAction>
+#include <QButtonGroup>
+#include <QCloseEvent>
 #include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
 #include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 namespace vt640 {
+namespace {
+
+constexpr float kNullValue = -99999.0f;
+const QColor kLime(0, 255, 0);
+const QColor kFuchsia(255, 0, 255);
+
+template <std::size_t N>
+QString text(const char (&field)[N])
+{
+    const std::string_view s = fieldText(field);
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QLabel* makePanel(QWidget* parent, const QColor& fore, const QColor& back, const QFont& font,
+                  Qt::Alignment align, int minWidth)
+{
+    auto* l = new QLabel(parent);
+    QPalette p = l->palette();
+    p.setColor(QPalette::Window, back);
+    p.setColor(QPalette::WindowText, fore);
+    l->setPalette(p);
+    l->setAutoFillBackground(true);
+    l->setFont(font);
+    l->setAlignment(align);
+    l->setMinimumWidth(minWidth);
+    l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    return l;
+}
+
+QString stripAmpersand(QString s)
+{
+    return s.remove(QLatin1Char('&'));
+}
+
+// The prefix and unit panels of a reading, maximum or minimum triple:
+// temperature sets its prefix to the right and its unit to the left, so the
+// two read as one; resistance shows its unit as the omega sign.
+void showUnitPanels(QLabel* prefix, QLabel* unit, const TBRecord& r)
+{
+    const bool temperature = r.functionCode == 32 || r.functionCode == 64;
+    prefix->setAlignment((temperature ? Qt::AlignRight : Qt::AlignHCenter) | Qt::AlignVCenter);
+    unit->setAlignment((temperature ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
+    prefix->setText(text(r.prefixText));
+    unit->setText(QString::fromStdString(
+        displayUnitText(r.functionCode, std::string(fieldText(r.unitText)))));
+}
+
+} // namespace
 
 TGraphicalForm::TGraphicalForm(GlobalState& state, PromptService& prompts,
                                const MeterReading& reading, QWidget* parent)
     : QMainWindow(parent), state_(state), prompts_(prompts), reading_(reading)
 {
     setWindowTitle(loadString(104));
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+
+    auto* toolPanel = new QWidget(central);
+    toolPanel->setObjectName(QStringLiteral("ToolPanel"));
+    buildToolPanel(toolPanel);
+    layout->addWidget(toolPanel);
+
+    auto* displayPanel = new QWidget(central);
+    displayPanel->setObjectName(QStringLiteral("DisplayPanel"));
+    buildDisplayPanel(displayPanel);
+    layout->addWidget(displayPanel);
+
+    PEGraph_ = new PEGraph(central);
+    PEGraph_->setObjectName(QStringLiteral("PEGraph"));
+    layout->addWidget(PEGraph_, 1);
+
+    ProgressBar = new QProgressBar(central);
+    ProgressBar->setTextVisible(false);
+    ProgressBar->setFixedHeight(10);
+    layout->addWidget(ProgressBar);
+    setCentralWidget(central);
+
+    buildMenus();
+    buildStatusBar();
+
+    TimerLogger = new QTimer(this);
+    TimerLogger->setInterval(core_.intervalMs());
+    connect(TimerLogger, &QTimer::timeout, this, &TGraphicalForm::TimerLoggerTimer);
+    TimerTime = new QTimer(this);
+    TimerTime->setInterval(1000);
+    connect(TimerTime, &QTimer::timeout, this, &TGraphicalForm::TimerTimeTimer);
+    TimerTime->start();
+
+    connect(PEGraph_, &PEGraph::OnCursorMoved, this, &TGraphicalForm::refreshReadout);
+    connect(PEGraph_, &PEGraph::OnZoomIn, this, [this] {
+        sbtnUndoZoom->setEnabled(true);
+        miUndoZoom->setEnabled(true);
+    });
+    connect(PEGraph_, &PEGraph::OnKeyDown, this,
+            [this](int key, Qt::KeyboardModifiers) { chartKeyDown(key); });
+    connect(&state_, &GlobalState::fileLoadBusyChanged, this, [this] { refreshCommands(); });
+
+    configureChart();
+    core_.resetState();
+    ProgressBar->setRange(0, core_.pointsPerPage());
+    ProgressBar->setValue(0);
+    emptyMaxMinPanels();
+    refreshCommands();
+    TimerTimeTimer();
+    PEGraph_->setFocus();
+}
+
+TGraphicalForm::~TGraphicalForm() = default; // the core removes the temporary files
+
+void TGraphicalForm::setClock(RecorderClock& clock)
+{
+    core_.setClock(clock);
+    TimerTimeTimer();
+}
+
+// ---- construction ---------------------------------------------------------------
+
+void TGraphicalForm::buildToolPanel(QWidget* panel)
+{
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(4, 2, 4, 2);
+    row->setSpacing(1);
+    QStyle* s = style();
+    auto button = [&](QToolButton*& b, QStyle::StandardPixmap icon, int hint, const char* name) {
+        b = new QToolButton(panel);
+        b->setObjectName(QLatin1String(name));
+        b->setIcon(s->standardIcon(icon));
+        b->setToolTip(loadString(hint));
+        b->setAutoRaise(true);
+        b->setFixedSize(26, 25);
+        row->addWidget(b);
+        return b;
+    };
+    button(sbtnRecordStart, QStyle::SP_MediaPlay, 1040, "sbtnRecordStart")->setCheckable(true);
+    button(sbtnRecordStop, QStyle::SP_MediaStop, 1041, "sbtnRecordStop")->setCheckable(true);
+    auto* startStop = new QButtonGroup(panel);
+    startStop->setExclusive(true);
+    startStop->addButton(sbtnRecordStart);
+    startStop->addButton(sbtnRecordStop);
+    sbtnRecordStop->setChecked(true);
+    button(sbtnManualLogging, QStyle::SP_DialogApplyButton, 1042, "sbtnManualLogging");
+    button(sbtnOption, QStyle::SP_FileDialogDetailedView, 1043, "sbtnOption");
+    row->addSpacing(8);
+    button(sbtnOpenFile, QStyle::SP_DialogOpenButton, 1045, "sbtnOpenFile");
+    button(sbtnSaveFile, QStyle::SP_DialogSaveButton, 1046, "sbtnSaveFile");
+    button(sbtnPrintGraphic, QStyle::SP_FileIcon, 1044, "sbtnPrintGraphic");
+    button(sbtnClear, QStyle::SP_TrashIcon, 1047, "sbtnClear");
+    button(sbtnExport, QStyle::SP_ArrowUp, 1054, "sbtnExport");
+    row->addSpacing(8);
+    button(sbtnFirstPage, QStyle::SP_MediaSkipBackward, 1048, "sbtnFirstPage");
+    button(sbtnPageUp, QStyle::SP_MediaSeekBackward, 1049, "sbtnPageUp");
+    button(sbtnPageDown, QStyle::SP_MediaSeekForward, 1050, "sbtnPageDown");
+    button(sbtnLastPage, QStyle::SP_MediaSkipForward, 1051, "sbtnLastPage");
+    row->addSpacing(8);
+    button(sbtnUndoZoom, QStyle::SP_ArrowBack, 1053, "sbtnUndoZoom")->setEnabled(false);
+    button(sbtnFitView, QStyle::SP_TitleBarMaxButton, 1052, "sbtnFitView");
+    row->addStretch(1);
+    auto* caption = new QLabel(loadString(104) + QStringLiteral("   "), panel);
+    QFont f = caption->font();
+    f.setBold(true);
+    caption->setFont(f);
+    caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    row->addWidget(caption);
+
+    connect(sbtnRecordStart, &QToolButton::clicked, this, &TGraphicalForm::recordStart);
+    connect(sbtnRecordStop, &QToolButton::clicked, this, &TGraphicalForm::recordStop);
+    connect(sbtnManualLogging, &QToolButton::clicked, this, &TGraphicalForm::manualLogging);
+    connect(sbtnOption, &QToolButton::clicked, this, &TGraphicalForm::intervalOption);
+    connect(sbtnClear, &QToolButton::clicked, this, &TGraphicalForm::clearRecords);
+    connect(sbtnFirstPage, &QToolButton::clicked, this, &TGraphicalForm::firstPage);
+    connect(sbtnPageUp, &QToolButton::clicked, this, &TGraphicalForm::pageUp);
+    connect(sbtnPageDown, &QToolButton::clicked, this, &TGraphicalForm::pageDown);
+    connect(sbtnLastPage, &QToolButton::clicked, this, &TGraphicalForm::lastPage);
+    connect(sbtnUndoZoom, &QToolButton::clicked, this, &TGraphicalForm::undoZoom);
+    connect(sbtnFitView, &QToolButton::clicked, this, &TGraphicalForm::fitAllData);
+}
+
+void TGraphicalForm::buildDisplayPanel(QWidget* panel)
+{
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(4, 2, 4, 2);
+    row->setSpacing(2);
+    QFont mono(QStringLiteral("Arial"), 12, QFont::Bold);
+    QFont reading(QStringLiteral("Times New Roman"), 16, QFont::Bold);
+    QFont unit(QStringLiteral("Arial"), 14, QFont::Bold);
+    QFont label(QStringLiteral("Arial"), 11, QFont::Bold);
+    const QColor black(Qt::black);
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    const Qt::Alignment centre = Qt::AlignCenter;
+
+    TimePanel = makePanel(panel, Qt::white, black, mono, centre, 120);
+    ReadingDataPanel = makePanel(panel, kLime, black, reading, right, 130);
+    ReadingUnitPanel = makePanel(panel, kLime, black, unit, centre, 26);
+    ReadingFuncPanel = makePanel(panel, kLime, black, unit, centre, 46);
+    LabelSubFunc = new QLabel(loadString(6035), panel);
+    LabelSubFunc->setFont(label);
+    LabelSubFunc->setAlignment(right);
+    LabelSubFunc->setMinimumWidth(40);
+    PFPanel = makePanel(panel, Qt::white, black, mono, right, 80);
+
+    auto* maxLabel = new QLabel(loadString(6033), panel);
+    maxLabel->setFont(label);
+    maxLabel->setStyleSheet(QStringLiteral("color: red"));
+    MaxDataPanel = makePanel(panel, Qt::red, black, reading, right, 120);
+    MaxUnitPanel = makePanel(panel, Qt::red, black, unit, centre, 26);
+    MaxFuncPanel = makePanel(panel, Qt::red, black, unit, centre, 46);
+    auto* minLabel = new QLabel(loadString(6034), panel);
+    minLabel->setFont(label);
+    minLabel->setStyleSheet(QStringLiteral("color: #ff00ff"));
+    MinDataPanel = makePanel(panel, kFuchsia, black, reading, right, 120);
+    MinUnitPanel = makePanel(panel, kFuchsia, black, unit, centre, 26);
+    MinFuncPanel = makePanel(panel, kFuchsia, black, unit, centre, 46);
+
+    for (QLabel* l : {TimePanel, ReadingDataPanel, ReadingUnitPanel, ReadingFuncPanel, LabelSubFunc,
+                      PFPanel, MaxDataPanel, MaxUnitPanel, MaxFuncPanel, MinDataPanel, MinUnitPanel,
+                      MinFuncPanel})
+        l->setFixedHeight(32);
+    row->addWidget(TimePanel, 2);
+    row->addWidget(ReadingDataPanel, 3);
+    row->addWidget(ReadingUnitPanel);
+    row->addWidget(ReadingFuncPanel);
+    row->addWidget(LabelSubFunc);
+    row->addWidget(PFPanel, 2);
+    row->addSpacing(10);
+    row->addWidget(maxLabel);
+    row->addWidget(MaxDataPanel, 3);
+    row->addWidget(MaxUnitPanel);
+    row->addWidget(MaxFuncPanel);
+    row->addSpacing(10);
+    row->addWidget(minLabel);
+    row->addWidget(MinDataPanel, 3);
+    row->addWidget(MinUnitPanel);
+    row->addWidget(MinFuncPanel);
+}
+
+void TGraphicalForm::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    auto item = [this](QMenu* menu, int id, const QKeySequence& key = {}) {
+        QAction* a = menu->addAction(loadString(id));
+        if (!key.isEmpty())
+            a->setShortcut(key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        return a;
+    };
+    QMenu* file = bar->addMenu(loadString(501));
+    miOpen = item(file, 502);
+    miSaveAs = item(file, 503);
+    miClear = item(file, 504);
+    file->addSeparator();
+    miExport = item(file, 505);
+    miPrint = item(file, 506);
+    miPrinterSetup = item(file, 507);
+    file->addSeparator();
+    miExit = item(file, 509);
+
+    QMenu* acq = bar->addMenu(loadString(761));
+    miStart = item(acq, 762, QKeySequence(Qt::Key_F9));
+    miStop = item(acq, 763, QKeySequence(Qt::Key_F3));
+    miManual = item(acq, 764, QKeySequence(Qt::Key_F7));
+    acq->addSeparator();
+    miInterval = item(acq, 765);
+
+    QMenu* view = bar->addMenu(loadString(831));
+    miFirstPage = item(view, 801, QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+    miPageUp = item(view, 802);
+    miPageDown = item(view, 803);
+    miLastPage = item(view, 804, QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+    view->addSeparator();
+    miFitAll = item(view, 832, QKeySequence(Qt::CTRL | Qt::Key_F));
+    miUndoZoom = item(view, 833, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    miUndoZoom->setEnabled(false);
+    view->addSeparator();
+    miLineColor = item(view, 834);
+
+    connect(miClear, &QAction::triggered, this, &TGraphicalForm::clearRecords);
+    connect(miExit, &QAction::triggered, this, &QWidget::close);
+    connect(miStart, &QAction::triggered, this, [this] {
+        sbtnRecordStart->setChecked(true);
+        recordStart();
+    });
+    connect(miStop, &QAction::triggered, this, [this] {
+        sbtnRecordStop->setChecked(true);
+        recordStop();
+    });
+    connect(miManual, &QAction::triggered, this, &TGraphicalForm::manualLogging);
+    connect(miInterval, &QAction::triggered, this, &TGraphicalForm::intervalOption);
+    connect(miFirstPage, &QAction::triggered, this, &TGraphicalForm::firstPage);
+    connect(miPageUp, &QAction::triggered, this, &TGraphicalForm::pageUp);
+    connect(miPageDown, &QAction::triggered, this, &TGraphicalForm::pageDown);
+    connect(miLastPage, &QAction::triggered, this, &TGraphicalForm::lastPage);
+    connect(miFitAll, &QAction::triggered, this, &TGraphicalForm::fitAllData);
+    connect(miUndoZoom, &QAction::triggered, this, &TGraphicalForm::undoZoom);
+    connect(miLineColor, &QAction::triggered, this, &TGraphicalForm::graphLineColor);
+}
+
+void TGraphicalForm::buildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setSizeGripEnabled(true);
+    const int widths[5] = {110, 175, 175, 175, 50};
+    for (int i = 0; i < 5; ++i) {
+        auto* l = new QLabel(bar);
+        l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        l->setMinimumWidth(widths[i]);
+        if (i < 4)
+            l->setFixedWidth(widths[i]);
+        l->setAlignment(i == 3 ? Qt::AlignCenter : (Qt::AlignLeft | Qt::AlignVCenter));
+        bar->addWidget(l, i == 4 ? 1 : 0);
+        statusPanels_[i] = l;
+    }
+}
+
+void TGraphicalForm::configureChart()
+{
+    PEGraph& g = *PEGraph_;
+    const int P = core_.pointsPerPage();
+    g.setMainTitle(loadString(6030));
+    g.setSubTitle(QString());
+    g.setYAxisLabel(loadString(6031));
+    g.setXAxisLabel(loadString(6032));
+    g.setNullDataValue(kNullValue);
+    g.setSubsets(1);
+    g.setPoints(P);
+    g.setMaxPointsToGraph(P);
+    g.setPointsToGraph(P);
+    g.setSubsetLineTypes(0, 0);
+    g.setPlottingMethod(PEGraph::gLine);
+    g.setManualMaxDataString(QStringLiteral("00000000.000"));
+    g.setManualMaxPointLabel(QStringLiteral("00:00:00.000"));
+    g.setDataPrecision(PEGraph::gThreeDecimals);
+    g.setDeskColor(palette().color(QPalette::Button));
+    g.setGraphBackColor(Qt::black);
+    g.setGraphForeColor(QColor(128, 0, 128));
+    g.setSubsetColors(0, QColor(192, 192, 192));
+    g.setManualScaleControlY(PEGraph::gManualMinAndMax);
+    g.setManualMaxY(core_.upperY());
+    g.setManualMinY(core_.lowerY());
+    g.setNoStackedData(true);
+    g.setAllowHistogram(false);
+    g.setAllowDataHotSpots(true);
+    g.setPointsToGraphInit(PEGraph::gLast);
+    g.setPointSize(PEGraph::gLargePoints);
+    for (int i = 0; i < P; ++i) {
+        g.setPointLabels(i, QStringLiteral(" "));
+        g.setYData(0, i, kNullValue);
+    }
+    g.setGridLineControl(PEGraph::gYPlusXAxis);
+    g.setCursorMode(PEGraph::gVertLine);
+    g.setMouseCursorControl(true);
+    g.setCursorPromptStyle(PEGraph::gNoPrompt);
+    g.setGridStyle(PEGraph::gDot);
+    g.setAllowZooming(PEGraph::gHorzPlusVertZooming);
+    g.setPrepareImages(true);
+    g.setCursorPoint(P - 1);
+    redrawChart();
 }
 
 void TGraphicalForm::placeInitially(int mainHeight, int digitalMeterHeight)
 {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const int top = mainHeight + digitalMeterHeight;
+    setMinimumSize(screen.width() * 3 / 4,
+                   std::max(0, screen.height() - mainHeight - digitalMeterHeight - state_.taskbarHeight));
     setGeometry(0, top, screen.width(), screen.height() - top - state_.taskbarHeight);
 }
 
-void TGraphicalForm::meterReadingArrived() { sampleRequested_ = false; }
+// ---- logging --------------------------------------------------------------------
 
-void TGraphicalForm::linkDropped() {}
+void TGraphicalForm::meterReadingArrived()
+{
+    core_.setSampleRequested(false);
+    logOneRecord();
+}
+
+void TGraphicalForm::linkDropped()
+{
+    if (core_.logging()) {
+        sbtnRecordStop->setChecked(true);
+        recordStop();
+    }
+}
+
+void TGraphicalForm::TimerLoggerTimer()
+{
+    core_.setSampleRequested(true);
+}
+
+void TGraphicalForm::TimerTimeTimer()
+{
+    statusPanels_[4]->setText(QString::fromStdString(statusClockText(core_.clock().localTime())));
+}
+
+void TGraphicalForm::recordStart()
+{
+    if (!state_.readingAvailable) {
+        showUserMessage(prompts_, this, 9999, 9002);
+        sbtnRecordStop->setChecked(true);
+        return;
+    }
+    if (core_.logging())
+        return; // already running: one run, one temporary file
+    TimerLogger->setInterval(core_.intervalMs());
+    TimerLogger->start();
+    core_.setLogging(true);
+    QString dir = state_.workingDirectory;
+    if (!core_.openTempFile(dir.toStdString())) {
+        showUserMessage(prompts_, this, 9999, 9003);
+        sbtnRecordStop->setChecked(true);
+        recordStop();
+        return;
+    }
+    core_.setSampleRequested(true);
+}
+
+void TGraphicalForm::recordStop()
+{
+    core_.closeTempFile();
+    TimerLogger->stop();
+    core_.setLogging(false);
+    refreshCommands();
+    core_.setSampleRequested(false);
+}
+
+void TGraphicalForm::manualLogging()
+{
+    if (state_.readingAvailable) {
+        logOneRecord();
+    } else {
+        showUserMessage(prompts_, this, 9999, 9002);
+        sbtnRecordStop->setChecked(true);
+    }
+}
+
+void TGraphicalForm::logOneRecord()
+{
+    const int P = core_.pointsPerPage();
+    if (core_.currentPage() != core_.totalPages()) {
+        core_.setCurrentPage(core_.totalPages());
+        drawPage();
+    }
+    const auto logged = core_.logOneRecord(reading_);
+    if (!logged)
+        return;
+    const TBRecord& r = core_.buffer()[logged->index];
+
+    if (logged->first)
+        emptyMaxMinPanels();
+    else if (logged->tracked)
+        refreshMaxMinPanels();
+
+    PEGraph_->setManualMaxY(core_.upperY());
+    PEGraph_->setManualMinY(core_.lowerY());
+    PEGraph_->appendPoint(r.value, text(r.timeText));
+    PEGraph_->setCursorPoint(P - 1);
+    refreshReadout(); // redraws
+
+    emit dataListRowAdded(logged->index);
+
+    stepProgress();
+    refreshStatusBar();
+    refreshButtons();
+    refreshMenu();
+}
+
+void TGraphicalForm::stepProgress()
+{
+    const int v = ProgressBar->value();
+    ProgressBar->setValue(v >= ProgressBar->maximum() ? 0 : v + 1);
+}
+
+void TGraphicalForm::clearRecords()
+{
+    if (core_.bufferEmpty())
+        return;
+    if (core_.unsaved()) {
+        PromptService::Message m;
+        m.caption = warningCaption(8002);
+        m.text = loadString(8002);
+        m.icon = PromptService::Icon::Question;
+        m.buttons = {PromptService::Button::Ok, PromptService::Button::Cancel};
+        m.defaultButton = PromptService::Button::Cancel;
+        if (prompts_.message(this, m) != PromptService::Button::Ok)
+            return;
+    }
+    core_.clearBuffer();
+    ProgressBar->setRange(0, core_.pointsPerPage());
+    ProgressBar->setValue(0);
+    TimerLogger->setInterval(core_.intervalMs());
+    resetChart();
+    emit dataListCleared();
+    emptyMaxMinPanels();
+    for (QLabel* l : {TimePanel, ReadingDataPanel, ReadingUnitPanel, ReadingFuncPanel})
+        l->clear();
+    refreshCommands();
+}
+
+void TGraphicalForm::intervalOption()
+{
+    if (!intervalDialog_)
+        return;
+    TDialogOption& d = *intervalDialog_;
+    d.setManual(core_.manualMode());
+    d.setSeconds(core_.intervalMs() == RecorderCore::kFullSpeedMs ? 0 : core_.intervalMs() / 1000);
+    if (d.exec() != QDialog::Accepted)
+        return;
+    core_.setIntervalMs(d.seconds() == 0 ? RecorderCore::kFullSpeedMs : d.seconds() * 1000);
+    core_.setManualMode(d.manual());
+    refreshCommands();
+}
+
+// ---- the graph ------------------------------------------------------------------
+
+void TGraphicalForm::redrawChart()
+{
+    PEGraph_->setPEnarg1(0);
+    PEGraph_->setPEnarg2(0);
+    PEGraph_->setPEactions(PEGraph::gReinitAndReset);
+}
+
+void TGraphicalForm::resetChart()
+{
+    PEGraph& g = *PEGraph_;
+    const int P = core_.pointsPerPage();
+    g.setSubsetLineTypes(0, 0);
+    g.setPoints(P);
+    g.setManualMaxY(core_.upperY());
+    g.setManualMinY(core_.lowerY());
+    for (int i = 0; i < P; ++i) {
+        g.setPointLabels(i, QStringLiteral(" "));
+        g.setYData(0, i, kNullValue);
+    }
+    redrawChart();
+    g.setCursorPoint(P - 1);
+    refreshReadout();
+}
+
+void TGraphicalForm::drawPage()
+{
+    PEGraph& g = *PEGraph_;
+    const int P = core_.pointsPerPage();
+    const auto w = page_math::pageWindow(core_.buffer().size(), core_.totalPages(),
+                                         core_.currentPage(), P);
+    for (int i = 0; i < w.emptyPoints; ++i) {
+        g.setYData(0, i, kNullValue);
+        g.setPointLabels(i, QStringLiteral(" "));
+    }
+    for (int j = 0; j < w.recordCount; ++j) {
+        const TBRecord& r = core_.buffer()[w.firstRecord + j];
+        g.setYData(0, w.emptyPoints + j, r.value);
+        g.setPointLabels(w.emptyPoints + j, text(r.timeText));
+    }
+    g.setManualMaxY(core_.upperY());
+    g.setManualMinY(core_.lowerY());
+    redrawChart();
+    refreshReadout();
+    applyPagingStates();
+    refreshStatusBar();
+}
+
+void TGraphicalForm::applyPagingStates()
+{
+    const PagingStates p = pagingStates(core_.currentPage(), core_.totalPages());
+    sbtnFirstPage->setEnabled(p.first);
+    sbtnPageUp->setEnabled(p.up);
+    miFirstPage->setEnabled(p.first);
+    miPageUp->setEnabled(p.up);
+    sbtnLastPage->setEnabled(p.last);
+    sbtnPageDown->setEnabled(p.down);
+    miLastPage->setEnabled(p.last);
+    miPageDown->setEnabled(p.down);
+}
+
+void TGraphicalForm::refreshReadout()
+{
+    const RecordBuffer& buf = core_.buffer();
+    if (buf.empty())
+        return;
+    QString caption = loadString(6031);
+    const int k = page_math::recordAtPoint(PEGraph_->cursorPoint(), buf.size(),
+                                           core_.totalPages(), core_.currentPage(),
+                                           core_.pointsPerPage());
+    if (k < 0 || k >= buf.size()) {
+        for (QLabel* l : {TimePanel, ReadingDataPanel, ReadingUnitPanel, ReadingFuncPanel})
+            l->clear();
+    } else {
+        const TBRecord& r = buf[k];
+        TimePanel->setText(text(r.timeText));
+        ReadingDataPanel->setText(text(r.valueText));
+        PFPanel->setText(text(r.subText));
+        LabelSubFunc->setText(text(r.subFunction));
+        showUnitPanels(ReadingUnitPanel, ReadingFuncPanel, r);
+        switch (r.functionCode) {
+        case 8: caption += loadString(6036); break;
+        case 128:
+        case 384: caption += loadString(6037); break;
+        case 0x140001:
+        case 0x1C0000: caption += loadString(6038); break;
+        default: caption += QLatin1Char('(') + ReadingFuncPanel->text() + QLatin1Char(')'); break;
+        }
+    }
+    PEGraph_->setYAxisLabel(caption);
+    redrawChart();
+}
+
+void TGraphicalForm::refreshMaxMinPanels()
+{
+    const RecordBuffer& buf = core_.buffer();
+    if (core_.recordCount() == 0 || buf.empty())
+        return;
+    const TBRecord& mx = buf[core_.maxIndex()];
+    MaxDataPanel->setText(text(mx.valueText));
+    showUnitPanels(MaxUnitPanel, MaxFuncPanel, mx);
+    const TBRecord& mn = buf[core_.minIndex()];
+    MinDataPanel->setText(text(mn.valueText));
+    showUnitPanels(MinUnitPanel, MinFuncPanel, mn);
+}
+
+void TGraphicalForm::emptyMaxMinPanels()
+{
+    for (QLabel* l : {MaxDataPanel, MaxUnitPanel, MaxFuncPanel, MinDataPanel, MinUnitPanel, MinFuncPanel})
+        l->clear();
+}
+
+void TGraphicalForm::firstPage()
+{
+    core_.setCurrentPage(1);
+    drawPage();
+}
+
+void TGraphicalForm::pageUp()
+{
+    if (core_.currentPage() == 1) {
+        showUserMessage(prompts_, this, 8999, 8008);
+        return;
+    }
+    core_.setCurrentPage(core_.currentPage() - 1);
+    drawPage();
+}
+
+void TGraphicalForm::pageDown()
+{
+    if (core_.currentPage() == core_.totalPages()) {
+        showUserMessage(prompts_, this, 8999, 8009);
+        return;
+    }
+    core_.setCurrentPage(core_.currentPage() + 1);
+    drawPage();
+}
+
+void TGraphicalForm::lastPage()
+{
+    core_.setCurrentPage(core_.totalPages());
+    drawPage();
+}
+
+void TGraphicalForm::undoZoom()
+{
+    PEGraph_->setPEactions(PEGraph::gUndoZoom);
+    sbtnUndoZoom->setEnabled(false);
+    miUndoZoom->setEnabled(false);
+}
+
+void TGraphicalForm::fitAllData()
+{
+    emit fitAllDataRequested();
+}
+
+void TGraphicalForm::graphLineColor()
+{
+    const QColor c = prompts_.color(this, PEGraph_->subsetColors(0), stripAmpersand(loadString(834)));
+    if (!c.isValid())
+        return;
+    PEGraph_->setSubsetColors(0, c);
+    redrawChart();
+}
+
+void TGraphicalForm::chartKeyDown(int key)
+{
+    if (key == Qt::Key_PageUp && sbtnPageUp->isEnabled())
+        pageUp();
+    else if (key == Qt::Key_PageDown && sbtnPageDown->isEnabled())
+        pageDown();
+}
+
+// ---- refresh ----------------------------------------------------------------------
+
+void TGraphicalForm::refreshCommands()
+{
+    refreshButtons();
+    refreshMenu();
+    refreshStatusBar();
+}
+
+void TGraphicalForm::refreshButtons()
+{
+    CommandInputs in;
+    in.logging = core_.logging();
+    in.busy = state_.fileLoadBusy();
+    in.empty = core_.bufferEmpty();
+    in.manual = core_.manualMode();
+    in.totalPages = core_.totalPages();
+    const CommandStates s = commandStates(in);
+    sbtnRecordStart->setEnabled(s.recordStart);
+    sbtnRecordStop->setEnabled(s.recordStop);
+    sbtnManualLogging->setEnabled(s.manualLogging);
+    sbtnOption->setEnabled(s.option);
+    sbtnOpenFile->setEnabled(s.openFile);
+    sbtnSaveFile->setEnabled(s.saveFile);
+    sbtnPrintGraphic->setEnabled(s.printGraphic);
+    sbtnClear->setEnabled(s.clear);
+    sbtnExport->setEnabled(s.exportData);
+    sbtnFirstPage->setEnabled(s.firstPage);
+    sbtnPageUp->setEnabled(s.pageUp);
+    sbtnPageDown->setEnabled(s.pageDown);
+    sbtnLastPage->setEnabled(s.lastPage);
+    sbtnFitView->setEnabled(s.fitView);
+}
+
+void TGraphicalForm::refreshMenu()
+{
+    CommandInputs in;
+    in.logging = core_.logging();
+    in.busy = state_.fileLoadBusy();
+    in.empty = core_.bufferEmpty();
+    in.manual = core_.manualMode();
+    in.totalPages = core_.totalPages();
+    const CommandStates s = commandStates(in);
+    miOpen->setEnabled(s.menuOpen);
+    miPrinterSetup->setEnabled(s.menuPrinterSetup);
+    miInterval->setEnabled(s.menuInterval);
+    miSaveAs->setEnabled(s.menuSaveAs);
+    miClear->setEnabled(s.menuClear);
+    miPrint->setEnabled(s.menuPrint);
+    miExport->setEnabled(s.menuExport);
+    miStart->setEnabled(s.menuStart);
+    miStop->setEnabled(s.menuStop);
+    miManual->setEnabled(s.menuManual);
+    miFirstPage->setEnabled(s.menuFirstPage);
+    miPageUp->setEnabled(s.menuPageUp);
+    miPageDown->setEnabled(s.menuPageDown);
+    miLastPage->setEnabled(s.menuLastPage);
+    miFitAll->setEnabled(s.menuFitAll);
+}
+
+void TGraphicalForm::refreshStatusBar()
+{
+    statusPanels_[0]->setText(core_.logging() ? loadString(7001) : QString());
+    statusPanels_[1]->setText(loadFormatted(7002, {QString::number(core_.recordCount())}));
+    statusPanels_[2]->setText(loadFormatted(
+        7003, {QString::number(core_.currentPage()), QString::number(core_.totalPages())}));
+    QString mode;
+    if (core_.manualMode())
+        mode = loadString(201);
+    else if (core_.intervalMs() == RecorderCore::kFullSpeedMs)
+        mode = loadString(203);
+    else
+        mode = loadString(205) + QStringLiteral(":") + QString::number(core_.intervalMs() / 1000) +
+               QStringLiteral("S");
+    statusPanels_[3]->setText(mode);
+}
+
+QString TGraphicalForm::statusPanelText(int i) const
+{
+    return (i >= 0 && i < 5) ? statusPanels_[i]->text() : QString();
+}
 
 } // namespace vt640

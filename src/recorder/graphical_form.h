@@ -1,32 +1,135 @@
 #pragma once
 
 #include "meter/meter_reading.h"
+#include "recorder/recorder_core.h"
 
 #include <QMainWindow>
+
+class QAction;
+class QLabel;
+class QProgressBar;
+class QTimer;
+class QToolButton;
 
 namespace vt640 {
 
 class GlobalState;
+class PEGraph;
 class PromptService;
+class RecorderClock;
+class TDialogOption;
 
-// The graphical recorder: logs readings against time.
+// The graphical recorder: logs readings against time, manually or
+// automatically (every reading, or the first one after every n seconds),
+// shows them as a paged graph with a readout and max/min panels, and keeps
+// them in its record buffer and, while logging runs, in a temporary file.
+//
+// Hiding the window changes nothing about logging: records keep coming and
+// the window shows them when it is shown again.
 class TGraphicalForm : public QMainWindow {
     Q_OBJECT
 public:
     // `reading` is the shared current reading held by the main window.
     TGraphicalForm(GlobalState& state, PromptService& prompts, const MeterReading& reading,
                    QWidget* parent = nullptr);
+    ~TGraphicalForm() override;
 
     // Places the window as at start-up (below the digital meter).
     void placeInitially(int mainHeight, int digitalMeterHeight);
 
+    // The interval dialog the Interval command runs (created by the main window).
+    void setIntervalDialog(TDialogOption& dialog) { intervalDialog_ = &dialog; }
+    // Where time comes from (tests hand in a clock of their own).
+    void setClock(RecorderClock& clock);
+
     // The next delivered reading is to be logged.
-    bool sampleRequested() const { return sampleRequested_; }
-    bool bufferEmpty() const { return true; }
-    bool unsavedData() const { return false; }
+    bool sampleRequested() const { return core_.sampleRequested(); }
+    bool bufferEmpty() const { return core_.bufferEmpty(); }
+    bool unsavedData() const { return core_.unsaved(); }
+    bool logging() const { return core_.logging(); }
+
+    // The records and the recorder state, read by the data list and the viewer.
+    const RecordBuffer& buffer() const { return core_.buffer(); }
+    const RecorderCore& core() const { return core_; }
+    PEGraph* graph() const { return PEGraph_; }
+    // Text of status-bar panel `i` (0..4).
+    QString statusPanelText(int i) const;
 
     // Save As; true when the data ended up saved.
     bool saveDataAs() { return false; }
+
+    // Commands (the buttons' and menu items' actions).
+    void recordStart();
+    void recordStop();
+    void manualLogging();
+    void intervalOption();
+    void clearRecords();
+    void firstPage();
+    void pageUp();
+    void pageDown();
+    void lastPage();
+    void undoZoom();
+    void fitAllData();
+    void graphLineColor();
+
+    // Timer handlers.
+    void TimerLoggerTimer();
+    void TimerTimeTimer();
+
+    // Tool buttons.
+    QToolButton* sbtnRecordStart = nullptr;
+    QToolButton* sbtnRecordStop = nullptr;
+    QToolButton* sbtnManualLogging = nullptr;
+    QToolButton* sbtnOption = nullptr;
+    QToolButton* sbtnOpenFile = nullptr;
+    QToolButton* sbtnSaveFile = nullptr;
+    QToolButton* sbtnPrintGraphic = nullptr;
+    QToolButton* sbtnClear = nullptr;
+    QToolButton* sbtnExport = nullptr;
+    QToolButton* sbtnFirstPage = nullptr;
+    QToolButton* sbtnPageUp = nullptr;
+    QToolButton* sbtnPageDown = nullptr;
+    QToolButton* sbtnLastPage = nullptr;
+    QToolButton* sbtnUndoZoom = nullptr;
+    QToolButton* sbtnFitView = nullptr;
+
+    // Menu items.
+    QAction* miOpen = nullptr;
+    QAction* miSaveAs = nullptr;
+    QAction* miClear = nullptr;
+    QAction* miExport = nullptr;
+    QAction* miPrint = nullptr;
+    QAction* miPrinterSetup = nullptr;
+    QAction* miExit = nullptr;
+    QAction* miStart = nullptr;
+    QAction* miStop = nullptr;
+    QAction* miManual = nullptr;
+    QAction* miInterval = nullptr;
+    QAction* miFirstPage = nullptr;
+    QAction* miPageUp = nullptr;
+    QAction* miPageDown = nullptr;
+    QAction* miLastPage = nullptr;
+    QAction* miFitAll = nullptr;
+    QAction* miUndoZoom = nullptr;
+    QAction* miLineColor = nullptr;
+
+    // Readout panels.
+    QLabel* TimePanel = nullptr;
+    QLabel* ReadingDataPanel = nullptr;
+    QLabel* ReadingUnitPanel = nullptr;
+    QLabel* ReadingFuncPanel = nullptr;
+    QLabel* LabelSubFunc = nullptr;
+    QLabel* PFPanel = nullptr;
+    QLabel* MaxDataPanel = nullptr;
+    QLabel* MaxUnitPanel = nullptr;
+    QLabel* MaxFuncPanel = nullptr;
+    QLabel* MinDataPanel = nullptr;
+    QLabel* MinUnitPanel = nullptr;
+    QLabel* MinFuncPanel = nullptr;
+    QProgressBar* ProgressBar = nullptr;
+
+    QTimer* TimerLogger = nullptr;
+    QTimer* TimerTime = nullptr;
 
 public slots:
     // The posted reading message: clear the sample request and log one record.
@@ -42,10 +145,34 @@ signals:
     void fitAllDataRequested();
 
 private:
+    void buildMenus();
+    void buildToolPanel(QWidget* panel);
+    void buildDisplayPanel(QWidget* panel);
+    void buildStatusBar();
+    void configureChart();
+
+    void logOneRecord();
+    void resetChart();
+    void drawPage();
+    void redrawChart();
+    void refreshReadout();
+    void refreshMaxMinPanels();
+    void emptyMaxMinPanels();
+    void refreshButtons();
+    void refreshMenu();
+    void refreshStatusBar();
+    void refreshCommands();
+    void applyPagingStates();
+    void stepProgress();
+    void chartKeyDown(int key);
+
     GlobalState& state_;
     PromptService& prompts_;
     const MeterReading& reading_;
-    bool sampleRequested_ = false;
+    RecorderCore core_;
+    TDialogOption* intervalDialog_ = nullptr;
+    PEGraph* PEGraph_ = nullptr;
+    QLabel* statusPanels_[5] = {};
 };
 
 } // namespace vt640

@@ -1,12 +1,81 @@
 #include "viewer/data_string_grid_form.h"
 
 #include "app/user_messages.h"
+#include "viewer/record_table_model.h"
+
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QScreen>
+#include <QTableView>
+#include <QVBoxLayout>
 
 namespace vt640 {
 
 TDataStringGridForm::TDataStringGridForm(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setWindowTitle(loadString(103));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    model_ = new RecordTableModel(this);
+    StringGrid1 = new QTableView(this);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->setModel(model_);
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
+    StringGrid1->setWordWrap(false);
+    StringGrid1->setCornerButtonEnabled(false);
+
+    QHeaderView* columns = StringGrid1->horizontalHeader();
+    columns->setMinimumSectionSize(8);
+    columns->setDefaultSectionSize(72);
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    columns->setHighlightSections(false);
+    columns->setFixedHeight(24);
+
+    QHeaderView* rows = StringGrid1->verticalHeader();
+    rows->setVisible(false);
+    rows->setMinimumSectionSize(8);
+    rows->setDefaultSectionSize(24);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+
+    layout->addWidget(StringGrid1);
+}
+
+void TDataStringGridForm::setBuffer(const RecordBuffer& buffer)
+{
+    model_->setBuffer(&buffer);
+}
+
+int TDataStringGridForm::gridRowCount() const
+{
+    return model_->rowCount() + 1;
+}
+
+void TDataStringGridForm::clearList()
+{
+    model_->clearRows();
+}
+
+void TDataStringGridForm::addRow(int)
+{
+    // Rows follow the buffer in order, so the new row is the record's own.
+    model_->addRow();
+    const QModelIndex empty = model_->index(model_->rowCount() - 1, 0);
+    StringGrid1->setCurrentIndex(empty);
+    if (isVisible())
+        StringGrid1->scrollTo(empty);
+}
+
+void TDataStringGridForm::placeInitially(int mainHeight, int digitalMeterHeight, int taskbarHeight)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const int w = screen.width();
+    const int h = screen.height();
+    setMinimumSize(w - w / 4, (h - mainHeight - taskbarHeight) / 4);
+    setMaximumSize(w, h - mainHeight - taskbarHeight);
+    setGeometry(w / 4, mainHeight, w - w / 4, digitalMeterHeight);
 }
 
 } // namespace vt640

@@ -1,0 +1,40 @@
+#pragma once
+
+namespace vt640 {
+
+// Pages of the recorder graph are aligned to the end of the buffer: the last
+// page shows the newest `perPage` records, and counting back each page ends
+// `perPage` records earlier. The first page holds the oldest records that do
+// not fill a whole page, at its right end after empty points.
+namespace page_math {
+
+// Total pages once a record has been added to `countBefore` records, and
+// after reading a file of `countBefore` records.
+inline int totalPages(int countBefore, int perPage) { return countBefore / perPage + 1; }
+
+// What page `page` (1-based) of `pages` shows of a buffer of `records`.
+struct PageWindow {
+    int emptyPoints = 0; // empty points at the start of the page
+    int firstRecord = 0; // buffer index shown at point `emptyPoints`
+    int recordCount = 0; // records on the page
+};
+
+inline PageWindow pageWindow(int records, int pages, int page, int perPage)
+{
+    const int upTo = records - (pages - page) * perPage; // records up to the end of the page
+    if (upTo >= perPage)
+        return {0, records - (pages - page + 1) * perPage, perPage};
+    if (upTo <= 0)
+        return {perPage, 0, 0};
+    return {perPage - upTo, 0, upTo};
+}
+
+// The buffer index shown at point `point` of page `page`; negative (or beyond
+// the buffer) where the point is empty.
+inline int recordAtPoint(int point, int records, int pages, int page, int perPage)
+{
+    return point + records - perPage * (pages - page + 1);
+}
+
+} // namespace page_math
+} // namespace vt640

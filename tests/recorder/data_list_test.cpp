@@ -1,0 +1,154 @@
+// The data list: its columns per function code and status, and its rows.
+#include "recorder/record_buffer.h"
+#include "recorder/record_text.h"
+#include "support/gui_test_app.h"
+#include "viewer/data_list_columns.h"
+#include "viewer/data_string_grid_form.h"
+#include "viewer/record_table_model.h"
+
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QTableView>
+
+using namespace vt640;
+using data_list::cellText;
+
+namespace {
+
+TBRecord record(std::int32_t code, std::uint8_t status = 0)
+{
+    TBRecord r;
+    r.functionCode = code;
+    r.status = status;
+    copyText(r.timeText, " 14:05:09.3  ");
+    copyText(r.valueText, "230.0");
+    copyText(r.prefixText, "k");
+    copyText(r.unitText, "V");
+    copyText(r.energyText, "----");
+    return r;
+}
+
+} // namespace
+
+TEST(DataListColumns, Headers)
+{
+    const QStringList expected = {"Item#", "Time", "DC/AC/3-Ph", "3W/4W", "MainData", "Multiple", "Unit",
+                                  "SubData", "SubFunc", "Amp", "Peak-rms", "HOLD", "KWHr"};
+    for (int c = 0; c < data_list::kColumns; ++c)
+        EXPECT_EQ(data_list::headerText(c), expected[c]) << c;
+}
+
+TEST(DataListColumns, PlainTexts)
+{
+    const TBRecord r = record(4);
+    EXPECT_EQ(cellText(r, 0, 0), "1");
+    EXPECT_EQ(cellText(r, 41, 0), "42");
+    EXPECT_EQ(cellText(r, 0, 1), " 14:05:09.3  ");
+    EXPECT_EQ(cellText(r, 0, 4), "230.0");
+    EXPECT_EQ(cellText(r, 0, 5), "k");
+    EXPECT_EQ(cellText(r, 0, 6), "V");
+    EXPECT_EQ(cellText(r, 0, 12), "----");
+}
+
+TEST(DataListColumns, AcDcAndThreePhaseByCode)
+{
+    EXPECT_EQ(cellText(record(4), 0, 2), "DC");
+    for (int c : {5, 0x201, 0x205, 0x20205, 0x40001, 0x140001})
+        EXPECT_EQ(cellText(record(c), 0, 2), "AC") << c;
+    for (int c : {0x80204, 0xA0204, 0xC0000, 0x1C0000})
+        EXPECT_EQ(cellText(record(c), 0, 2), "3-Ph") << c;
+    for (int c : {0, 7, 8, 128, 1024})
+        EXPECT_EQ(cellText(record(c), 0, 2), "") << c;
+}
+
+TEST(DataListColumns, WiresPeakAndHoldByStatus)
+{
+    EXPECT_EQ(cellText(record(4, 0x01), 0, 3), "3-Wire");
+    EXPECT_EQ(cellText(record(4, 0x81), 0, 3), "4-Wire");
+    EXPECT_EQ(cellText(record(4, 0x80), 0, 3), ""); // no phase marks
+    EXPECT_EQ(cellText(record(4, 0x40), 0, 10), "Peak-rms");
+    EXPECT_EQ(cellText(record(4, 0x00), 0, 10), "");
+    EXPECT_EQ(cellText(record(4, 0x20), 0, 11), "Hold");
+    EXPECT_EQ(cellText(record(4, 0x00), 0, 11), "");
+}
+
+TEST(DataListColumns, OhmUnitForResistance)
+{
+    TBRecord r = record(0x80);
+    copyText(r.unitText, "W");
+    EXPECT_EQ(cellText(r, 0, 6), "Ohm");
+    r.functionCode = 0x180;
+    EXPECT_EQ(cellText(r, 0, 6), "Ohm");
+    r.functionCode = 0x40001;
+    EXPECT_EQ(cellText(r, 0, 6), "W");
+}
+
+TEST(DataListColumns, SubDisplayOnlyWithItsText)
+{
+    TBRecord r = record(0x40001);
+    copyText(r.subFunction, "PF");
+    EXPECT_EQ(cellText(r, 0, 7), "");
+    EXPECT_EQ(cellText(r, 0, 8), ""); // the label alone is not shown
+    copyText(r.subText, "0.98");
+    EXPECT_EQ(cellText(r, 0, 7), "0.98");
+    EXPECT_EQ(cellText(r, 0, 8), "PF");
+}
+
+TEST(DataListColumns, AmpColumnForPowerCodesOnly)
+{
+    EXPECT_EQ(cellText(record(0x40001, 0x01 | 0x02 | 0x04 | 0x08), 0, 9), "A: L3L2L1");
+    EXPECT_EQ(cellText(record(0x80204, 0x01 | 0x04), 0, 9), "A: L2");
+    EXPECT_EQ(cellText(record(0x205, 0x01), 0, 9), "A: ");
+    EXPECT_EQ(cellText(record(0x20205, 0x10), 0, 9), "A-Lags");
+    EXPECT_EQ(cellText(record(0xC0000, 0x00), 0, 9), "A-Leads");
+    EXPECT_EQ(cellText(record(0xA0204, 0x00), 0, 9), "A-Leads");
+    // The energy functions and everything else show nothing there.
+    EXPECT_EQ(cellText(record(0x140001, 0x10), 0, 9), "");
+    EXPECT_EQ(cellText(record(0x1C0000, 0x01), 0, 9), "");
+    EXPECT_EQ(cellText(record(0x140001), 0, 2), "AC");
+    EXPECT_EQ(cellText(record(0x1C0000), 0, 2), "3-Ph");
+    EXPECT_EQ(cellText(record(4, 0x1F), 0, 9), "");
+}
+
+TEST(DataListForm, RowsHeaderAndEmptyRow)
+{
+    test::guiApp();
+    RecordBuffer buffer;
+    TDataStringGridForm list;
+    list.setBuffer(buffer);
+    EXPECT_EQ(list.windowTitle(), "Data list");
+    EXPECT_EQ(list.gridRowCount(), 2);
+    list.clearList(); // already empty: unchanged
+    EXPECT_EQ(list.gridRowCount(), 2);
+
+    for (int i = 0; i < 3; ++i) {
+        TBRecord r = record(4);
+        r.value = static_cast<float>(i);
+        buffer.append(r);
+        list.addRow(i);
+    }
+    EXPECT_EQ(list.gridRowCount(), 5);
+    RecordTableModel& m = *list.model();
+    EXPECT_EQ(m.rowCount(), 4);
+    EXPECT_EQ(m.columnCount(), 13);
+    EXPECT_EQ(m.index(0, 0).data().toString(), "1");
+    EXPECT_EQ(m.index(2, 0).data().toString(), "3");
+    EXPECT_EQ(m.index(2, 2).data().toString(), "DC");
+    EXPECT_FALSE(m.index(3, 0).data().isValid()); // the empty row
+    EXPECT_EQ(m.headerData(0, Qt::Horizontal).toString(), "Item#");
+    EXPECT_FALSE(m.flags(m.index(0, 0)) & Qt::ItemIsEditable);
+    // The current cell is column 0 of the empty row.
+    EXPECT_EQ(list.grid()->currentIndex(), m.index(3, 0));
+
+    QHeaderView* cols = list.grid()->horizontalHeader();
+    EXPECT_EQ(cols->sectionSize(0), 72);
+    EXPECT_EQ(cols->sectionSize(12), 72);
+    EXPECT_EQ(cols->sectionResizeMode(0), QHeaderView::Interactive);
+    EXPECT_EQ(list.grid()->verticalHeader()->sectionSize(0), 24);
+
+    list.clearList();
+    buffer.clear();
+    EXPECT_EQ(list.gridRowCount(), 2);
+    EXPECT_FALSE(m.index(0, 0).data().isValid());
+}

@@ -1,0 +1,111 @@
+// The record family's bytes are its file image.
+#include "recorder/record_text.h"
+#include "recorder/t_b_record.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+using namespace vt640;
+
+namespace {
+
+template <typename T>
+std::string bytesOf(const T& r)
+{
+    return std::string(reinterpret_cast<const char*>(&r), sizeof r);
+}
+
+} // namespace
+
+TEST(RecordLayout, NumbersAreLittleEndianAtTheirOffsets)
+{
+    TBRecord r;
+    r.functionCode = 0x00040001;
+    r.value = 1234.0f; // 0x449A4000
+    r.status = 0xA5;
+    const std::string b = bytesOf(r);
+    ASSERT_EQ(b.size(), 128u);
+    EXPECT_EQ(std::string("\x01\x00\x04\x00", 4), b.substr(12, 4));
+    EXPECT_EQ(std::string("\x00\x40\x9A\x44", 4), b.substr(64, 4));
+    EXPECT_EQ('\xA5', b[92]);
+}
+
+TEST(RecordLayout, DefaultRecordIsAllZeroBytes)
+{
+    const std::string b = bytesOf(TBRecord{});
+    EXPECT_EQ(std::string(128, '\0'), b);
+}
+
+TEST(RecordLayout, TextsLandAtTheirOffsets)
+{
+    TBRecord r;
+    copyText(r.mainText, "1.234");
+    copyText(r.exponentText, "3");
+    copyText(r.timeText, " 14:05:09.3  ");
+    copyText(r.valueText, "1234");
+    copyText(r.prefixText, "k");
+    copyText(r.unitText, "V");
+    copyText(r.subText, "0.98");
+    copyText(r.subFunction, "PF");
+    copyText(r.energyText, "00.012");
+    const std::string b = bytesOf(r);
+    EXPECT_EQ(b.substr(0, 6), std::string("1.234\0", 6));
+    EXPECT_EQ(b.substr(8, 2), std::string("3\0", 2));
+    EXPECT_EQ(b.substr(16, 14), std::string(" 14:05:09.3  \0", 14));
+    EXPECT_EQ(b.substr(32, 5), std::string("1234\0", 5));
+    EXPECT_EQ(b.substr(48, 2), std::string("k\0", 2));
+    EXPECT_EQ(b.substr(56, 2), std::string("V\0", 2));
+    EXPECT_EQ(b.substr(68, 5), std::string("0.98\0", 5));
+    EXPECT_EQ(b.substr(84, 3), std::string("PF\0", 3));
+    EXPECT_EQ(b.substr(96, 7), std::string("00.012\0", 7));
+}
+
+TEST(RecordText, LongTextIsCutToTheUsableLengthAndTerminated)
+{
+    TBRecord r;
+    std::memset(static_cast<void*>(&r), 'x', sizeof r);
+    copyText(r.mainText, "123456789012"); // 8-byte field: 7 characters fit
+    EXPECT_EQ(std::string(r.mainText, 8), std::string("1234567\0", 8));
+    EXPECT_EQ(fieldText(r.mainText), "1234567");
+    copyText(r.exponentText, "");
+    EXPECT_EQ(std::string(r.exponentText, 4), std::string(4, '\0'));
+    copyText(r.energyText, std::string(40, '9'));
+    EXPECT_EQ(fieldText(r.energyText), std::string(31, '9'));
+    EXPECT_EQ(r.energyText[31], '\0');
+    // The neighbours are untouched.
+    EXPECT_EQ(r.functionCode, 0x78787878);
+}
+
+TEST(RecordText, UnterminatedFieldReadsToItsEnd)
+{
+    char field[4] = {'a', 'b', 'c', 'd'};
+    EXPECT_EQ(fieldText(field), "abcd");
+    char shorter[4] = {'a', '\0', 'c', 'd'};
+    EXPECT_EQ(fieldText(shorter), "a");
+}
+
+TEST(RecordLayout, OlderLayoutsWidenKeepingTheFirst68Bytes)
+{
+    TARecord a;
+    copyText(a.mainText, "OL");
+    a.functionCode = 5;
+    a.value = 6.6f;
+    copyText(a.subText, "0.5");
+    copyText(a.subFunction, "PF");
+    a.status = 0x21;
+    const TBRecord b = TBRecord::fromOlder(a);
+    EXPECT_EQ(bytesOf(b).substr(0, 68), bytesOf(a).substr(0, 68));
+    EXPECT_EQ(fieldText(b.subText), "");
+    EXPECT_EQ(fieldText(b.subFunction), "");
+    EXPECT_EQ(b.status, 0);
+    EXPECT_EQ(fieldText(b.energyText), "");
+
+    TRecord r;
+    copyText(r.valueText, "12.5");
+    r.value = 12.5f;
+    const TBRecord b2 = TBRecord::fromOlder(r);
+    EXPECT_EQ(bytesOf(b2).substr(0, 68), bytesOf(r));
+    EXPECT_EQ(bytesOf(b2).substr(68), std::string(60, '\0'));
+}
