@@ -1,7 +1,7 @@
 // vt640-tool simulate: the simulated meter on a pseudo-terminal, for the
 // program, for tests and for trying things without the meter.
 #include "commands.h"
-#include "demo_host.h"
+#include "meter/sim/demo_meter_host.h"
 #include "stop_signal.h"
 
 #include "meter/port_table.h"
@@ -49,8 +49,8 @@ int runSimulate(const std::vector<std::string>& args)
     }
 
     stop_signal::install();
-    DemoHost demo(condition);
-    if (!demo.host->start()) {
+    vt640::sim::DemoMeterHost demo(condition);
+    if (!demo.start()) {
         std::cerr << "vt640-tool: cannot open a pseudo-terminal\n";
         return 1;
     }
@@ -58,15 +58,15 @@ int runSimulate(const std::vector<std::string>& args)
         const auto folder = vt640::PortTable::portsFolder();
         std::error_code ec;
         std::filesystem::create_directories(folder, ec);
-        if (!demo.host->placeLink(folder / as)) {
+        if (!demo.host().placeLink(folder / as)) {
             std::cerr << "vt640-tool: cannot place the link " << (folder / as).string() << '\n';
             return 1;
         }
-        std::cerr << as << " -> " << demo.host->devicePath() << '\n';
+        std::cerr << as << " -> " << demo.devicePath() << '\n';
     }
-    std::cout << demo.host->devicePath() << std::endl;
+    std::cout << demo.devicePath() << std::endl;
     while (stop_signal::sleepFor(std::chrono::milliseconds(200))) {
     }
-    demo.host->stop();
+    demo.host().stop();
     return 0;
 }

@@ -1,6 +1,6 @@
 // vt640-tool watch: the acquisition cycle without windows.
 #include "commands.h"
-#include "demo_host.h"
+#include "meter/sim/demo_meter_host.h"
 #include "stop_signal.h"
 
 #include "meter/annunciators.h"
@@ -68,15 +68,15 @@ int runWatch(const std::vector<std::string>& args)
     }
     stop_signal::install();
     StderrReporter reporter;
-    std::unique_ptr<DemoHost> demo;
+    std::unique_ptr<vt640::sim::DemoMeterHost> demo;
     std::string device;
     if (args[0] == "--demo") {
-        demo = std::make_unique<DemoHost>();
-        if (!demo->host->start()) {
+        demo = std::make_unique<vt640::sim::DemoMeterHost>();
+        if (!demo->start()) {
             std::cerr << "vt640-tool: cannot open a pseudo-terminal for the simulated meter\n";
             return 1;
         }
-        device = demo->host->devicePath();
+        device = demo->devicePath();
         std::cout << "Watching the simulated meter on " << device << " (Ctrl-C ends)\n";
     } else {
         vt640::PortTable table;

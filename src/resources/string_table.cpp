@@ -143,6 +143,8 @@ constexpr std::array kStrings = std::to_array<StringEntry>({
     {6012, "&Abort"},
     {6013, "OK"},
     {6014, "About"},
+    {6015, "Cancel"},
+    {6016, "Ports"},
     {6020, "Comparator Hi-Low limit setting"},
     {6021, "Upper-Limit : "},
     {6022, "Lower-Limit : "},

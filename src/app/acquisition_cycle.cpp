@@ -1,0 +1,110 @@
+#include "app/acquisition_cycle.h"
+
+#include "app/global_state.h"
+#include "app/prompt_service.h"
+#include "app/user_messages.h"
+#include "meter/meter_link.h"
+#include "meter/reading_completion.h"
+#include "recorder/graphical_form.h"
+#include "views/analog_meter_form.h"
+#include "views/comparator_form.h"
+#include "views/digital_meter_form.h"
+
+namespace vt640 {
+
+AcquisitionCycle::AcquisitionCycle(GlobalState& state, PromptService& prompts, QWidget* owner)
+    : QObject(owner), state_(state), prompts_(prompts), owner_(owner)
+{
+    timer_.setInterval(kIntervalMs);
+    connect(&timer_, &QTimer::timeout, this, &AcquisitionCycle::TimerGetSdTimer);
+}
+
+void AcquisitionCycle::unlink()
+{
+    if (unlink_)
+        unlink_();
+    else
+        timer_.stop();
+}
+
+void AcquisitionCycle::reopenLostPort()
+{
+    // The adapter was pulled out: drop the dead handle and open the port by
+    // name again, quietly; until it is back every poll fails as usual.
+    if (state_.meterPort) {
+        state_.meterPort->closeNow();
+        state_.meterPort.reset();
+    }
+    state_.meterPort = openMeterPort(state_.iPort, state_.portTable, nullptr);
+    portLost_ = !state_.meterPort;
+}
+
+void AcquisitionCycle::TimerGetSdTimer()
+{
+    timer_.stop();
+
+    if (portLost_)
+        reopenLostPort();
+    const int fetched = fetchMeterReading(state_.meterPort.get(), reading_);
+    if (!fetched && state_.meterPort && state_.meterPort->lastFailure() == PortFailure::DeviceGone)
+        portLost_ = true;
+    takeFunctionCode(reading_);
+
+    if (!fetched) {
+        ++failureCount_;
+        if (failureCount_ < kFailureThreshold) {
+            timer_.start();
+            return;
+        }
+        failureCount_ = 0;
+        const auto result = autoMessage_ ? autoMessage_(warningCaption(8004), loadString(8004),
+                                                        loadString(7006), loadString(7007))
+                                         : TAutoMsgForm::Yes;
+        if (result == TAutoMsgForm::Abort) {
+            unlink();
+            return;
+        }
+        timer_.start();
+        return;
+    }
+
+    failureCount_ = 0;
+    if (code::isEnergy(reading_.functionCode)) {
+        unlink();
+        PromptService::Message box;
+        box.caption = warningCaption(9015);
+        box.text = loadString(9015);
+        box.icon = PromptService::Icon::Stop;
+        prompts_.message(owner_, box);
+        return;
+    }
+
+    if (reading_.rawCode & code::LowBatteryBit) {
+        const auto result = autoMessage_ ? autoMessage_(warningCaption(8000), loadString(8000),
+                                                        loadString(7009), QString())
+                                         : TAutoMsgForm::Yes;
+        if (result == TAutoMsgForm::Abort) {
+            unlink();
+            return;
+        }
+        timer_.start();
+    }
+
+    // Numbers are read and formatted with "." whatever the locale: the
+    // decoder and completion never consult it.
+    completeMeterReading(reading_);
+    if (views_.digitalMeter)
+        views_.digitalMeter->updateReading(reading_);
+    state_.readingAvailable = true;
+    if (views_.recorder && views_.recorder->sampleRequested())
+        QMetaObject::invokeMethod(views_.recorder, &TGraphicalForm::meterReadingArrived,
+                                  Qt::QueuedConnection);
+    if (views_.analogMeter)
+        views_.analogMeter->feed(reading_);
+    if (views_.comparator)
+        views_.comparator->feed(reading_);
+    timer_.start();
+    emit readingCompleted();
+}
+
+} // namespace vt640

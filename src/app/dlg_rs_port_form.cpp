@@ -1,0 +1,149 @@
+#include "app/dlg_rs_port_form.h"
+
+#include "app/global_state.h"
+#include "app/user_messages.h"
+
+#include <QButtonGroup>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace vt640 {
+
+namespace {
+
+// A nine-pin connector, the dialog's picture.
+QPixmap connectorPicture()
+{
+    QPixmap pixmap(64, 64);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPolygonF shell;
+    shell << QPointF(6, 18) << QPointF(58, 18) << QPointF(52, 46) << QPointF(12, 46);
+    p.setPen(QPen(QColor(60, 60, 60), 2));
+    p.setBrush(QColor(170, 175, 185));
+    p.drawPolygon(shell);
+    p.setBrush(QColor(40, 40, 40));
+    for (int i = 0; i < 5; ++i)
+        p.drawEllipse(QPointF(16 + i * 8, 27), 2.4, 2.4);
+    for (int i = 0; i < 4; ++i)
+        p.drawEllipse(QPointF(20 + i * 8, 37), 2.4, 2.4);
+    p.setPen(QPen(QColor(30, 30, 30), 3));
+    p.drawLine(32, 46, 32, 62);
+    return pixmap;
+}
+
+} // namespace
+
+TDlgRsPortForm::TDlgRsPortForm(GlobalState& state, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), state_(state)
+{
+    setWindowTitle(loadString(6010));
+    setFixedSize(326, 252);
+
+    auto* image = new QLabel(this);
+    image->setPixmap(connectorPicture());
+    image->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+
+    auto* panel = new QFrame(this);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    auto* grid = new QGridLayout(panel);
+    grid->setHorizontalSpacing(18);
+    grid->setVerticalSpacing(2);
+    group_ = new QButtonGroup(this);
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    for (int n = 1; n <= 8; ++n) {
+        auto* radio = new QRadioButton(QStringLiteral("COM%1").arg(n), panel);
+        auto* device = new QLabel(QString::fromStdString(state_.portTable.devicePath(n)), panel);
+        device->setFont(small);
+        device->setForegroundRole(QPalette::PlaceholderText);
+        device->setIndent(22);
+        group_->addButton(radio, n);
+        // COM1, COM3, COM5, COM7 on the left; the even ones on the right.
+        const int row = (n - 1) / 2 * 2;
+        const int column = (n - 1) % 2;
+        grid->addWidget(radio, row, column);
+        grid->addWidget(device, row + 1, column);
+        radios_[n - 1] = radio;
+        devices_[n - 1] = device;
+    }
+
+    auto* bevel = new QFrame(this);
+    bevel->setFrameShape(QFrame::HLine);
+    bevel->setFrameShadow(QFrame::Sunken);
+
+    auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), loadString(6013), this);
+    auto* cancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
+                                   loadString(6015), this);
+    ok->setObjectName("bbtnOk");
+    cancel->setObjectName("bbtnCancel");
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &TDlgRsPortForm::bbtnOkClick);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(image);
+    top->addWidget(panel, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top, 1);
+    layout->addWidget(bevel);
+    layout->addLayout(buttons);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
+}
+
+QRadioButton* TDlgRsPortForm::radioButton(int port) const
+{
+    return port >= 1 && port <= 8 ? radios_[port - 1] : nullptr;
+}
+
+QLabel* TDlgRsPortForm::deviceLabel(int port) const
+{
+    return port >= 1 && port <= 8 ? devices_[port - 1] : nullptr;
+}
+
+void TDlgRsPortForm::showEvent(QShowEvent* event)
+{
+    FormShow();
+    QDialog::showEvent(event);
+}
+
+void TDlgRsPortForm::FormShow()
+{
+    // A choice from the last time must not linger: select exactly the preset.
+    group_->setExclusive(false);
+    for (int n = 1; n <= 8; ++n) {
+        radios_[n - 1]->setEnabled(state_.isPortPresent(n));
+        radios_[n - 1]->setChecked(n == selectedPort_);
+        devices_[n - 1]->setText(QString::fromStdString(state_.portTable.devicePath(n)));
+    }
+    group_->setExclusive(true);
+}
+
+void TDlgRsPortForm::bbtnOkClick()
+{
+    for (int n = 1; n <= 8; ++n) {
+        if (radios_[n - 1]->isChecked()) {
+            selectedPort_ = n;
+            break;
+        }
+    }
+    accept();
+}
+
+} // namespace vt640

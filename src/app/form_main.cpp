@@ -1,0 +1,421 @@
+#include "app/form_main.h"
+
+#include "app/app_windows.h"
+#include "app/dlg_about_form.h"
+#include "app/dlg_rs_port_form.h"
+#include "app/global_state.h"
+#include "app/port_error_messages.h"
+#include "app/prompt_service.h"
+#include "app/settings_file.h"
+#include "app/tool_icons.h"
+#include "app/user_messages.h"
+#include "recorder/graphical_form.h"
+#include "viewer/data_string_grid_form.h"
+#include "views/analog_meter_form.h"
+#include "views/comparator_form.h"
+#include "views/digital_meter_form.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <QToolButton>
+
+namespace vt640 {
+
+namespace {
+
+constexpr int kBevelHeight = 2;
+constexpr int kButtonTop = kBevelHeight + 2;
+
+struct ButtonSpec {
+    const char* name;
+    int left;
+    int hint;
+    const char* icon;
+};
+constexpr ButtonSpec kButtons[] = {
+    {"sbtnLink", 8, 1000, "link"},          {"sbtnDigitMeter", 40, 1011, "digital"},
+    {"sbtnAnalogMeter", 64, 1012, "analog"}, {"sbtnDataList", 88, 1015, "datalist"},
+    {"sbtnGraphical", 112, 1014, "graphical"}, {"sbtnComparator", 136, 1013, "comparator"},
+    {"sbtnWinTile", 168, 1010, "tile"},     {"sbtnPort", 200, 1020, "port"},
+    {"sbtnAbout", 232, 1031, "about"},
+};
+
+QRect screenRect()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+} // namespace
+
+TFormMain::TFormMain(GlobalState& state, PromptService& prompts, AppWindows& windows,
+                     const QString& demoDevice)
+    : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                               Qt::CustomizeWindowHint),
+      state_(state), prompts_(prompts), windows_(windows), demoDevice_(demoDevice)
+{
+    const QString title = loadString(52) + " " + loadString(1);
+    setWindowTitle(title);
+    QApplication::setApplicationDisplayName(QString());
+    QApplication::setApplicationName(title);
+    setWindowIcon(QApplication::windowIcon());
+
+    cycle_ = new AcquisitionCycle(state_, prompts_, this);
+    cycle_->setUnlink([this] { setLinked(false); });
+
+    measureTaskbar();
+    buildButtons();
+    menuBar(); // created now so that its height is known below
+    state_.readingAvailable = false;
+    cycle_->resetFailureCount();
+}
+
+void TFormMain::buildButtons()
+{
+    auto* bar = new QWidget(this);
+    auto* bevel = new QFrame(bar);
+    bevel->setObjectName("Bevel1");
+    bevel->setFrameShape(QFrame::HLine);
+    bevel->setFrameShadow(QFrame::Sunken);
+    bevel->setGeometry(0, 0, 4000, kBevelHeight);
+    for (const ButtonSpec& spec : kButtons) {
+        auto* b = new QToolButton(bar);
+        b->setObjectName(spec.name);
+        b->setGeometry(spec.left, kButtonTop, 23, 22);
+        b->setIcon(toolIcon(spec.icon));
+        b->setIconSize(QSize(16, 16));
+        b->setAutoRaise(true);
+        b->setToolTip(loadString(spec.hint));
+    }
+    setCentralWidget(bar);
+
+    sbtnLink_ = button("sbtnLink");
+    sbtnPort_ = button("sbtnPort");
+    sbtnAbout_ = button("sbtnAbout");
+    // The link button stays down while linked; it is a group of its own.
+    sbtnLink_->setCheckable(true);
+    connect(sbtnLink_, &QToolButton::clicked, this, &TFormMain::sbtnLinkClick);
+    connect(button("sbtnDigitMeter"), &QToolButton::clicked, this, &TFormMain::sbtnDigitMeterClick);
+    connect(button("sbtnAnalogMeter"), &QToolButton::clicked, this,
+            [this] { showView(windows_.analogMeterForm()); });
+    connect(button("sbtnDataList"), &QToolButton::clicked, this,
+            [this] { showView(windows_.dataStringGridForm()); });
+    connect(button("sbtnGraphical"), &QToolButton::clicked, this,
+            [this] { showView(windows_.graphicalForm()); });
+    connect(button("sbtnComparator"), &QToolButton::clicked, this,
+            [this] { showView(windows_.comparatorForm()); });
+    connect(button("sbtnWinTile"), &QToolButton::clicked, this, &TFormMain::sbtnWinTileClick);
+    connect(sbtnPort_, &QToolButton::clicked, this, &TFormMain::sbtnPortClick);
+    connect(sbtnAbout_, &QToolButton::clicked, this, &TFormMain::sbtnAboutClick);
+}
+
+QToolButton* TFormMain::button(const QString& name) const
+{
+    return findChild<QToolButton*>(name);
+}
+
+void TFormMain::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    QMenu* file = bar->addMenu(loadString(501));
+    file->addAction(loadString(509), this, &QWidget::close);
+
+    linkAction_ = bar->addAction(loadString(600));
+    connect(linkAction_, &QAction::triggered, this, &TFormMain::linkMenuClick);
+
+    QMenu* window = bar->addMenu(loadString(631));
+    window->addAction(loadString(632), this, &TFormMain::sbtnWinTileClick);
+    window->addSeparator();
+    window->addAction(loadString(633), this, &TFormMain::sbtnDigitMeterClick);
+    window->addAction(loadString(634), this, [this] { showView(windows_.analogMeterForm()); });
+    window->addAction(loadString(635), this, [this] { showView(windows_.comparatorForm()); });
+    window->addAction(loadString(636), this, [this] { showView(windows_.graphicalForm()); });
+    window->addAction(loadString(637), this, [this] { showView(windows_.dataStringGridForm()); });
+
+    portAction_ = bar->addAction(loadString(701));
+    connect(portAction_, &QAction::triggered, this, &TFormMain::sbtnPortClick);
+
+    helpMenu_ = bar->addMenu(loadString(996));
+    helpMenu_->addAction(loadString(999), this, &TFormMain::sbtnAboutClick);
+}
+
+void TFormMain::probePorts()
+{
+    for (int n = 1; n <= 8; ++n)
+        state_.portPresent[n - 1] = probeMeterDevice(state_.portTable.devicePath(n));
+}
+
+void TFormMain::FormCreate()
+{
+    buildMenus();
+    refreshLinkControls();
+
+    // A bar across the top of the screen that cannot be resized.
+    const QRect screen = screenRect();
+    move(0, 0);
+    setFixedSize(screen.width(), mainWindowHeight(frameMetrics()) -
+                                     (2 * frameMetrics().fixedFrame + frameMetrics().caption));
+
+    probePorts();
+    state_.workingDirectory = QDir::currentPath();
+    const SettingsReadResult settings = loadSettings(state_);
+    if (settings.status == SettingsReadStatus::Unreadable) {
+        PromptService::Message box;
+        box.caption = windowTitle();
+        box.text = settings.errorText;
+        box.icon = PromptService::Icon::Stop;
+        prompts_.message(this, box);
+        return; // the rest of start-up is skipped: no port is opened
+    }
+
+    if (!demoDevice_.isEmpty()) {
+        // The simulated meter stands in for the stored port, for this run only.
+        if (!PortTable::isValidNumber(state_.iPort))
+            state_.iPort = 2;
+        state_.portTable.setOverride(state_.iPort, demoDevice_.toStdString());
+        if (state_.iPort <= 8)
+            state_.portPresent[state_.iPort - 1] = true;
+    }
+
+    PortErrorMessages reporter(prompts_, this);
+    state_.meterPort = openMeterPort(state_.iPort, state_.portTable, &reporter);
+    if (!state_.meterPort) {
+        PromptService::Message box;
+        box.caption = warningCaption(8001);
+        box.text = loadString(8001);
+        box.icon = PromptService::Icon::Exclamation;
+        prompts_.message(this, box);
+    }
+}
+
+bool TFormMain::isLinked() const { return sbtnLink_->isChecked(); }
+
+void TFormMain::setLinked(bool linked)
+{
+    sbtnLink_->setChecked(linked);
+    sbtnLinkClick();
+}
+
+void TFormMain::linkMenuClick() { setLinked(!isLinked()); }
+
+void TFormMain::sbtnLinkClick()
+{
+    if (!isLinked()) {
+        state_.readingAvailable = false;
+        if (TGraphicalForm* recorder = windows_.graphicalForm())
+            recorder->linkDropped();
+    } else {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QApplication::restoreOverrideCursor();
+        cycle_->resetFailureCount();
+    }
+    refreshLinkControls();
+    // The first poll comes one interval after linking.
+    if (isLinked())
+        cycle_->TimerGetSd().start();
+    else
+        cycle_->TimerGetSd().stop();
+}
+
+void TFormMain::refreshLinkControls()
+{
+    const bool linked = isLinked();
+    const bool busy = state_.fileLoadBusy();
+    if (linkAction_) {
+        linkAction_->setText(loadString(linked ? 601 : 600));
+        linkAction_->setEnabled(!busy);
+        portAction_->setEnabled(!linked && !busy);
+        helpMenu_->menuAction()->setEnabled(!linked && !busy);
+    }
+    sbtnLink_->setToolTip(loadString(linked ? 1001 : 1000));
+    sbtnLink_->setEnabled(!busy);
+    sbtnPort_->setEnabled(!linked && !busy);
+    sbtnAbout_->setEnabled(!linked && !busy);
+}
+
+void TFormMain::sbtnPortClick()
+{
+    if (state_.meterPort) {
+        state_.meterPort->closeNow();
+        state_.meterPort.reset();
+    }
+    TDlgRsPortForm* dialog = windows_.dlgRsPortForm();
+    dialog->setSelectedPort(state_.iPort);
+    if (dialog->exec() == QDialog::Accepted)
+        state_.iPort = dialog->selectedPort();
+
+    PortErrorMessages reporter(prompts_, this);
+    state_.meterPort = openMeterPort(state_.iPort, state_.portTable, &reporter);
+    if (!state_.meterPort) {
+        PromptService::Message box;
+        box.caption = warningCaption(8001);
+        box.text = loadString(8001);
+        box.icon = PromptService::Icon::Stop;
+        prompts_.message(this, box);
+    }
+    if (TDigitalMeterForm* digital = windows_.digitalMeterForm()) {
+        digital->setPortCaption(state_.iPort);
+        digital->raise();
+    }
+}
+
+void TFormMain::sbtnAboutClick() { windows_.dlgAboutForm()->exec(); }
+
+void TFormMain::sbtnDigitMeterClick()
+{
+    QWidget* digital = windows_.digitalMeterForm();
+    if (digital->isMinimized())
+        digital->showNormal();
+    digital->raise();
+    digital->activateWindow();
+}
+
+void TFormMain::showView(QWidget* view)
+{
+    if (!view)
+        return;
+    if (view->isHidden())
+        view->show();
+    if (view->isMinimized())
+        view->showNormal();
+    view->raise();
+    view->activateWindow();
+}
+
+void TFormMain::measureTaskbar()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    state_.taskbarHeight =
+        screen ? taskbarHeightFrom(screen->geometry().height(), screen->availableGeometry().height())
+               : 0;
+}
+
+FrameMetrics TFormMain::frameMetrics() const
+{
+    // What the window manager adds around a window, read off this window once
+    // it is shown; without decorations (or before showing) there is none.
+    FrameMetrics m;
+    const int side = geometry().x() - frameGeometry().x();
+    const int top = geometry().y() - frameGeometry().y();
+    m.fixedFrame = side > 0 ? side : 0;
+    m.sizingFrame = m.fixedFrame;
+    m.caption = top > side ? top - side : 0;
+    m.menu = menuBar()->sizeHint().height();
+    return m;
+}
+
+int TFormMain::outerHeight() const { return mainWindowHeight(frameMetrics()); }
+
+void TFormMain::placeWindow(QWidget* window, const QRect& outer)
+{
+    if (window->isMinimized())
+        window->showNormal();
+    const QSize decoration = window->frameGeometry().size() - window->geometry().size();
+    window->move(outer.topLeft());
+    window->resize(outer.size() - decoration);
+}
+
+void TFormMain::sbtnWinTileClick()
+{
+    measureTaskbar();
+    const QRect screen = screenRect();
+    TileInput in;
+    in.screenWidth = screen.width();
+    in.screenHeight = screen.height();
+    in.taskbarHeight = state_.taskbarHeight;
+    in.metrics = frameMetrics();
+    TGraphicalForm* recorder = windows_.graphicalForm();
+    QWidget* dataList = windows_.dataStringGridForm();
+    TAnalogMeterForm* analog = windows_.analogMeterForm();
+    TComparatorForm* comparator = windows_.comparatorForm();
+    in.recorderVisible = recorder && recorder->isVisible();
+    in.dataListVisible = dataList && dataList->isVisible();
+    in.analogVisible = analog && analog->isVisible();
+    in.comparatorVisible = comparator && comparator->isVisible();
+    in.dialHeight = TAnalogMeterForm::dialHeight();
+    in.comparatorFrameWidth = TComparatorForm::frameWidth();
+    in.comparatorFrameHeight = TComparatorForm::frameHeight();
+    if (comparator) {
+        in.alarmButtonHeight = comparator->alarmButtonHeight();
+        in.limitButtonHeight = comparator->limitButtonHeight();
+    }
+    const TileLayout layout = tileWindows(in);
+
+    move(layout.main.topLeft());
+    placeWindow(windows_.digitalMeterForm(), layout.digitalMeter);
+    if (layout.recorder)
+        placeWindow(recorder, *layout.recorder);
+    if (layout.dataList)
+        placeWindow(dataList, *layout.dataList);
+    if (layout.analogMeter)
+        placeWindow(analog, *layout.analogMeter);
+    if (layout.comparator) {
+        placeWindow(comparator, *layout.comparator);
+        comparator->raise();
+    }
+    activateWindow();
+    setFocus();
+}
+
+bool TFormMain::FormCloseQuery()
+{
+    TGraphicalForm* recorder = windows_.graphicalForm();
+    if (!recorder || recorder->bufferEmpty() || !recorder->unsavedData())
+        return true;
+    PromptService::Message box;
+    box.caption = warningCaption(8003);
+    box.text = loadString(8003) + "\n" + loadString(7005);
+    box.icon = PromptService::Icon::Question;
+    box.buttons = {PromptService::Button::Yes, PromptService::Button::No, PromptService::Button::Cancel};
+    box.defaultButton = PromptService::Button::Cancel;
+    switch (prompts_.message(this, box)) {
+    case PromptService::Button::No:
+        return true;
+    case PromptService::Button::Yes:
+        recorder->saveDataAs();
+        return !recorder->unsavedData();
+    default:
+        return false;
+    }
+}
+
+void TFormMain::FormClose()
+{
+    TComparatorForm* comparator = windows_.comparatorForm();
+    QString error;
+    if (!saveSettings(state_, comparator ? comparator->hiLimit() : state_.fHiLimit,
+                      comparator ? comparator->lowLimit() : state_.fLowLimit, &error)) {
+        PromptService::Message box;
+        box.caption = windowTitle();
+        box.text = error;
+        box.icon = PromptService::Icon::Stop;
+        prompts_.message(this, box);
+    }
+    cycle_->TimerGetSd().stop();
+    closeMeterPort(state_.meterPort);
+}
+
+void TFormMain::closeEvent(QCloseEvent* event)
+{
+    if (closed_) {
+        event->accept();
+        return;
+    }
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    closed_ = true;
+    event->accept();
+    // Closing the main window ends the program, whatever else is open.
+    QCoreApplication::exit(0);
+}
+
+} // namespace vt640

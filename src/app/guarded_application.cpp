@@ -1,0 +1,44 @@
+#include "app/guarded_application.h"
+
+#include "app/prompt_service.h"
+#include "app/user_messages.h"
+
+#include <cstdio>
+#include <exception>
+
+namespace vt640 {
+
+GuardedApplication::GuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool GuardedApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        reportException(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        reportException(QStringLiteral("Unknown exception"));
+    }
+    return false;
+}
+
+void GuardedApplication::reportException(const QString& what)
+{
+    std::fprintf(stderr, "vt640-recorder: %s\n", what.toLocal8Bit().constData());
+    // One report at a time: an exception inside the report's own event loop
+    // is only logged.
+    if (!prompts_ || reporting_)
+        return;
+    reporting_ = true;
+    PromptService::Message box;
+    box.caption = loadString(52) + " " + loadString(1);
+    box.text = what;
+    box.icon = PromptService::Icon::Stop;
+    try {
+        prompts_->message(activeWindow(), box);
+    } catch (...) {
+    }
+    reporting_ = false;
+}
+
+} // namespace vt640

@@ -1,0 +1,52 @@
+// vt640-recorder: the meter's data logger.
+#include "app/app_windows.h"
+#include "app/dlg_about_form.h"
+#include "app/form_main.h"
+#include "app/global_state.h"
+#include "app/guarded_application.h"
+#include "app/widget_prompt_service.h"
+#include "meter/sim/demo_meter_host.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    bool demo = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--demo") == 0) {
+            demo = true;
+        } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf("usage: vt640-recorder [--demo]\n"
+                        "  --demo  link at once to the built-in simulated meter\n");
+            return 0;
+        }
+    }
+
+    vt640::GuardedApplication app(argc, argv);
+    app.setWindowIcon(vt640::applicationIcon());
+    vt640::WidgetPromptService prompts;
+    app.setPrompts(&prompts);
+
+    std::unique_ptr<vt640::sim::DemoMeterHost> demoMeter;
+    vt640::AppWindows::Options options;
+    if (demo) {
+        demoMeter = std::make_unique<vt640::sim::DemoMeterHost>();
+        if (demoMeter->start())
+            options.demoDevice = QString::fromStdString(demoMeter->devicePath());
+        else
+            std::fprintf(stderr, "vt640-recorder: no pseudo-terminal for the simulated meter\n");
+    }
+
+    vt640::GlobalState state;
+    int status = 0;
+    {
+        vt640::AppWindows windows(state, prompts, options);
+        windows.showStartupWindows();
+        if (demo && state.meterPort)
+            windows.formMain()->setLinked(true);
+        status = app.exec();
+    }
+    return status;
+}

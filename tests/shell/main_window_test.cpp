@@ -1,0 +1,250 @@
+// Start-up, linking, ports, tiling and shut-down of the main window.
+#include "shell_fixture.h"
+
+#include "app/dlg_rs_port_form.h"
+#include "app/guarded_application.h"
+#include "recorder/graphical_form.h"
+#include "viewer/data_string_grid_form.h"
+#include "views/analog_meter_form.h"
+#include "views/comparator_form.h"
+#include "views/digital_meter_form.h"
+
+#include <QAction>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+
+#include <stdexcept>
+
+using namespace vt640;
+using namespace vt640::test;
+
+namespace {
+
+QString readFile(const QString& path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return QString::fromLatin1(f.readAll());
+}
+
+// Answers the next modal dialog with `answer` once it is shown.
+void answerDialog(QDialog* dialog, std::function<void(QDialog*)> answer)
+{
+    QTimer::singleShot(0, dialog, [dialog, answer] {
+        if (dialog->isVisible())
+            answer(dialog);
+    });
+}
+
+} // namespace
+
+TEST_F(ShellTest, StartsUnlinkedWithFourWindowsAndTheStoredPortOpen)
+{
+    startProgram();
+    EXPECT_FALSE(main().isLinked());
+    EXPECT_TRUE(state_.meterPort != nullptr);
+    EXPECT_EQ(state_.iPort, 2); // no settings file: the defaults, silently
+    EXPECT_EQ(prompts_.messageCount(), 0);
+    EXPECT_TRUE(main().isVisible());
+    EXPECT_TRUE(windows_->digitalMeterForm()->isVisible());
+    EXPECT_TRUE(windows_->graphicalForm()->isVisible());
+    EXPECT_TRUE(windows_->dataStringGridForm()->isVisible());
+    EXPECT_FALSE(windows_->analogMeterForm()->isVisible());
+    EXPECT_FALSE(windows_->comparatorForm()->isVisible());
+    EXPECT_EQ(main().windowTitle(), "Vt640 Meter Data Recorder");
+    EXPECT_EQ(windows_->digitalMeterForm()->windowTitle(), "Digital Meter : COM 2");
+    // A bar across the top of the screen.
+    EXPECT_EQ(main().frameGeometry().topLeft(), QPoint(0, 0));
+    EXPECT_EQ(main().width(), QGuiApplication::primaryScreen()->geometry().width());
+    for (const char* name : {"sbtnLink", "sbtnDigitMeter", "sbtnAnalogMeter", "sbtnDataList", "sbtnGraphical",
+                             "sbtnComparator", "sbtnWinTile", "sbtnPort", "sbtnAbout"}) {
+        QToolButton* b = main().button(name);
+        ASSERT_TRUE(b) << name;
+        EXPECT_EQ(b->geometry().top(), 4) << name;
+        EXPECT_EQ(b->size(), QSize(23, 22)) << name;
+        EXPECT_FALSE(b->toolTip().isEmpty()) << name;
+    }
+}
+
+TEST_F(ShellTest, LinkMenuAndButtonAgree)
+{
+    startProgram();
+    main().linkAction()->trigger();
+    EXPECT_TRUE(main().isLinked());
+    EXPECT_EQ(main().linkAction()->text(), "Un&link");
+    EXPECT_EQ(main().button("sbtnLink")->toolTip(), "Unlink DMM");
+    EXPECT_FALSE(main().portAction()->isEnabled());
+    EXPECT_FALSE(main().helpMenu()->menuAction()->isEnabled());
+    EXPECT_FALSE(main().button("sbtnPort")->isEnabled());
+    EXPECT_FALSE(main().button("sbtnAbout")->isEnabled());
+    EXPECT_TRUE(cycle().TimerGetSd().isActive());
+
+    main().linkAction()->trigger();
+    EXPECT_FALSE(main().isLinked());
+    EXPECT_EQ(main().linkAction()->text(), "&Link");
+    EXPECT_TRUE(main().portAction()->isEnabled());
+    EXPECT_FALSE(cycle().TimerGetSd().isActive());
+
+    main().button("sbtnLink")->click();
+    EXPECT_TRUE(main().isLinked());
+    EXPECT_EQ(main().linkAction()->text(), "Un&link");
+}
+
+TEST_F(ShellTest, FileLoadingDisablesLinkingAndReleasesItAfterwards)
+{
+    startProgram();
+    state_.setFileLoadBusy(true);
+    EXPECT_FALSE(main().linkAction()->isEnabled());
+    EXPECT_FALSE(main().button("sbtnLink")->isEnabled());
+    EXPECT_FALSE(main().button("sbtnPort")->isEnabled());
+    state_.setFileLoadBusy(false);
+    EXPECT_TRUE(main().linkAction()->isEnabled());
+    EXPECT_TRUE(main().button("sbtnLink")->isEnabled());
+}
+
+TEST_F(ShellTest, PortDialogShowsDevicesAndCancelReopensTheSamePort)
+{
+    startProgram();
+    TDlgRsPortForm* dialog = windows_->dlgRsPortForm();
+    EXPECT_EQ(dialog->deviceLabel(5)->text(), "/dev/ttyUSB0");
+    EXPECT_TRUE(dialog->deviceLabel(2)->text().endsWith("COM2"));
+    const int requestsBefore = host_->requestsSeen();
+    answerDialog(dialog, [](QDialog* d) {
+        auto* form = static_cast<TDlgRsPortForm*>(d);
+        // The stored port is preselected even when it was absent at start-up.
+        EXPECT_TRUE(form->radioButton(2)->isChecked());
+        d->reject();
+    });
+    main().sbtnPortClick();
+    EXPECT_EQ(state_.iPort, 2);
+    ASSERT_TRUE(state_.meterPort != nullptr);
+    EXPECT_EQ(prompts_.messageCount(), 0);
+    EXPECT_EQ(windows_->digitalMeterForm()->windowTitle(), "Digital Meter : COM 2");
+    // The reopened port still reaches the meter.
+    MeterFrame frame;
+    EXPECT_TRUE(readMeterFrame(state_.meterPort.get(), frame));
+    EXPECT_GT(host_->requestsSeen(), requestsBefore);
+}
+
+TEST_F(ShellTest, ChoosingAMissingPortWarnsWithTheStopIconAndRenamesTheMeter)
+{
+    startProgram();
+    TDlgRsPortForm* dialog = windows_->dlgRsPortForm();
+    state_.portPresent[6] = true; // pretend COM7 was there at start-up
+    answerDialog(dialog, [](QDialog* d) {
+        static_cast<TDlgRsPortForm*>(d)->radioButton(7)->setChecked(true);
+        d->findChild<QPushButton*>("bbtnOk")->click();
+    });
+    main().sbtnPortClick();
+    EXPECT_EQ(state_.iPort, 7);
+    EXPECT_EQ(state_.meterPort, nullptr);
+    EXPECT_EQ(prompts_.captions(), (QStringList{"Error[E9001]", "Warning[W8001]"}));
+    EXPECT_EQ(prompts_.last().icon, PromptService::Icon::Stop);
+    EXPECT_EQ(windows_->digitalMeterForm()->windowTitle(), "Digital Meter : COM 7");
+}
+
+TEST_F(ShellTest, StoredPortOutsideTheTableWarnsAtStartUp)
+{
+    startProgram("iPort=42\r\nfHiLimit=300\r\nfLowLimit=100\r\n");
+    EXPECT_EQ(state_.meterPort, nullptr);
+    ASSERT_EQ(prompts_.messageCount(), 1);
+    EXPECT_EQ(prompts_.last().caption, "Warning[W8001]");
+    EXPECT_EQ(prompts_.last().icon, PromptService::Icon::Exclamation);
+}
+
+TEST_F(ShellTest, UnreadableSettingsStopTheStartUpBeforeThePort)
+{
+    QDir().mkdir("KORUDL.ini"); // a folder where the file should be
+    startProgram();
+    ASSERT_EQ(prompts_.messageCount(), 1);
+    EXPECT_TRUE(prompts_.last().text.startsWith("Cannot open file "));
+    EXPECT_EQ(state_.meterPort, nullptr);
+    EXPECT_EQ(state_.iPort, 1);
+    EXPECT_EQ(state_.fHiLimit, 0.0);
+}
+
+TEST_F(ShellTest, ClosingWritesTheSettingsAndClosesThePort)
+{
+    startProgram("IPORT=2\r\nfHiLimit=12.5\r\nfLowLimit=-3\r\nother=1\r\n");
+    main().setLinked(true);
+    main().close();
+    EXPECT_FALSE(cycle().TimerGetSd().isActive());
+    EXPECT_EQ(state_.meterPort, nullptr);
+    EXPECT_EQ(readFile("KORUDL.ini"), "iPort=2\r\nfHiLimit=12.5\r\nfLowLimit=-3\r\n");
+}
+
+TEST_F(ShellTest, NoQuestionAtCloseWithoutUnsavedData)
+{
+    startProgram();
+    EXPECT_TRUE(main().close());
+    EXPECT_EQ(prompts_.messageCount(), 0);
+}
+
+TEST_F(ShellTest, TilingArrangesTheVisibleViewsAndLeavesHiddenOnesAlone)
+{
+    startProgram();
+    QWidget* analog = windows_->analogMeterForm();
+    QWidget* comparator = windows_->comparatorForm();
+    QWidget* recorder = windows_->graphicalForm();
+    analog->move(500, 500); // hidden: must stay there
+    const QRect analogBefore = analog->frameGeometry();
+    recorder->showMinimized(); // visible but minimised: restored
+    comparator->show();
+    main().sbtnWinTileClick();
+
+    // Windows are placed by their outer frames.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const FrameMetrics m = main().frameMetrics();
+    const int mainHeight = main().outerHeight();
+    QWidget* digital = windows_->digitalMeterForm();
+    EXPECT_EQ(digital->frameGeometry(),
+              QRect(0, mainHeight, screen.width() / 4, (screen.height() - mainHeight) / 4));
+    const int digitalHeight = digital->frameGeometry().height();
+    EXPECT_FALSE(recorder->isMinimized());
+    EXPECT_EQ(recorder->frameGeometry(), QRect(0, mainHeight + digitalHeight, screen.width(),
+                                               screen.height() - mainHeight - digitalHeight - state_.taskbarHeight));
+    EXPECT_EQ(windows_->dataStringGridForm()->frameGeometry(),
+              QRect(screen.width() / 4, mainHeight, screen.width() - screen.width() / 4, digitalHeight));
+    EXPECT_FALSE(analog->isVisible());
+    EXPECT_EQ(analog->frameGeometry(), analogBefore);
+    const int c = 2 * m.sizingFrame + m.caption;
+    EXPECT_EQ(comparator->frameGeometry().topLeft(),
+              QPoint(c, (screen.height() - mainHeight) / 4 + mainHeight + c));
+}
+
+TEST_F(ShellTest, ViewCommandsShowAndRestore)
+{
+    startProgram();
+    QWidget* analog = windows_->analogMeterForm();
+    main().button("sbtnAnalogMeter")->click();
+    EXPECT_TRUE(analog->isVisible());
+    analog->showMinimized();
+    main().button("sbtnAnalogMeter")->click();
+    EXPECT_FALSE(analog->isMinimized());
+    windows_->graphicalForm()->hide();
+    main().button("sbtnGraphical")->click();
+    EXPECT_TRUE(windows_->graphicalForm()->isVisible());
+}
+
+TEST_F(ShellTest, AnExceptionInAHandlerIsReportedAndTheProgramGoesOn)
+{
+    startProgram();
+    auto* app = qobject_cast<GuardedApplication*>(QCoreApplication::instance());
+    ASSERT_TRUE(app);
+    app->setPrompts(&prompts_);
+    QTimer::singleShot(0, &main(), [] { throw std::runtime_error("disk on fire"); });
+    QCoreApplication::processEvents();
+    app->setPrompts(nullptr);
+    ASSERT_EQ(prompts_.messageCount(), 1);
+    EXPECT_EQ(prompts_.last().text, "disk on fire");
+    EXPECT_EQ(prompts_.last().icon, PromptService::Icon::Stop);
+    main().setLinked(true); // still alive
+    EXPECT_TRUE(main().isLinked());
+}
