@@ -68,6 +68,11 @@ void AcquisitionCycle::TimerGetSdTimer()
         return;
     }
 
+    handOut();
+}
+
+void AcquisitionCycle::handOut()
+{
     failureCount_ = 0;
     if (code::isEnergy(reading_.functionCode)) {
         unlink();

@@ -58,6 +58,11 @@ public slots:
     // One tick; called by the timer only.
     void TimerGetSdTimer();
 
+public:
+    // The rest of a tick once a frame has arrived and been decoded into the
+    // reading: the checks, completion and the hand-offs.
+    void handOut();
+
 signals:
     // A reading was completed and handed out (tests and tools follow the
     // cycle through this; the views are told by their own posted calls).
