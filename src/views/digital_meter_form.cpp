@@ -2,38 +2,166 @@
 
 #include "app/global_state.h"
 #include "app/user_messages.h"
+#include "views/digital_meter_texts.h"
+#include "views/display_fonts.h"
+#include "views/lcd_label.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
+#include <QFrame>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 
 namespace vt640 {
+namespace {
+
+QFont arialPoints(int points) { return arialFontPoints(points); }
+
+QFont arialPixels(int pixels) { return arialFontPixels(pixels); }
+
+// A font whose character cell (ascent plus descent, the internal leading
+// included) is `cell` pixels high.
+QFont arialCell(int cell)
+{
+    QFont font = arialFontPixels(cell);
+    const int measured = QFontMetrics(font).height();
+    if (measured > 0 && measured != cell)
+        font.setPixelSize(qMax(1, cell * cell / measured));
+    return font;
+}
+
+} // namespace
 
 TDigitalMeterForm::TDigitalMeterForm(GlobalState& state, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
-                          Qt::CustomizeWindowHint),
+                          Qt::WindowMaximizeButtonHint | Qt::CustomizeWindowHint),
       state_(state)
 {
+    setObjectName(QStringLiteral("DigitalMeterForm"));
     setPortCaption(state_.iPort);
+
+    lcdPanel_ = new QFrame(this);
+    lcdPanel_->setObjectName(QStringLiteral("LcdPanel"));
+    lcdPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    lcdPanel_->setLineWidth(1);
+    makeLcdBackground(lcdPanel_);
+
+    statePanel_ = new QWidget(lcdPanel_);
+    statePanel_->setObjectName(QStringLiteral("StatePanel"));
+    makeLcdBackground(statePanel_);
+    pnlAcDc_ = makeLcdLabel(statePanel_, "pnlAcDc");
+    pnl3W4W_ = makeLcdLabel(statePanel_, "pnl3W4W");
+    pnlHold_ = makeLcdLabel(statePanel_, "pnlHold");
+    pnlMax_ = makeLcdLabel(statePanel_, "pnlMax");
+    pnlALag_ = makeLcdLabel(statePanel_, "pnlALag");
+
+    masterLcdPanel_ = new QWidget(lcdPanel_);
+    masterLcdPanel_->setObjectName(QStringLiteral("MasterLcdPanel"));
+    makeLcdBackground(masterLcdPanel_);
+    dataPanel_ = makeLcdLabel(masterLcdPanel_, "DataPanel", Qt::AlignRight | Qt::AlignVCenter);
+    unitPanel_ = makeLcdLabel(masterLcdPanel_, "UnitPanel");
+    funcPanel_ = makeLcdLabel(masterLcdPanel_, "FuncPanel");
+
+    subLcdPanel_ = new QWidget(lcdPanel_);
+    subLcdPanel_->setObjectName(QStringLiteral("SubLcdPanel"));
+    makeLcdBackground(subLcdPanel_);
+    subDataPanel_ = makeLcdLabel(subLcdPanel_, "SubDataPanel", Qt::AlignLeft | Qt::AlignVCenter);
+    pnlST1_ = makeLcdLabel(subLcdPanel_, "pnlST1", Qt::AlignRight | Qt::AlignVCenter);
+
+    for (QLabel* label : {pnlAcDc_, pnl3W4W_, pnlHold_, pnlMax_, pnlALag_, dataPanel_,
+                          unitPanel_, funcPanel_, subDataPanel_, pnlST1_})
+        label->setFont(arialFont());
+    resize(400, 240);
+    layOut();
 }
 
-void TDigitalMeterForm::updateReading(const MeterReading&) {}
+void TDigitalMeterForm::updateReading(const MeterReading& reading)
+{
+    const DigitalMeterTexts t = DigitalMeterTexts::forReading(reading);
+    dataPanel_->setText(t.data);
+    unitPanel_->setText(t.units.prefixText);
+    unitPanel_->setAlignment(t.units.prefixAlignment);
+    funcPanel_->setText(t.units.unitText);
+    funcPanel_->setAlignment(t.units.unitAlignment);
+    applyUnitFonts();
+    subDataPanel_->setText(t.subData);
+    pnlAcDc_->setText(t.acDc);
+    pnlMax_->setText(t.peak);
+    pnlHold_->setText(t.hold);
+    pnlALag_->setText(t.aLag);
+    pnlST1_->setText(t.phases);
+    pnl3W4W_->setText(t.wires);
+    functionCode_ = reading.functionCode;
+}
+
+void TDigitalMeterForm::applyUnitFonts()
+{
+    // Resistance is written with the omega sign itself, in the same face as
+    // everything else, so no symbol face is needed.
+    unitPanel_->setFont(arialPoints(DigitalMeterLayout::prefixPointsFor(unitPanel_->width())));
+    funcPanel_->setFont(arialPoints(DigitalMeterLayout::unitPointsFor(funcPanel_->width())));
+}
 
 void TDigitalMeterForm::setPortCaption(int port)
 {
-    setWindowTitle(loadString(100) + " : COM " + QString::number(port));
+    setWindowTitle(loadString(100) + loadString(6096) + QString::number(port));
 }
 
 void TDigitalMeterForm::placeInitially(int mainHeight)
 {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    setGeometry(0, mainHeight, screen.width() / 4, (screen.height() - mainHeight) / 4);
+    const int belowMain = screen.height() - mainHeight;
+    setMaximumSize(screen.width(), belowMain);
+    setMinimumSize(screen.width() / 4, belowMain / 4);
+    setGeometry(0, mainHeight, screen.width() / 4, belowMain / 4);
 }
 
 void TDigitalMeterForm::closeEvent(QCloseEvent* event)
 {
     // The view closes only with the application.
     event->ignore();
+}
+
+void TDigitalMeterForm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layOut();
+}
+
+void TDigitalMeterForm::layOut()
+{
+    lcdPanel_->setGeometry(rect());
+    const QRect inside = lcdPanel_->contentsRect();
+    const int dpi = logicalDpiY();
+    layout_ = DigitalMeterLayout::compute(inside.size(), dpi);
+    const QPoint o = inside.topLeft();
+
+    statePanel_->setGeometry(layout_.statePanel.translated(o));
+    pnlAcDc_->setGeometry(layout_.acDc);
+    pnl3W4W_->setGeometry(layout_.wires);
+    pnlHold_->setGeometry(layout_.hold);
+    pnlMax_->setGeometry(layout_.peak);
+    pnlALag_->setGeometry(layout_.aLag);
+
+    masterLcdPanel_->setGeometry(layout_.masterLcd.translated(o));
+    dataPanel_->setGeometry(layout_.data);
+    unitPanel_->setGeometry(layout_.prefix);
+    funcPanel_->setGeometry(layout_.unit);
+
+    subLcdPanel_->setGeometry(layout_.subLcd.translated(o));
+    subDataPanel_->setGeometry(layout_.subData);
+    pnlST1_->setGeometry(layout_.phases);
+
+    dataPanel_->setFont(arialPoints(layout_.dataPoints));
+    applyUnitFonts();
+    subDataPanel_->setFont(arialCell(layout_.subDataCellPixels));
+    pnlST1_->setFont(arialPixels(layout_.phasesPixels));
+    pnlAcDc_->setFont(arialPoints(layout_.acDcPoints));
+    pnl3W4W_->setFont(arialPoints(layout_.wiresPoints));
+    pnlHold_->setFont(arialPoints(layout_.holdPoints));
+    pnlMax_->setFont(arialPoints(layout_.peakPoints));
+    pnlALag_->setFont(arialPoints(layout_.aLagPoints));
 }
 
 } // namespace vt640

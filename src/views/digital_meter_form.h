@@ -1,14 +1,23 @@
 #pragma once
 
 #include "meter/meter_reading.h"
+#include "views/digital_meter_layout.h"
 
 #include <QWidget>
+
+#include <cstdint>
+
+class QFrame;
+class QLabel;
 
 namespace vt640 {
 
 class GlobalState;
 
-// The LCD-like readout of the current reading.
+// The LCD-like readout of the current reading: the reading in large digits
+// with its prefix and unit, the sub-display strip with the phase marks, and
+// the annunciator column. Lime on black; the fields are laid out anew on
+// every resize.
 class TDigitalMeterForm : public QWidget {
     Q_OBJECT
 public:
@@ -18,14 +27,42 @@ public:
     void updateReading(const MeterReading& reading);
     // Caption "Digital Meter : COM n".
     void setPortCaption(int port);
-    // Places the view as at start-up, below the main window of `mainHeight`.
+    // Places the view as at start-up, below the main window of `mainHeight`,
+    // and sets its size limits: the screen below the main window at most, a
+    // quarter of that in width and height at least.
     void placeInitially(int mainHeight);
+
+    // The function code of the last reading shown.
+    std::int32_t shownFunctionCode() const { return functionCode_; }
+    // The current field geometry and font sizes.
+    const DigitalMeterLayout& fieldLayout() const { return layout_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void layOut();
+    void applyUnitFonts();
+
     GlobalState& state_;
+    std::int32_t functionCode_ = 0;
+    DigitalMeterLayout layout_;
+
+    QFrame* lcdPanel_;
+    QWidget* statePanel_;
+    QLabel* pnlAcDc_;
+    QLabel* pnl3W4W_;
+    QLabel* pnlHold_;
+    QLabel* pnlMax_;
+    QLabel* pnlALag_;
+    QWidget* masterLcdPanel_;
+    QLabel* dataPanel_;
+    QLabel* unitPanel_;
+    QLabel* funcPanel_;
+    QWidget* subLcdPanel_;
+    QLabel* subDataPanel_;
+    QLabel* pnlST1_;
 };
 
 } // namespace vt640

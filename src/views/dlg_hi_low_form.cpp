@@ -1,13 +1,171 @@
 #include "views/dlg_hi_low_form.h"
 
 #include "app/global_state.h"
+#include "app/user_messages.h"
+#include "meter/number_text.h"
+#include "resources/string_table.h"
+#include "views/display_fonts.h"
+#include "views/limit_rules.h"
+#include "views/unit_field_style.h"
+
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QVBoxLayout>
 
 namespace vt640 {
+namespace {
+
+constexpr int kCaption = 6020;
+constexpr int kUpperLabel = 6021;
+constexpr int kLowerLabel = 6022;
+constexpr int kCancel = 331;
+constexpr int kInvalidNumber = 9007;
+constexpr int kUnacceptable = 9008;
+
+QLabel* limitLabel(QWidget* parent, int textId, QColor colour)
+{
+    auto* label = new QLabel(loadString(textId), parent);
+    QFont font = timesFont();
+    font.setItalic(true);
+    font.setPixelSize(15);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+    return label;
+}
+
+QLabel* unitField(QWidget* parent, const char* name, int width)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setFixedWidth(width);
+    label->setFont(arialFontPixels(14));
+    return label;
+}
+
+} // namespace
 
 TDlgHiLowForm::TDlgHiLowForm(GlobalState& state, PromptService& prompts, QWidget* parent)
-    : QDialog(parent), state_(state), prompts_(prompts)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), state_(state), prompts_(prompts)
 {
-    setWindowTitle("Comparator Hi-Low limit setting");
+    setObjectName(QStringLiteral("DlgHiLowForm"));
+    setWindowTitle(loadString(kCaption));
+    setModal(true);
+
+    mkeHiLimit_ = new QLineEdit(this);
+    mkeHiLimit_->setObjectName(QStringLiteral("mkeHiLimit"));
+    mkeLowLimit_ = new QLineEdit(this);
+    mkeLowLimit_->setObjectName(QStringLiteral("mkeLowLimit"));
+    for (QLineEdit* edit : {mkeHiLimit_, mkeLowLimit_}) {
+        edit->setMinimumWidth(120);
+        edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    stxtHiUnit_ = unitField(this, "stxtHiUnit", 18);
+    stxtLowUnit_ = unitField(this, "stxtLowUnit", 18);
+    stxtHiFunc_ = unitField(this, "stxtHiFunc", 36);
+    stxtLowFunc_ = unitField(this, "stxtLowFunc", 36);
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(10);
+    grid->addWidget(limitLabel(this, kUpperLabel, QColor(0x00, 0x00, 0xc0)), 0, 0);
+    grid->addWidget(mkeHiLimit_, 0, 1);
+    grid->addWidget(stxtHiUnit_, 0, 2);
+    grid->addWidget(stxtHiFunc_, 0, 3);
+    grid->addWidget(limitLabel(this, kLowerLabel, QColor(0xc0, 0x00, 0x00)), 1, 0);
+    grid->addWidget(mkeLowLimit_, 1, 1);
+    grid->addWidget(stxtLowUnit_, 1, 2);
+    grid->addWidget(stxtLowFunc_, 1, 3);
+
+    bbtnOk_ = new QPushButton(loadString(sid::kOk), this);
+    bbtnOk_->setObjectName(QStringLiteral("bbtnOk"));
+    bbtnOk_->setDefault(true);
+    bbtnCancel_ = new QPushButton(loadString(kCancel), this);
+    bbtnCancel_->setObjectName(QStringLiteral("bbtnCancel"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(bbtnOk_);
+    buttons->addWidget(bbtnCancel_);
+    buttons->addStretch();
+
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(16, 16, 16, 12);
+    page->setSpacing(14);
+    page->addLayout(grid);
+    page->addLayout(buttons);
+    page->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Only what the user types is checked; the dialog's own filling of the
+    // fields shows values that are limits already.
+    connect(mkeHiLimit_, &QLineEdit::textEdited, this, &TDlgHiLowForm::mkeHiLimitChange);
+    connect(mkeLowLimit_, &QLineEdit::textEdited, this, &TDlgHiLowForm::mkeLowLimitChange);
+    connect(bbtnOk_, &QPushButton::clicked, this, &TDlgHiLowForm::bbtnOkClick);
+    connect(bbtnCancel_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TDlgHiLowForm::preset(std::int32_t functionCode, double upperLimit, double lowerLimit,
+                           const std::string& prefixText, const std::string& unitText)
+{
+    code_ = functionCode;
+    upper_ = upperLimit;
+    lower_ = lowerLimit;
+    prefixText_ = prefixText;
+    unitText_ = unitText;
+    showValues();
+}
+
+void TDlgHiLowForm::showValues()
+{
+    mkeHiLimit_->setText(QString::fromStdString(formatGeneral15(upper_)));
+    mkeLowLimit_->setText(QString::fromStdString(formatGeneral15(lower_)));
+    const UnitFieldStyle style = UnitFieldStyle::forReading(code_, prefixText_, unitText_);
+    for (QLabel* prefix : {stxtHiUnit_, stxtLowUnit_}) {
+        prefix->setText(style.prefixText);
+        prefix->setAlignment(style.prefixAlignment);
+    }
+    for (QLabel* unit : {stxtHiFunc_, stxtLowFunc_}) {
+        unit->setText(style.unitText);
+        unit->setAlignment(style.unitAlignment);
+    }
+}
+
+void TDlgHiLowForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    showValues();
+    if (!event->spontaneous()) {
+        adjustSize();
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        move(screen.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+    }
+}
+
+void TDlgHiLowForm::mkeHiLimitChange(const QString& text)
+{
+    if (applyLimitText(text, upper_) == LimitEdit::Refused)
+        showUserMessage(prompts_, this, sid::kErrorCaption, kInvalidNumber);
+}
+
+void TDlgHiLowForm::mkeLowLimitChange(const QString& text)
+{
+    if (applyLimitText(text, lower_) == LimitEdit::Refused)
+        showUserMessage(prompts_, this, sid::kErrorCaption, kInvalidNumber);
+}
+
+void TDlgHiLowForm::bbtnOkClick()
+{
+    if (limitsAcceptable(upper_, lower_))
+        accept();
+    else
+        showUserMessage(prompts_, this, sid::kErrorCaption, kUnacceptable);
 }
 
 } // namespace vt640

@@ -1,0 +1,283 @@
+#include "app/global_state.h"
+#include "support/gui_test_app.h"
+#include "views/analog_meter_form.h"
+#include "views/analog_meter_layout.h"
+#include "views/analog_meter_model.h"
+#include "views/needle_geometry.h"
+#include "views/view_readings.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+
+#include <gtest/gtest.h>
+
+namespace vt640 {
+namespace {
+
+using test::completedReading;
+
+AnalogMeterModel fedWith(const MeterReading& r)
+{
+    AnalogMeterModel m;
+    m.feed(r);
+    m.update();
+    return m;
+}
+
+TEST(AnalogNeedle, ZeroFullScaleAndBeyond)
+{
+    EXPECT_DOUBLE_EQ(AnalogMeterModel::needleAngleFor(0, 5000), 150.0);
+    EXPECT_DOUBLE_EQ(AnalogMeterModel::needleAngleFor(5000, 5000), 30.0);
+    EXPECT_DOUBLE_EQ(AnalogMeterModel::needleAngleFor(2500, 5000), 90.0);
+    // Up to 125/120 of full scale the needle still moves; past that it rests
+    // on the stop.
+    EXPECT_DOUBLE_EQ(AnalogMeterModel::needleAngleFor(5000.0 * 125 / 120, 5000), 25.0);
+    EXPECT_DOUBLE_EQ(AnalogMeterModel::needleAngleFor(5100, 5000), 180.0 - (5100 * 120.0 / 5000 + 30));
+    EXPECT_DOUBLE_EQ(AnalogMeterModel::needleAngleFor(9999, 5000), 25.0);
+}
+
+TEST(AnalogNeedle, DrawnFromThePivotWithTruncatedOffsets)
+{
+    // pi is taken as 3.14159264, a hair small: at 30 degrees the sine falls
+    // just short of a half and the rise truncates to 49.
+    EXPECT_EQ(NeedleTip::at(150, 100), (NeedleTip{-86, -50}));
+    EXPECT_EQ(NeedleTip::at(90, 100), (NeedleTip{0, -100}));
+    EXPECT_EQ(NeedleTip::at(30, 100), (NeedleTip{86, -49}));
+    EXPECT_EQ(NeedleTip::at(25, 100), (NeedleTip{90, -42}));
+    EXPECT_EQ(NeedleTip::at(120.384, 100), (NeedleTip{-50, -86}));
+    EXPECT_EQ(NeedleTip::at(130, 70), (NeedleTip{-44, -53}));
+    EXPECT_EQ(NeedleTip::at(70, 70), (NeedleTip{23, -65}));
+}
+
+TEST(AnalogFeed, ZeroReadingRestsAtTheLeftEnd)
+{
+    const auto m = fedWith(completedReading("0.000", "0", 4));
+    EXPECT_DOUBLE_EQ(m.scaleValue(), 0.0);
+    EXPECT_DOUBLE_EQ(m.needleAngle(), 150.0);
+}
+
+TEST(AnalogFeed, NegativeDcVoltsReadAsDigitsWithAMinusMark)
+{
+    const MeterReading r = completedReading("-1.234", "0", 4);
+    ASSERT_EQ(r.valueText, "-1.234");
+    const auto m = fedWith(r);
+    EXPECT_TRUE(m.negative());
+    EXPECT_DOUBLE_EQ(m.scaleValue(), 1234.0);
+    EXPECT_DOUBLE_EQ(m.fullScale(), 5000.0);
+    EXPECT_DOUBLE_EQ(m.needleAngle(), 120.384);
+    EXPECT_EQ(m.scale(), AnalogScale::ZeroToFive);
+    // The sign is read afresh each time.
+    AnalogMeterModel again = m;
+    again.feed(completedReading("1.234", "0", 4));
+    EXPECT_FALSE(again.negative());
+}
+
+TEST(AnalogFeed, OverloadStopsTheNeedleWhateverTheScale)
+{
+    AnalogMeterModel m;
+    m.feed(completedReading("1.000", "3", 1024));
+    m.update();
+    m.feed(completedReading("OL", "0", 4));
+    m.update();
+    EXPECT_DOUBLE_EQ(m.fullScale(), 5000.0);
+    EXPECT_DOUBLE_EQ(m.scaleValue(), 5500.0);
+    EXPECT_DOUBLE_EQ(m.needleAngle(), 25.0);
+    EXPECT_FALSE(m.negative());
+    m.feed(completedReading("-OL", "0", 4));
+    EXPECT_TRUE(m.negative());
+}
+
+TEST(AnalogFeed, ADisplayThatIsNoNumberLeavesTheNeedleInputs)
+{
+    AnalogMeterModel m;
+    m.feed(completedReading("1.234", "0", 4));
+    m.feed(completedReading("SHrt", "0", 128));
+    EXPECT_DOUBLE_EQ(m.scaleValue(), 1234.0);
+    EXPECT_DOUBLE_EQ(m.fullScale(), 5000.0);
+    // ... while the texts and the code follow the reading.
+    EXPECT_EQ(m.code(), 128);
+    EXPECT_EQ(m.valueText(), "SHrt");
+}
+
+TEST(AnalogFeed, FullScaleAndMultiplierPerFunction)
+{
+    struct Case {
+        const char* main;
+        const char* exponent;
+        std::uint32_t code;
+        double fullScale;
+        double scaleValue;
+        const char* multiplier;
+        AnalogScale scale;
+    };
+    const Case cases[] = {
+        // Volts DC: five times ten to (digits - 1).
+        {"1.234", "1", 4, 5000, 1234, "x10", AnalogScale::ZeroToFive},
+        {"1.234", "3", 4, 5000, 1234, "x1000", AnalogScale::ZeroToFive},
+        // Volts AC, ohms and power: ten to the number of digits.
+        {"2.304", "2", 5, 10000, 2304, "x100", AnalogScale::ZeroToTen},
+        {"4.702", "3", 128, 10000, 4702, "x1", AnalogScale::ZeroToTen},
+        {"1.234", "3", 262145, 10000, 1234, "x1000", AnalogScale::ZeroToTen},
+        {"4.567", "3", 786432, 10000, 4567, "x1000", AnalogScale::ZeroToTen},
+        // Hertz: the kilo range reads a digit less, and its own multipliers.
+        {"1.000", "3", 1024, 1000, 1000, "x100", AnalogScale::ZeroToTen},
+        {"1.000", "6", 1024, 10000, 1000, "x1", AnalogScale::ZeroToTen},
+        // Temperature: 0 to 20 scale of 2000, always times 100.
+        {" .25C", "2", 32, 2000, 25, "x100", AnalogScale::ZeroToTwenty},
+        // Percent: fixed full scales.
+        {"4.560", "1", 2048, 1000, 4560, "x10", AnalogScale::ZeroToTen},
+        {"4.560", "1", 67584, 10000, 4560, "x100", AnalogScale::ZeroToTen},
+        // Capacitance: ten to the digits in the range whose exponent is 3.
+        {"1.234", "3", 8, 10000, 1234, "x1000", AnalogScale::ZeroToFive},
+        {"1.234", "1", 8, 5000, 1234, "x10", AnalogScale::ZeroToFive},
+    };
+    for (const Case& c : cases) {
+        const auto m = fedWith(completedReading(c.main, c.exponent, c.code));
+        SCOPED_TRACE(std::string(c.main) + " code " + std::to_string(c.code));
+        EXPECT_DOUBLE_EQ(m.fullScale(), c.fullScale);
+        EXPECT_DOUBLE_EQ(m.scaleValue(), c.scaleValue);
+        EXPECT_EQ(m.multiplierText(), c.multiplier);
+        EXPECT_EQ(m.scale(), c.scale);
+    }
+}
+
+TEST(AnalogFeed, MultiplierTexts)
+{
+    EXPECT_EQ(AnalogMeterModel::multiplierText(4, 0), "x1");
+    EXPECT_EQ(AnalogMeterModel::multiplierText(4, 2), "x100");
+    EXPECT_EQ(AnalogMeterModel::multiplierText(128, 6), "x1000000");
+    EXPECT_EQ(AnalogMeterModel::multiplierText(1024, 3), "x100");
+    EXPECT_EQ(AnalogMeterModel::multiplierText(1024, 6), "x1");
+    EXPECT_EQ(AnalogMeterModel::multiplierText(1024, 1), "x10");
+    // A tenth truncates to nothing.
+    EXPECT_EQ(AnalogMeterModel::multiplierText(128, -1), "x0");
+}
+
+TEST(AnalogUpdate, BackgroundIsRedrawnOnANewScaleAndAlwaysForCapacitance)
+{
+    AnalogMeterModel m; // starts with the scale of code 5 drawn
+    m.feed(completedReading("2.304", "2", 5));
+    EXPECT_FALSE(m.update());
+    m.feed(completedReading("1.234", "0", 4));
+    EXPECT_TRUE(m.update());
+    EXPECT_FALSE(m.update());
+    EXPECT_EQ(m.scaleCode(), 4);
+    m.feed(completedReading("1.234", "3", 8));
+    EXPECT_TRUE(m.update());
+    EXPECT_TRUE(m.update());
+}
+
+TEST(AnalogUpdate, RemembersWhereTheNeedleWas)
+{
+    AnalogMeterModel m;
+    EXPECT_DOUBLE_EQ(m.needleAngle(), 150.0);
+    m.feed(completedReading("2.500", "0", 4));
+    m.update();
+    EXPECT_DOUBLE_EQ(m.previousAngle(), 150.0);
+    EXPECT_DOUBLE_EQ(m.needleAngle(), 90.0);
+}
+
+TEST(AnalogLayout, DialCentredWithThePivotInTheMiddle)
+{
+    const auto l = AnalogMeterLayout::compute(400);
+    EXPECT_EQ(l.dial, QPoint(101, 0));
+    EXPECT_EQ(l.scale, QPoint(110, 28));
+    EXPECT_EQ(l.pivot, QPoint(200, 132));
+    EXPECT_EQ(l.panel1.center().x(), 200 - (l.panel1.width() % 2 == 0 ? 1 : 0));
+    // The sign mark sits one and a half marks left of the strip, bottoms level.
+    EXPECT_EQ(l.signMark, QPoint(l.panel1.left() - 16, l.panel1.bottom() + 1 - 11));
+    EXPECT_EQ(AnalogMeterLayout::windowSize(1600), QSize(400, 178 + 6));
+}
+
+class AnalogMeterFormTest : public ::testing::Test {
+protected:
+    AnalogMeterFormTest()
+    {
+        test::guiApp();
+        form.setNeedleSweep(false);
+    }
+    QString text(const char* name) { return form.findChild<QLabel*>(QString::fromLatin1(name))->text(); }
+
+    QApplication& app = test::guiApp(); // before any widget
+    GlobalState state;
+    TAnalogMeterForm form{state};
+};
+
+TEST_F(AnalogMeterFormTest, VisibleViewRedrawsOnEachReading)
+{
+    form.show();
+    test::settle();
+    test::PaintCounter paints(&form);
+    form.feed(completedReading("-1.234", "0", 4));
+    // Nothing happens until the posted update runs.
+    EXPECT_DOUBLE_EQ(form.shownNeedleAngle(), 150.0);
+    test::settle();
+    EXPECT_GT(paints.count, 0);
+    EXPECT_DOUBLE_EQ(form.model().needleAngle(), 120.384);
+    EXPECT_DOUBLE_EQ(form.shownNeedleAngle(), 120.384);
+    EXPECT_EQ(text("MultPanel"), "x1");
+    EXPECT_EQ(text("FuncPanel"), "V");
+}
+
+TEST_F(AnalogMeterFormTest, HiddenViewIsFedButNotRedrawn)
+{
+    test::PaintCounter paints(&form);
+    form.feed(completedReading("4.702", "3", 128));
+    test::settle();
+    EXPECT_EQ(paints.count, 0);
+    EXPECT_DOUBLE_EQ(form.model().scaleValue(), 4702.0);
+    EXPECT_DOUBLE_EQ(form.model().needleAngle(), 150.0);
+}
+
+TEST_F(AnalogMeterFormTest, MinimisedViewIsNotRedrawnAndShowsTheLatestFeedWhenRestored)
+{
+    form.show();
+    form.feed(completedReading("2.500", "0", 4));
+    test::settle();
+    ASSERT_DOUBLE_EQ(form.shownNeedleAngle(), 90.0);
+
+    form.showMinimized();
+    test::settle();
+    ASSERT_TRUE(form.isMinimized());
+    test::PaintCounter paints(&form);
+    form.feed(completedReading("4.702", "3", 128));
+    test::settle();
+    EXPECT_EQ(paints.count, 0);
+    EXPECT_DOUBLE_EQ(form.model().needleAngle(), 90.0);
+
+    // Restored: scale, texts and sign of the latest feed at once; the needle
+    // keeps its place until the next reading moves it.
+    form.showNormal();
+    test::settle();
+    EXPECT_GT(paints.count, 0);
+    EXPECT_EQ(text("UnitPanel"), "k");
+    EXPECT_EQ(text("FuncPanel"), QString::fromUtf8("\u03A9"));
+    EXPECT_EQ(form.model().scale(), AnalogScale::ZeroToTen);
+    EXPECT_DOUBLE_EQ(form.shownNeedleAngle(), 90.0);
+
+    form.feed(completedReading("4.702", "3", 128));
+    test::settle();
+    EXPECT_DOUBLE_EQ(form.shownNeedleAngle(), AnalogMeterModel::needleAngleFor(4702, 10000));
+}
+
+TEST_F(AnalogMeterFormTest, SweepEndsAtTheComputedAngleBeforeTheNextReading)
+{
+    form.setNeedleSweep(true);
+    form.show();
+    form.feed(completedReading("5.000", "0", 4));
+    QElapsedTimer waited;
+    waited.start();
+    while (form.shownNeedleAngle() != 30.0 && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_DOUBLE_EQ(form.shownNeedleAngle(), 30.0);
+
+    // A new reading in mid-swing makes for the new angle at once; hiding ends
+    // the swing where the needle belongs.
+    form.feed(completedReading("0.000", "0", 4));
+    test::settle();
+    form.hide();
+    EXPECT_DOUBLE_EQ(form.shownNeedleAngle(), 150.0);
+}
+
+} // namespace
+} // namespace vt640
