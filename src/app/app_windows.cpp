@@ -98,8 +98,11 @@ void AppWindows::showStartupWindows()
     }
     const int mainHeight = formMain_->outerHeight();
     digitalMeterForm_->placeInitially(mainHeight);
+    const int digitalHeight = digitalMeterForm_->frameGeometry().height();
+    graphicalForm_->placeInitially(mainHeight, digitalHeight);
+    dataStringGridForm_->placeInitially(mainHeight, digitalHeight, formMain_->taskbarHeight());
+    formMain_->placeStartupWindows();
     digitalMeterForm_->show();
-    graphicalForm_->placeInitially(mainHeight, digitalMeterForm_->frameGeometry().height());
     graphicalForm_->show();
     dataStringGridForm_->show();
 }

@@ -312,24 +312,61 @@ FrameMetrics TFormMain::frameMetrics() const
 
 int TFormMain::outerHeight() const { return mainWindowHeight(frameMetrics()); }
 
+int TFormMain::taskbarHeight() const { return state_.taskbarHeight; }
+
 void TFormMain::placeWindow(QWidget* window, const QRect& outer)
 {
     if (window->isMinimized())
         window->showNormal();
-    const QSize decoration = window->frameGeometry().size() - window->geometry().size();
-    window->move(outer.topLeft());
-    window->resize(outer.size() - decoration);
+    // Layout rectangles are outer frames; Qt places the client area. A shown
+    // window knows its own decoration, a new one gets what this one has.
+    QMargins decoration;
+    const QRect frame = window->frameGeometry();
+    const QRect client = window->geometry();
+    if (window->isVisible() && frame != client) {
+        decoration = QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                              frame.right() - client.right(), frame.bottom() - client.bottom());
+    } else {
+        const FrameMetrics m = frameMetrics();
+        decoration = QMargins(m.fixedFrame, m.fixedFrame + m.caption, m.fixedFrame, m.fixedFrame);
+    }
+    window->setGeometry(outer.marginsRemoved(decoration));
 }
 
-void TFormMain::sbtnWinTileClick()
+TileInput TFormMain::tileInput() const
 {
-    measureTaskbar();
     const QRect screen = screenRect();
     TileInput in;
     in.screenWidth = screen.width();
     in.screenHeight = screen.height();
     in.taskbarHeight = state_.taskbarHeight;
     in.metrics = frameMetrics();
+    in.dialHeight = TAnalogMeterForm::dialHeight();
+    in.comparatorFrameWidth = TComparatorForm::frameWidth();
+    in.comparatorFrameHeight = TComparatorForm::frameHeight();
+    if (TComparatorForm* comparator = windows_.comparatorForm()) {
+        in.alarmButtonHeight = comparator->alarmButtonHeight();
+        in.limitButtonHeight = comparator->limitButtonHeight();
+    }
+    return in;
+}
+
+void TFormMain::placeStartupWindows()
+{
+    // The digital meter, the recorder and the data list start where tiling
+    // puts them.
+    TileInput in = tileInput();
+    in.recorderVisible = in.dataListVisible = true;
+    const TileLayout layout = tileWindows(in);
+    placeWindow(windows_.digitalMeterForm(), layout.digitalMeter);
+    placeWindow(windows_.graphicalForm(), *layout.recorder);
+    placeWindow(windows_.dataStringGridForm(), *layout.dataList);
+}
+
+void TFormMain::sbtnWinTileClick()
+{
+    measureTaskbar();
+    TileInput in = tileInput();
     TGraphicalForm* recorder = windows_.graphicalForm();
     QWidget* dataList = windows_.dataStringGridForm();
     TAnalogMeterForm* analog = windows_.analogMeterForm();
@@ -338,13 +375,6 @@ void TFormMain::sbtnWinTileClick()
     in.dataListVisible = dataList && dataList->isVisible();
     in.analogVisible = analog && analog->isVisible();
     in.comparatorVisible = comparator && comparator->isVisible();
-    in.dialHeight = TAnalogMeterForm::dialHeight();
-    in.comparatorFrameWidth = TComparatorForm::frameWidth();
-    in.comparatorFrameHeight = TComparatorForm::frameHeight();
-    if (comparator) {
-        in.alarmButtonHeight = comparator->alarmButtonHeight();
-        in.limitButtonHeight = comparator->limitButtonHeight();
-    }
     const TileLayout layout = tileWindows(in);
 
     move(layout.main.topLeft());

@@ -46,6 +46,9 @@ public:
     // The frame sizes of this desktop, for the layout arithmetic.
     FrameMetrics frameMetrics() const;
     int outerHeight() const;
+    int taskbarHeight() const;
+    // Puts the digital meter, the recorder and the data list where they start.
+    void placeStartupWindows();
 
     QToolButton* button(const QString& name) const;
     QAction* linkAction() const { return linkAction_; }
@@ -63,6 +66,7 @@ private:
     void FormClose();
     void measureTaskbar();
     void placeWindow(QWidget* window, const QRect& outer);
+    TileInput tileInput() const;
 
     GlobalState& state_;
     PromptService& prompts_;
