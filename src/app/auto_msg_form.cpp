@@ -32,9 +32,11 @@ TAutoMsgForm::TAutoMsgForm(QWidget* parent)
     icon->setAlignment(Qt::AlignTop);
 
     auto* text = new QVBoxLayout;
+    text->setSpacing(2);
     for (int i = 0; i < 3; ++i) {
         lines_[i] = new QLabel(this);
         lines_[i]->setObjectName(QStringLiteral("lbMsg%1").arg(i + 1));
+        lines_[i]->setWordWrap(true); // long lines wrap rather than run off the box
         text->addWidget(lines_[i]);
     }
     auto* top = new QHBoxLayout;
@@ -62,6 +64,8 @@ TAutoMsgForm::TAutoMsgForm(QWidget* parent)
     buttons->addStretch();
 
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 8, 10, 8);
+    layout->setSpacing(6);
     layout->addLayout(top);
     layout->addWidget(progress_, 0, Qt::AlignHCenter);
     layout->addLayout(buttons);

@@ -44,7 +44,9 @@ QPixmap connectorPicture()
 } // namespace
 
 TDlgRsPortForm::TDlgRsPortForm(GlobalState& state, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), state_(state)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      state_(state)
 {
     setWindowTitle(loadString(6010));
     setFixedSize(326, 252);
