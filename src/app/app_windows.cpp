@@ -80,6 +80,14 @@ void AppWindows::wire(GlobalState& state)
     TFormMain* main = formMain_.get();
     // The link controls follow the recorder's file loading as it starts and ends.
     QObject::connect(&state, &GlobalState::fileLoadBusyChanged, main, &TFormMain::refreshLinkControls);
+    // The recorder tells the data list about every record and every clear.
+    TDataStringGridForm* dataList = dataStringGridForm_.get();
+    TGraphicalForm* recorder = graphicalForm_.get();
+    dataList->setBuffer(recorder->buffer());
+    QObject::connect(recorder, &TGraphicalForm::dataListCleared, dataList, &TDataStringGridForm::clearList);
+    QObject::connect(recorder, &TGraphicalForm::dataListRowAdded, dataList, &TDataStringGridForm::addRow);
+    recorder->setIntervalDialog(*dialogOption_);
+
     TFormViewGraphic* viewer = formViewGraphic_.get();
     QObject::connect(graphicalForm_.get(), &TGraphicalForm::fitAllDataRequested, main,
                      [main, viewer] { main->showView(viewer); });

@@ -445,7 +445,7 @@ void TFormMain::closeEvent(QCloseEvent* event)
     closed_ = true;
     event->accept();
     // Closing the main window ends the program, whatever else is open.
-    QCoreApplication::exit(0);
+    emit programEnding();
 }
 
 } // namespace vt640

@@ -55,6 +55,10 @@ public:
     QAction* portAction() const { return portAction_; }
     QMenu* helpMenu() const { return helpMenu_; }
 
+signals:
+    // The main window has closed: the program ends.
+    void programEnding();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
