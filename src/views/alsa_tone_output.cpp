@@ -31,11 +31,11 @@ AlsaToneOutput::AlsaToneOutput(std::string device) : device_(std::move(device))
 void AlsaToneOutput::beep(int hertz, int milliseconds)
 {
     lastTonePlayed_ = false;
-    const auto wave = toneWave(hertz, milliseconds, kSampleRate);
-    if (wave.empty())
-        return;
     const auto now = std::chrono::steady_clock::now();
     if (now < retryAt_)
+        return;
+    const auto wave = toneWave(hertz, milliseconds, kSampleRate);
+    if (wave.empty())
         return;
 
     Pcm pcm;

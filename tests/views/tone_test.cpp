@@ -54,5 +54,13 @@ TEST(AlsaToneOutput, WithoutADeviceTheToneIsSkippedQuietly)
     EXPECT_FALSE(output.lastTonePlayed());
 }
 
+TEST(AlsaToneOutput, PlaysTheWholeToneOnADeviceThatTakesIt)
+{
+    // ALSA's own null device accepts samples and discards them.
+    AlsaToneOutput output("null");
+    output.beep(1047, 100);
+    EXPECT_TRUE(output.lastTonePlayed());
+}
+
 } // namespace
 } // namespace vt640
