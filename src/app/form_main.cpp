@@ -183,13 +183,19 @@ void TFormMain::FormCreate()
             state_.portPresent[state_.iPort - 1] = true;
     }
 
+    // At start-up the warning carries the exclamation icon.
+    openStoredPort(PromptService::Icon::Exclamation);
+}
+
+void TFormMain::openStoredPort(PromptService::Icon warningIcon)
+{
     PortErrorMessages reporter(prompts_, this);
     state_.meterPort = openMeterPort(state_.iPort, state_.portTable, &reporter);
     if (!state_.meterPort) {
         PromptService::Message box;
         box.caption = warningCaption(8001);
         box.text = loadString(8001);
-        box.icon = PromptService::Icon::Exclamation;
+        box.icon = warningIcon;
         prompts_.message(this, box);
     }
 }
@@ -250,15 +256,7 @@ void TFormMain::sbtnPortClick()
     if (dialog->exec() == QDialog::Accepted)
         state_.iPort = dialog->selectedPort();
 
-    PortErrorMessages reporter(prompts_, this);
-    state_.meterPort = openMeterPort(state_.iPort, state_.portTable, &reporter);
-    if (!state_.meterPort) {
-        PromptService::Message box;
-        box.caption = warningCaption(8001);
-        box.text = loadString(8001);
-        box.icon = PromptService::Icon::Stop;
-        prompts_.message(this, box);
-    }
+    openStoredPort(PromptService::Icon::Stop);
     if (TDigitalMeterForm* digital = windows_.digitalMeterForm()) {
         digital->setPortCaption(state_.iPort);
         digital->raise();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/acquisition_cycle.h"
+#include "app/prompt_service.h"
 #include "app/tile_layout.h"
 
 #include <QMainWindow>
@@ -66,6 +67,8 @@ private:
     void buildMenus();
     void buildButtons();
     void probePorts();
+    // Opens port iPort; W8001 with `warningIcon` when it cannot be opened.
+    void openStoredPort(PromptService::Icon warningIcon);
     bool FormCloseQuery();
     void FormClose();
     void measureTaskbar();
