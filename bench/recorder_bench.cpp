@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QTableView>
+#include <QToolButton>
 #include <QTemporaryDir>
 
 #include <malloc.h>
@@ -58,14 +59,14 @@ MeterReading powerReading(int i)
     MeterReading r;
     char main[16];
     std::snprintf(main, sizeof main, "%.3f", 1.0 + (i % 997) * 0.001);
-    r.mainText = main;
-    r.exponentText = "3";
+    r.mainText = std::string(main);
+    r.exponentText = std::string("3");
     r.functionCode = r.rawCode = code::ActivePower1;
-    r.valueText = main;
-    r.prefixText = "k";
-    r.unitText = "W";
-    r.subText = "0.98";
-    r.subFunction = "PF";
+    r.valueText = std::string(main);
+    r.prefixText = std::string("k");
+    r.unitText = std::string("W");
+    r.subText = std::string("0.98");
+    r.subFunction = std::string("PF");
     r.status = 0x03;
     return r;
 }

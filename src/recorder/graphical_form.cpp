@@ -12,6 +12,7 @@
 #include "viewer/pe_graph.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QSaveFile>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
@@ -198,6 +200,7 @@ void TGraphicalForm::buildToolPanel(QWidget* panel)
     connect(sbtnRecordStop, &QToolButton::clicked, this, &TGraphicalForm::recordStop);
     connect(sbtnManualLogging, &QToolButton::clicked, this, &TGraphicalForm::manualLogging);
     connect(sbtnOption, &QToolButton::clicked, this, &TGraphicalForm::intervalOption);
+    connect(sbtnSaveFile, &QToolButton::clicked, this, &TGraphicalForm::saveDataAs);
     connect(sbtnClear, &QToolButton::clicked, this, &TGraphicalForm::clearRecords);
     connect(sbtnFirstPage, &QToolButton::clicked, this, &TGraphicalForm::firstPage);
     connect(sbtnPageUp, &QToolButton::clicked, this, &TGraphicalForm::pageUp);
@@ -305,6 +308,7 @@ void TGraphicalForm::buildMenus()
     view->addSeparator();
     miLineColor = item(view, 834);
 
+    connect(miSaveAs, &QAction::triggered, this, &TGraphicalForm::saveDataAs);
     connect(miClear, &QAction::triggered, this, &TGraphicalForm::clearRecords);
     connect(miExit, &QAction::triggered, this, &QWidget::close);
     connect(miStart, &QAction::triggered, this, [this] {
@@ -525,6 +529,43 @@ void TGraphicalForm::clearRecords()
     for (QLabel* l : {TimePanel, ReadingDataPanel, ReadingUnitPanel, ReadingFuncPanel})
         l->clear();
     refreshCommands();
+}
+
+bool TGraphicalForm::saveDataAs()
+{
+    PromptService::FileRequest request;
+    request.caption = stripAmpersand(loadString(503));
+    request.directory = state_.workingDirectory;
+    request.fileName = loadString(6040);
+    request.filters = {loadString(6041).section(QLatin1Char('|'), 0, 0)};
+    request.save = true;
+    const QString path = prompts_.fileName(this, request);
+    if (path.isEmpty())
+        return false;
+
+    // Written beside the target and renamed over it at the end, so a failed
+    // save never leaves a half-written file in place of a good one.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        showUserMessage(prompts_, this, 9999, 9005);
+        return false;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const RecordBuffer& buf = core_.buffer();
+    file.write(reinterpret_cast<const char*>(buf.data()),
+               static_cast<qint64>(buf.size()) * static_cast<qint64>(sizeof(TBRecord)));
+    const bool saved = file.commit();
+    QApplication::restoreOverrideCursor();
+    if (!saved) {
+        // The data is not on disk: say so, and it stays unsaved.
+        showUserMessage(prompts_, this, 9999, 9005);
+        return false;
+    }
+    core_.setBufferEmpty(false);
+    core_.setUnsaved(false);
+    refreshButtons();
+    refreshMenu();
+    return true;
 }
 
 void TGraphicalForm::intervalOption()

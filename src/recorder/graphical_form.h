@@ -55,8 +55,9 @@ public:
     // Text of status-bar panel `i` (0..4).
     QString statusPanelText(int i) const;
 
-    // Save As; true when the data ended up saved.
-    bool saveDataAs() { return false; }
+    // Save As: the whole buffer as a ".640" logger file of 128-byte records,
+    // to a file the user chooses. True when the data ended up saved.
+    bool saveDataAs();
 
     // Commands (the buttons' and menu items' actions).
     void recordStart();

@@ -68,6 +68,13 @@ void TDataStringGridForm::addRow(int)
         StringGrid1->scrollTo(empty);
 }
 
+void TDataStringGridForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Rows added while hidden: show the newest.
+    StringGrid1->scrollTo(StringGrid1->currentIndex());
+}
+
 void TDataStringGridForm::placeInitially(int mainHeight, int digitalMeterHeight, int taskbarHeight)
 {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();

@@ -37,6 +37,9 @@ public slots:
     // grid scrolls to the empty row after it.
     void addRow(int index);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     QTableView* StringGrid1 = nullptr;
     RecordTableModel* model_ = nullptr;

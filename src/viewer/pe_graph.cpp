@@ -4,6 +4,7 @@
 
 #include <qcustomplot.h>
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
@@ -69,7 +70,7 @@ PEGraph::PEGraph(QWidget* parent) : QWidget(parent)
     plot_->setPlottingHint(QCP::phCacheLabels, true);
 
     cursorLine_ = new QCPItemStraightLine(plot_);
-    cursorLine_->setPen(QPen(kCursorColor, 1));
+    cursorLine_->setPen(QPen(kCursorColor, 2));
     cursorLine_->setSelectable(false);
     cursorTracer_ = new QCPItemTracer(plot_);
     cursorTracer_->setStyle(QCPItemTracer::tsCircle);
@@ -131,7 +132,6 @@ void PEGraph::setSubsets(int n)
     yData_.resize(static_cast<std::size_t>(n), std::vector<float>(static_cast<std::size_t>(points_), 0.0f));
     subsetColors_.resize(static_cast<std::size_t>(n), QColor(Qt::blue));
     subsetLineTypes_.resize(static_cast<std::size_t>(n), 0);
-    cursorTracer_->setGraph(graphs_.front());
     dirty_ = true;
 }
 
@@ -237,7 +237,7 @@ void PEGraph::placeCursor()
     cursorLine_->point1->setCoords(cursorPoint_, 0);
     cursorLine_->point2->setCoords(cursorPoint_, 1);
     cursorTracer_->setGraphKey(cursorPoint_);
-    cursorTracer_->setVisible(on && !isNull(yData(0, cursorPoint_)));
+    cursorTracer_->setVisible(on && cursorTracer_->graph() && !isNull(yData(0, cursorPoint_)));
 }
 
 void PEGraph::moveCursorBy(int delta)
@@ -351,12 +351,21 @@ void PEGraph::rebuildData()
         }
         graphs_[s]->data()->set(data, true);
     }
+    // The tracer marks the cursor's point on the first series once it has data.
+    if (cursorTracer_->graph() != graphs_.front())
+        cursorTracer_->setGraph(graphs_.front());
     placeCursor();
     dirty_ = false;
 }
 
 void PEGraph::updateTickerWidth()
 {
+    // Room on the right for half a label, so that the newest point's label
+    // is not clipped and the cursor on it stands clear of the frame.
+    const int half = QFontMetrics(plot_->xAxis->tickLabelFont())
+                         .horizontalAdvance(manualMaxPointLabel_.isEmpty() ? QStringLiteral("00:00:00.000")
+                                                                           : manualMaxPointLabel_) / 2 + 4;
+    plot_->axisRect()->setMinimumMargins(QMargins(0, 0, half, 0));
     const QMargins m = plot_->axisRect()->margins();
     ticker_->setAxisWidth(std::max(1, plot_->viewport().width() - m.left() - m.right()));
 
@@ -376,7 +385,9 @@ void PEGraph::updateTickerWidth()
 
 void PEGraph::applyFullView()
 {
-    plot_->xAxis->setRange(-0.5, std::max(points_, 1) - 0.5);
+    // Half a point more on each side than the points need, so the cursor on
+    // the first or last point stands clear of the frame.
+    plot_->xAxis->setRange(-1.0, std::max(points_, 1));
     double lo = manualMinY_, hi = manualMaxY_;
     if (manualScaleControlY_ != gManualMinAndMax) {
         // Scale to the data that is there.

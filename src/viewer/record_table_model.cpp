@@ -47,7 +47,10 @@ QVariant RecordTableModel::data(const QModelIndex& index, int role) const
     const int row = index.row();
     if (row >= rows_ || row >= buffer_->size())
         return {};
-    return data_list::cellText((*buffer_)[row], row, index.column());
+    // The time stamp carries blanks around it for fixed-width files; the grid
+    // shows it without them so that it fits its column.
+    const QString text = data_list::cellText((*buffer_)[row], row, index.column());
+    return index.column() == 1 ? text.trimmed() : text;
 }
 
 QVariant RecordTableModel::headerData(int section, Qt::Orientation orientation, int role) const

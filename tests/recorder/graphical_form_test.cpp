@@ -494,3 +494,31 @@ TEST_F(GraphicalFormTest, DataListFollowsTheRecorder)
     logManually(1);
     EXPECT_EQ(list.gridRowCount(), 3);
 }
+
+TEST_F(GraphicalFormTest, SaveAsWritesTheRecordsByteForByte)
+{
+    logManually(3, 1);
+    const QString path = dir.filePath(QStringLiteral("log.640"));
+    form->saveDataAs(); // cancelled: nothing written
+    EXPECT_TRUE(form->unsavedData());
+    ASSERT_EQ(prompts.fileRequests().size(), 1);
+    EXPECT_TRUE(prompts.fileRequests()[0].request.save);
+    EXPECT_EQ(prompts.fileRequests()[0].request.fileName, "Untitled.640");
+    EXPECT_EQ(prompts.fileRequests()[0].request.filters, QStringList{"Data Logger files(*.640)"});
+
+    prompts.answerFileName(path);
+    EXPECT_TRUE(form->saveDataAs());
+    EXPECT_FALSE(form->unsavedData());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.size(), 384);
+    EXPECT_EQ(f.readAll(), QByteArray(reinterpret_cast<const char*>(form->buffer().data()), 384));
+
+    // A file that cannot be created: E9005, still unsaved.
+    logManually(1);
+    prompts.answerFileName(dir.filePath(QStringLiteral("missing/dir/log.640")));
+    EXPECT_FALSE(form->saveDataAs());
+    EXPECT_EQ(prompts.last().caption, "Error[E9005]");
+    EXPECT_EQ(prompts.last().text, "File save error.");
+    EXPECT_TRUE(form->unsavedData());
+}
