@@ -157,11 +157,12 @@ int TComparatorForm::frameHeight() { return artwork::kFrameSize.height(); }
 int TComparatorForm::alarmButtonHeight() const { return layout_.alarmButton.height(); }
 int TComparatorForm::limitButtonHeight() const { return layout_.limitButton.height(); }
 
-void TComparatorForm::placeInitially(int mainHeight)
+void TComparatorForm::placeInitially(int mainHeight, int frameAllowance)
 {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     setFixedSize(layout_.window);
-    move(ComparatorLayout::windowPosition(screen.height(), mainHeight, captionHeight()));
+    const int f = frameAllowance >= 0 ? frameAllowance : ComparatorLayout::frameAllowance(captionHeight());
+    move(f, (screen.height() - mainHeight) / 4 + mainHeight + f);
 }
 
 void TComparatorForm::setToneOutput(ToneOutput* output)

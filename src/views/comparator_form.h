@@ -39,8 +39,9 @@ public:
 
     // Places the view as at start-up and when tiling: its fixed size, at the
     // left edge a quarter of the way down the screen below the main window
-    // of `mainHeight`, offset by the window frame and caption.
-    void placeInitially(int mainHeight);
+    // of `mainHeight`, offset by `frameAllowance` (twice the sizing frame
+    // plus the caption height; a negative value estimates it from the style).
+    void placeInitially(int mainHeight, int frameAllowance = -1);
 
     // The confirmed limits, written to the settings file at exit.
     double hiLimit() const { return model_.upperLimit(); }

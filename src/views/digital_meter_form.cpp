@@ -112,9 +112,31 @@ void TDigitalMeterForm::placeInitially(int mainHeight)
 {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const int belowMain = screen.height() - mainHeight;
-    setMaximumSize(screen.width(), belowMain);
-    setMinimumSize(screen.width() / 4, belowMain / 4);
-    setGeometry(0, mainHeight, screen.width() / 4, belowMain / 4);
+    outerMaximum_ = QSize(screen.width(), belowMain);
+    outerMinimum_ = QSize(screen.width() / 4, belowMain / 4);
+    limitsFrame_ = QSize(-1, -1);
+    applySizeLimits();
+    move(0, mainHeight);
+    resize(outerMinimum_ - limitsFrame_);
+}
+
+void TDigitalMeterForm::applySizeLimits()
+{
+    if (outerMinimum_.isEmpty())
+        return;
+    const QSize frame = (frameGeometry().size() - geometry().size()).expandedTo(QSize(0, 0));
+    if (frame == limitsFrame_)
+        return;
+    limitsFrame_ = frame;
+    setMinimumSize(outerMinimum_ - frame);
+    setMaximumSize(outerMaximum_ - frame);
+}
+
+void TDigitalMeterForm::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // A window manager announces the frame it adds by moving the window.
+    applySizeLimits();
 }
 
 void TDigitalMeterForm::closeEvent(QCloseEvent* event)
@@ -126,6 +148,7 @@ void TDigitalMeterForm::closeEvent(QCloseEvent* event)
 void TDigitalMeterForm::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    applySizeLimits();
     layOut();
 }
 

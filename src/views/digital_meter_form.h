@@ -29,7 +29,8 @@ public:
     void setPortCaption(int port);
     // Places the view as at start-up, below the main window of `mainHeight`,
     // and sets its size limits: the screen below the main window at most, a
-    // quarter of that in width and height at least.
+    // quarter of that in width and height at least. The limits count the
+    // window frame, and follow it once the window manager has added it.
     void placeInitially(int mainHeight);
 
     // The function code of the last reading shown.
@@ -40,14 +41,20 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void layOut();
+    void applySizeLimits();
     void applyUnitFonts();
 
     GlobalState& state_;
     std::int32_t functionCode_ = 0;
     DigitalMeterLayout layout_;
+    // Outer size limits, empty until placed; the frame they were applied for.
+    QSize outerMinimum_;
+    QSize outerMaximum_;
+    QSize limitsFrame_{-1, -1};
 
     QFrame* lcdPanel_;
     QWidget* statePanel_;

@@ -260,6 +260,16 @@ TEST_F(AnalogMeterFormTest, MinimisedViewIsNotRedrawnAndShowsTheLatestFeedWhenRe
     EXPECT_DOUBLE_EQ(form.shownNeedleAngle(), AnalogMeterModel::needleAngleFor(4702, 10000));
 }
 
+TEST_F(AnalogMeterFormTest, PlacedBelowTheMainWindowAndTheDigitalMeter)
+{
+    form.placeInitially(60, 240);
+    const QRect screen = form.screen()->geometry();
+    EXPECT_EQ(form.pos(), QPoint(0, 300));
+    EXPECT_EQ(form.size(), AnalogMeterLayout::windowSize(screen.width()));
+    // Not resizable: tiling only moves it.
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
+}
+
 TEST_F(AnalogMeterFormTest, SweepEndsAtTheComputedAngleBeforeTheNextReading)
 {
     form.setNeedleSweep(true);

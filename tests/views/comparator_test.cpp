@@ -220,6 +220,18 @@ TEST_F(ComparatorFormTest, StartsWithTheSettingsLimitsAndTheAlarmOff)
     EXPECT_EQ(form->size(), form->partsLayout().window);
 }
 
+TEST_F(ComparatorFormTest, PlacedAQuarterDownBelowTheMainWindow)
+{
+    const QRect screen = form->screen()->geometry();
+    form->placeInitially(60, 30);
+    EXPECT_EQ(form->pos(), QPoint(30, (screen.height() - 60) / 4 + 60 + 30));
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    EXPECT_EQ(form->alarmButtonHeight(), 25);
+    EXPECT_EQ(form->limitButtonHeight(), 40);
+    EXPECT_EQ(TComparatorForm::frameWidth(), 201);
+    EXPECT_EQ(TComparatorForm::frameHeight(), 122);
+}
+
 TEST_F(ComparatorFormTest, AlarmButtonTogglesAndTheToneFollowsTheReading)
 {
     form->show();
