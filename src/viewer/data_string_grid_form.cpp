@@ -9,6 +9,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace vt640 {
 
 TDataStringGridForm::TDataStringGridForm(QWidget* parent) : QWidget(parent, Qt::Window)
@@ -26,6 +28,10 @@ TDataStringGridForm::TDataStringGridForm(QWidget* parent) : QWidget(parent, Qt::
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
     StringGrid1->setWordWrap(false);
     StringGrid1->setCornerButtonEnabled(false);
+    // A face small enough that a time stamp fits its 72-pixel column.
+    QFont cells = StringGrid1->font();
+    cells.setPointSize(std::min(cells.pointSize() > 0 ? cells.pointSize() : 8, 8));
+    StringGrid1->setFont(cells);
 
     QHeaderView* columns = StringGrid1->horizontalHeader();
     columns->setMinimumSectionSize(8);
@@ -33,6 +39,7 @@ TDataStringGridForm::TDataStringGridForm(QWidget* parent) : QWidget(parent, Qt::
     columns->setSectionResizeMode(QHeaderView::Interactive);
     columns->setHighlightSections(false);
     columns->setFixedHeight(24);
+    columns->setFont(cells);
 
     QHeaderView* rows = StringGrid1->verticalHeader();
     rows->setVisible(false);

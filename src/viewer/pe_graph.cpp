@@ -273,15 +273,20 @@ void PEGraph::zoomTo(double firstPoint, double lastPoint, double yLow, double yH
 
 void PEGraph::keyPressEvent(QKeyEvent* event)
 {
-    switch (event->key()) {
+    pressKey(event->key(), event->modifiers());
+    event->accept();
+}
+
+void PEGraph::pressKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    switch (key) {
     case Qt::Key_Left: moveCursorBy(-1); break;
     case Qt::Key_Right: moveCursorBy(1); break;
     case Qt::Key_Home: moveCursorBy(-points_); break;
     case Qt::Key_End: moveCursorBy(points_); break;
     default: break;
     }
-    emit OnKeyDown(event->key(), event->modifiers());
-    event->accept();
+    emit OnKeyDown(key, modifiers);
 }
 
 // ---- drawing ------------------------------------------------------------------

@@ -131,6 +131,10 @@ public:
     // as a rubber band over them would; raises OnZoomIn.
     void zoomTo(double firstPoint, double lastPoint, double yLow, double yHigh);
 
+    // What a key press on the focused chart does: the arrow keys, Home and
+    // End move the cursor (raising OnCursorMoved), and every key raises OnKeyDown.
+    void pressKey(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
     // Draws the chart into `painter` at `width` x `height` pixels.
     void render(QCPPainter* painter, int width, int height);
     // The chart as a picture of the given size (the widget's size for 0).

@@ -15,7 +15,7 @@ namespace {
 
 class DialogOptionTest : public ::testing::Test {
 protected:
-    DialogOptionTest() { test::guiApp(); }
+    QApplication& app = test::guiApp(); // before any widget member
     ScriptedPromptService prompts;
     TDialogOption dialog{prompts};
 

@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QKeyEvent>
 #include <QToolButton>
 #include <QPixmap>
 #include <QTemporaryDir>
@@ -81,10 +80,8 @@ TEST(Screenshots, RecorderAndDataList)
     ASSERT_TRUE(form.grab().save(shots.filePath("recorder.png")));
 
     // The cursor moved back into the page, and a zoomed view.
-    for (int i = 0; i < 40; ++i) {
-        QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
-        QCoreApplication::sendEvent(form.graph(), &left);
-    }
+    for (int i = 0; i < 40; ++i)
+        form.graph()->pressKey(Qt::Key_Left);
     form.graph()->zoomTo(140, 175, 900, 1600);
     QCoreApplication::processEvents();
     form.graph()->replotNow();
