@@ -110,6 +110,10 @@ void AppWindows::showStartupWindows()
     graphicalForm_->placeInitially(mainHeight, digitalHeight);
     dataStringGridForm_->placeInitially(mainHeight, digitalHeight, formMain_->taskbarHeight());
     formMain_->placeStartupWindows();
+    // The hidden views know where they belong when first shown.
+    analogMeterForm_->placeInitially(mainHeight, digitalMeterForm_->frameGeometry().height());
+    const FrameMetrics m = formMain_->frameMetrics();
+    comparatorForm_->placeInitially(mainHeight, 2 * m.sizingFrame + m.caption);
     digitalMeterForm_->show();
     graphicalForm_->show();
     dataStringGridForm_->show();

@@ -13,8 +13,10 @@ inline QApplication& guiApp()
     static int argc = 1;
     static char name[] = "vt640-test";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: Qt's own statics (the input-device registry among
+    // them) may be created after it and would go first at exit.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 } // namespace vt640::test
