@@ -19,20 +19,14 @@
 
 #include <sys/utsname.h>
 
+#include "support/gui_test_app.h"
+
 namespace vt640 {
 namespace {
 
 class AboutBoxTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "about_box_test";
-            static char* argv[] = {name, nullptr};
-            static QApplication app(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { test::guiApp(); }
 };
 
 // --- The memo lines -------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "app/global_state.h"
 #include "app/prompt_service.h"
+#include "app/outer_size_limits.h"
 #include "app/user_messages.h"
 #include "meter/annunciators.h"
 #include "recorder/command_rules.h"
@@ -83,6 +84,7 @@ TGraphicalForm::TGraphicalForm(GlobalState& state, PromptService& prompts,
     : QMainWindow(parent), state_(state), prompts_(prompts), reading_(reading)
 {
     setWindowTitle(loadString(104));
+    sizeLimits_ = new OuterSizeLimits(this);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -396,9 +398,14 @@ void TGraphicalForm::placeInitially(int mainHeight, int digitalMeterHeight)
 {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const int top = mainHeight + digitalMeterHeight;
-    setMinimumSize(screen.width() * 3 / 4,
-                   std::max(0, screen.height() - mainHeight - digitalMeterHeight - state_.taskbarHeight));
-    setGeometry(0, top, screen.width(), screen.height() - top - state_.taskbarHeight);
+    // Limits for the outer frame: maximised it takes the screen below the
+    // main window; it cannot be made smaller than three quarters of the width
+    // and the height below the digital meter.
+    sizeLimits_->set(QSize(screen.width() * 3 / 4,
+                           std::max(0, screen.height() - top - state_.taskbarHeight)),
+                     QSize(screen.width(), screen.height() - mainHeight - state_.taskbarHeight));
+    move(0, top);
+    resize(QSize(screen.width(), screen.height() - top - state_.taskbarHeight) - sizeLimits_->frame());
 }
 
 // ---- logging --------------------------------------------------------------------

@@ -13,6 +13,8 @@ class QToolButton;
 
 namespace vt640 {
 
+class OuterSizeLimits;
+
 class GlobalState;
 class PEGraph;
 class PromptService;
@@ -146,6 +148,7 @@ signals:
     void fitAllDataRequested();
 
 private:
+    OuterSizeLimits* sizeLimits_ = nullptr;
     void buildMenus();
     void buildToolPanel(QWidget* panel);
     void buildDisplayPanel(QWidget* panel);

@@ -1,5 +1,6 @@
 #include "viewer/data_string_grid_form.h"
 
+#include "app/outer_size_limits.h"
 #include "app/user_messages.h"
 #include "viewer/record_table_model.h"
 
@@ -16,6 +17,7 @@ namespace vt640 {
 TDataStringGridForm::TDataStringGridForm(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setWindowTitle(loadString(103));
+    sizeLimits_ = new OuterSizeLimits(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
 
@@ -87,9 +89,10 @@ void TDataStringGridForm::placeInitially(int mainHeight, int digitalMeterHeight,
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const int w = screen.width();
     const int h = screen.height();
-    setMinimumSize(w - w / 4, (h - mainHeight - taskbarHeight) / 4);
-    setMaximumSize(w, h - mainHeight - taskbarHeight);
-    setGeometry(w / 4, mainHeight, w - w / 4, digitalMeterHeight);
+    sizeLimits_->set(QSize(w - w / 4, (h - mainHeight - taskbarHeight) / 4),
+                     QSize(w, h - mainHeight - taskbarHeight));
+    move(w / 4, mainHeight);
+    resize(QSize(w - w / 4, digitalMeterHeight) - sizeLimits_->frame());
 }
 
 } // namespace vt640

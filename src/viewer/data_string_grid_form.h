@@ -6,6 +6,8 @@ class QTableView;
 
 namespace vt640 {
 
+class OuterSizeLimits;
+
 class RecordBuffer;
 class RecordTableModel;
 
@@ -41,6 +43,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    OuterSizeLimits* sizeLimits_ = nullptr;
     QTableView* StringGrid1 = nullptr;
     RecordTableModel* model_ = nullptr;
 };

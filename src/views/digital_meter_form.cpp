@@ -1,5 +1,7 @@
 #include "views/digital_meter_form.h"
 
+#include "app/outer_size_limits.h"
+
 #include "app/global_state.h"
 #include "app/user_messages.h"
 #include "views/digital_meter_texts.h"
@@ -40,6 +42,7 @@ TDigitalMeterForm::TDigitalMeterForm(GlobalState& state, QWidget* parent)
 {
     setObjectName(QStringLiteral("DigitalMeterForm"));
     setPortCaption(state_.iPort);
+    sizeLimits_ = new OuterSizeLimits(this);
 
     lcdPanel_ = new QFrame(this);
     lcdPanel_->setObjectName(QStringLiteral("LcdPanel"));
@@ -112,31 +115,10 @@ void TDigitalMeterForm::placeInitially(int mainHeight)
 {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const int belowMain = screen.height() - mainHeight;
-    outerMaximum_ = QSize(screen.width(), belowMain);
-    outerMinimum_ = QSize(screen.width() / 4, belowMain / 4);
-    limitsFrame_ = QSize(-1, -1);
-    applySizeLimits();
+    const QSize smallest(screen.width() / 4, belowMain / 4);
+    sizeLimits_->set(smallest, QSize(screen.width(), belowMain));
     move(0, mainHeight);
-    resize(outerMinimum_ - limitsFrame_);
-}
-
-void TDigitalMeterForm::applySizeLimits()
-{
-    if (outerMinimum_.isEmpty())
-        return;
-    const QSize frame = (frameGeometry().size() - geometry().size()).expandedTo(QSize(0, 0));
-    if (frame == limitsFrame_)
-        return;
-    limitsFrame_ = frame;
-    setMinimumSize(outerMinimum_ - frame);
-    setMaximumSize(outerMaximum_ - frame);
-}
-
-void TDigitalMeterForm::moveEvent(QMoveEvent* event)
-{
-    QWidget::moveEvent(event);
-    // A window manager announces the frame it adds by moving the window.
-    applySizeLimits();
+    resize(smallest - sizeLimits_->frame());
 }
 
 void TDigitalMeterForm::closeEvent(QCloseEvent* event)
@@ -148,7 +130,6 @@ void TDigitalMeterForm::closeEvent(QCloseEvent* event)
 void TDigitalMeterForm::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    applySizeLimits();
     layOut();
 }
 

@@ -12,6 +12,8 @@ class QLabel;
 
 namespace vt640 {
 
+class OuterSizeLimits;
+
 class GlobalState;
 
 // The LCD-like readout of the current reading: the reading in large digits
@@ -41,20 +43,16 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
 
 private:
     void layOut();
-    void applySizeLimits();
     void applyUnitFonts();
 
     GlobalState& state_;
     std::int32_t functionCode_ = 0;
     DigitalMeterLayout layout_;
     // Outer size limits, empty until placed; the frame they were applied for.
-    QSize outerMinimum_;
-    QSize outerMaximum_;
-    QSize limitsFrame_{-1, -1};
+    OuterSizeLimits* sizeLimits_ = nullptr;
 
     QFrame* lcdPanel_;
     QWidget* statePanel_;
