@@ -772,7 +772,7 @@ void TGraphicalForm::refreshCommands()
     refreshStatusBar();
 }
 
-void TGraphicalForm::refreshButtons()
+CommandStates TGraphicalForm::currentCommandStates() const
 {
     CommandInputs in;
     in.logging = core_.logging();
@@ -780,7 +780,12 @@ void TGraphicalForm::refreshButtons()
     in.empty = core_.bufferEmpty();
     in.manual = core_.manualMode();
     in.totalPages = core_.totalPages();
-    const CommandStates s = commandStates(in);
+    return commandStates(in);
+}
+
+void TGraphicalForm::refreshButtons()
+{
+    const CommandStates s = currentCommandStates();
     sbtnRecordStart->setEnabled(s.recordStart);
     sbtnRecordStop->setEnabled(s.recordStop);
     sbtnManualLogging->setEnabled(s.manualLogging);
@@ -799,13 +804,7 @@ void TGraphicalForm::refreshButtons()
 
 void TGraphicalForm::refreshMenu()
 {
-    CommandInputs in;
-    in.logging = core_.logging();
-    in.busy = state_.fileLoadBusy();
-    in.empty = core_.bufferEmpty();
-    in.manual = core_.manualMode();
-    in.totalPages = core_.totalPages();
-    const CommandStates s = commandStates(in);
+    const CommandStates s = currentCommandStates();
     miOpen->setEnabled(s.menuOpen);
     miPrinterSetup->setEnabled(s.menuPrinterSetup);
     miInterval->setEnabled(s.menuInterval);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "meter/meter_reading.h"
+#include "recorder/command_rules.h"
 #include "recorder/recorder_core.h"
 
 #include <QMainWindow>
@@ -162,6 +163,7 @@ private:
     void refreshReadout();
     void refreshMaxMinPanels();
     void emptyMaxMinPanels();
+    CommandStates currentCommandStates() const;
     void refreshButtons();
     void refreshMenu();
     void refreshStatusBar();

@@ -160,16 +160,9 @@ void TAnalogMeterForm::paintEvent(QPaintEvent*)
     p.drawImage(layout_.scale, scales_[scaleIndex(model_.scale())]);
     p.drawImage(layout_.signMark, model_.negative() ? minusMark_ : plusMark_);
 
-    // The needle: a black line from the pivot, drawn over the picture.
+    // The needle, drawn over the picture.
     const NeedleTip tip = NeedleTip::at(shownAngle_, AnalogMeterModel::kNeedleLength);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(Qt::black, 1.5, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(layout_.pivot) + QPointF(0.5, 0.5),
-               QPointF(layout_.pivot + QPoint(tip.dx, tip.dy)) + QPointF(0.5, 0.5));
-    // The cap over the pivot.
-    p.setPen(QPen(QColor(0x20, 0x20, 0x20), 1));
-    p.setBrush(QColor(0x50, 0x50, 0x50));
-    p.drawEllipse(QPointF(layout_.pivot) + QPointF(0.5, 0.5), 3.0, 3.0);
+    artwork::drawNeedle(p, layout_.pivot, layout_.pivot + QPoint(tip.dx, tip.dy), 3.0);
 }
 
 } // namespace vt640

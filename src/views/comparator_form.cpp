@@ -234,13 +234,7 @@ void TComparatorForm::paintEvent(QPaintEvent*)
     p.drawImage(layout_.band, band_);
 
     const NeedleTip tip = NeedleTip::at(model_.needleAngle(), ComparatorModel::kNeedleLength);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(Qt::black, 1.5, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(layout_.pivot) + QPointF(0.5, 0.5),
-               QPointF(layout_.pivot + QPoint(tip.dx, tip.dy)) + QPointF(0.5, 0.5));
-    p.setPen(QPen(QColor(0x20, 0x20, 0x20), 1));
-    p.setBrush(QColor(0x50, 0x50, 0x50));
-    p.drawEllipse(QPointF(layout_.pivot) + QPointF(0.5, 0.5), 4.0, 4.0);
+    artwork::drawNeedle(p, layout_.pivot, layout_.pivot + QPoint(tip.dx, tip.dy), 4.0);
 }
 
 } // namespace vt640

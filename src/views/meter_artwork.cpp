@@ -231,4 +231,16 @@ QImage comparatorBand()
     return image;
 }
 
+void drawNeedle(QPainter& p, const QPoint& pivot, const QPoint& tip, double capRadius)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::black, 1.5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(pivot) + QPointF(0.5, 0.5), QPointF(tip) + QPointF(0.5, 0.5));
+    p.setPen(QPen(QColor(0x20, 0x20, 0x20), 1));
+    p.setBrush(QColor(0x50, 0x50, 0x50));
+    p.drawEllipse(QPointF(pivot) + QPointF(0.5, 0.5), capRadius, capRadius);
+    p.restore();
+}
+
 } // namespace vt640::artwork

@@ -3,6 +3,7 @@
 #include "views/analog_meter_model.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QPoint>
 
 namespace vt640::artwork {
@@ -33,5 +34,9 @@ QImage analogScale(AnalogScale scale);
 QImage signMark(bool negative);
 QImage comparatorFrame();
 QImage comparatorBand();
+
+// The needle of either instrument: a black line from the pivot to the tip,
+// with a grey cap of `capRadius` over the pivot.
+void drawNeedle(QPainter& p, const QPoint& pivot, const QPoint& tip, double capRadius);
 
 } // namespace vt640::artwork
