@@ -31,13 +31,13 @@ namespace {
 constexpr int kBevelHeight = 2;
 constexpr int kButtonTop = kBevelHeight + 2;
 
-struct ButtonSpec {
+struct ToolButtonDef {
     const char* name;
     int left;
     int hint;
     const char* icon;
 };
-constexpr ButtonSpec kButtons[] = {
+constexpr ToolButtonDef kButtons[] = {
     {"sbtnLink", 8, 1000, "link"},          {"sbtnDigitMeter", 40, 1011, "digital"},
     {"sbtnAnalogMeter", 64, 1012, "analog"}, {"sbtnDataList", 88, 1015, "datalist"},
     {"sbtnGraphical", 112, 1014, "graphical"}, {"sbtnComparator", 136, 1013, "comparator"},
@@ -84,14 +84,14 @@ void TFormMain::buildButtons()
     bevel->setFrameShape(QFrame::HLine);
     bevel->setFrameShadow(QFrame::Sunken);
     bevel->setGeometry(0, 0, 4000, kBevelHeight);
-    for (const ButtonSpec& spec : kButtons) {
+    for (const ToolButtonDef& def : kButtons) {
         auto* b = new QToolButton(bar);
-        b->setObjectName(spec.name);
-        b->setGeometry(spec.left, kButtonTop, 23, 22);
-        b->setIcon(toolIcon(spec.icon));
+        b->setObjectName(def.name);
+        b->setGeometry(def.left, kButtonTop, 23, 22);
+        b->setIcon(toolIcon(def.icon));
         b->setIconSize(QSize(16, 16));
         b->setAutoRaise(true);
-        b->setToolTip(loadString(spec.hint));
+        b->setToolTip(loadString(def.hint));
     }
     setCentralWidget(bar);
 
