@@ -98,12 +98,7 @@ void AppWindows::showStartupWindows()
     formMain_->show();
     // The other windows sit below the main window's outer frame, which the
     // window manager adds only once the window is mapped: wait briefly for it.
-    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-        QElapsedTimer waited;
-        waited.start();
-        while (formMain_->frameGeometry() == formMain_->geometry() && waited.elapsed() < 500)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
+    waitForFrame({formMain_.get()});
     const int mainHeight = formMain_->outerHeight();
     digitalMeterForm_->placeInitially(mainHeight);
     const int digitalHeight = digitalMeterForm_->frameGeometry().height();
@@ -117,6 +112,26 @@ void AppWindows::showStartupWindows()
     digitalMeterForm_->show();
     graphicalForm_->show();
     dataStringGridForm_->show();
+    // Their own frames may have pushed them past their size limits before the
+    // limits could allow for the frames: place them once more.
+    waitForFrame({digitalMeterForm_.get(), graphicalForm_.get(), dataStringGridForm_.get()});
+    formMain_->placeStartupWindows();
+}
+
+void AppWindows::waitForFrame(std::initializer_list<QWidget*> windows)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    auto framed = [&windows] {
+        for (QWidget* w : windows)
+            if (w->frameGeometry() == w->geometry())
+                return false;
+        return true;
+    };
+    QElapsedTimer waited;
+    waited.start();
+    while (!framed() && waited.elapsed() < 500)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
 } // namespace vt640

@@ -2,7 +2,11 @@
 
 #include <QString>
 
+#include <initializer_list>
+
 #include <memory>
+
+class QWidget;
 
 namespace vt640 {
 
@@ -59,6 +63,9 @@ public:
 
 private:
     void wire(GlobalState& state);
+    // Lets the window manager frame `windows` (at most half a second, and
+    // only where there is one).
+    static void waitForFrame(std::initializer_list<QWidget*> windows);
 
     std::unique_ptr<TFormMain> formMain_;
     std::unique_ptr<TDlgRsPortForm> dlgRsPortForm_;

@@ -4,6 +4,7 @@
 #include "app/dlg_about_form.h"
 #include "app/dlg_rs_port_form.h"
 #include "app/global_state.h"
+#include "app/outer_size_limits.h"
 #include "app/port_error_messages.h"
 #include "app/prompt_service.h"
 #include "app/settings_file.h"
@@ -328,6 +329,8 @@ void TFormMain::placeWindow(QWidget* window, const QRect& outer)
         const FrameMetrics m = frameMetrics();
         decoration = QMargins(m.fixedFrame, m.fixedFrame + m.caption, m.fixedFrame, m.fixedFrame);
     }
+    if (OuterSizeLimits* limits = OuterSizeLimits::of(window))
+        limits->refresh(); // the frame may be new since the limits were set
     window->setGeometry(outer.marginsRemoved(decoration));
 }
 

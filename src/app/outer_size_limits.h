@@ -14,6 +14,7 @@ class OuterSizeLimits : public QObject {
 public:
     explicit OuterSizeLimits(QWidget* window) : QObject(window), window_(window)
     {
+        setObjectName(kName);
         window->installEventFilter(this);
     }
 
@@ -31,6 +32,16 @@ public:
         return (window_->frameGeometry().size() - window_->geometry().size()).expandedTo(QSize(0, 0));
     }
 
+    // Takes the frame into account again; for callers that know it changed.
+    void refresh() { apply(); }
+
+    // The limits object of `window`, if it has one.
+    // (Found by name: the class has no meta-object of its own to cast by.)
+    static OuterSizeLimits* of(QWidget* window)
+    {
+        return static_cast<OuterSizeLimits*>(window->findChild<QObject*>(kName, Qt::FindDirectChildrenOnly));
+    }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -41,6 +52,8 @@ protected:
     }
 
 private:
+    static constexpr const char* kName = "vt640OuterSizeLimits";
+
     void apply()
     {
         if (!minimum_.isValid())
