@@ -54,7 +54,7 @@ TDialogOption::TDialogOption(PromptService& prompts, QWidget* parent)
     top->addWidget(rgIntervalMode);
 
     btnOk = new QPushButton(loadString(6013), this);
-    bbtnCancel = new QPushButton(loadString(331), this);
+    bbtnCancel = new QPushButton(loadString(6015), this);
     btnOk->setDefault(true);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

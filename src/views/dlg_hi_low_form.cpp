@@ -24,7 +24,7 @@ namespace {
 constexpr int kCaption = 6020;
 constexpr int kUpperLabel = 6021;
 constexpr int kLowerLabel = 6022;
-constexpr int kCancel = 331;
+constexpr int kCancel = 6015;
 constexpr int kInvalidNumber = 9007;
 constexpr int kUnacceptable = 9008;
 
