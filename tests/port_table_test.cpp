@@ -148,3 +148,12 @@ TEST_F(PortTableTest, UnusableConfigHomeFallsBackToDotConfig)
 
 } // namespace
 } // namespace vt640
+
+TEST(PortTableNames, NumberOfAName)
+{
+    EXPECT_EQ(vt640::PortTable::portNumber("COM1"), 1);
+    EXPECT_EQ(vt640::PortTable::portNumber("COM10"), 10);
+    EXPECT_EQ(vt640::PortTable::portNumber("COM11"), 0);
+    EXPECT_EQ(vt640::PortTable::portNumber("com1"), 0);
+    EXPECT_EQ(vt640::PortTable::portNumber("/dev/ttyS0"), 0);
+}

@@ -37,11 +37,8 @@ int runSimulate(const std::vector<std::string>& args)
             return 2;
         }
     }
-    int number = 0;
+    const int number = as.empty() ? 0 : vt640::PortTable::portNumber(as);
     if (!as.empty()) {
-        for (int n = vt640::PortTable::kFirst; n <= vt640::PortTable::kLast; ++n)
-            if (vt640::PortTable::portName(n) == as)
-                number = n;
         if (!number) {
             std::cerr << "vt640-tool: " << as << " is not one of COM1 to COM10\n";
             return 2;

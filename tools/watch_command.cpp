@@ -80,10 +80,7 @@ int runWatch(const std::vector<std::string>& args)
         std::cout << "Watching the simulated meter on " << device << " (Ctrl-C ends)\n";
     } else {
         vt640::PortTable table;
-        int number = 0;
-        for (int n = vt640::PortTable::kFirst; n <= vt640::PortTable::kLast; ++n)
-            if (vt640::PortTable::portName(n) == args[0])
-                number = n;
+        const int number = vt640::PortTable::portNumber(args[0]);
         device = number ? table.devicePath(number) : args[0];
         std::cout << "Watching " << args[0] << " (" << device << ", Ctrl-C ends)\n";
     }

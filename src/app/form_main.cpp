@@ -160,8 +160,9 @@ void TFormMain::FormCreate()
     // A bar across the top of the screen that cannot be resized.
     const QRect screen = screenRect();
     move(0, 0);
-    setFixedSize(screen.width(), mainWindowHeight(frameMetrics()) -
-                                     (2 * frameMetrics().fixedFrame + frameMetrics().caption));
+    // The client area: the outer height less the frames and caption bar.
+    const FrameMetrics m = frameMetrics();
+    setFixedSize(screen.width(), mainWindowHeight(m) - (2 * m.fixedFrame + m.caption));
 
     probePorts();
     state_.workingDirectory = QDir::currentPath();

@@ -29,6 +29,14 @@ std::string PortTable::portName(int number)
     return "COM" + std::to_string(number);
 }
 
+int PortTable::portNumber(const std::string& name)
+{
+    for (int n = kFirst; n <= kLast; ++n)
+        if (portName(n) == name)
+            return n;
+    return 0;
+}
+
 std::filesystem::path PortTable::portsFolder()
 {
     // A relative XDG_CONFIG_HOME is invalid and must be ignored.

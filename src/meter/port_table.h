@@ -20,6 +20,8 @@ public:
     static bool isValidNumber(int number) { return number >= kFirst && number <= kLast; }
     // "COM1" .. "COM10", or empty for a number that names no port.
     static std::string portName(int number);
+    // The number of a name "COM1" .. "COM10"; 0 for any other text.
+    static int portNumber(const std::string& name);
     // The folder that holds the COMn links.
     static std::filesystem::path portsFolder();
     // The device a port name stands for without links or overrides.
