@@ -39,6 +39,17 @@ void AcquisitionCycle::reopenLostPort()
     portLost_ = !state_.meterPort;
 }
 
+bool AcquisitionCycle::abortedIn(int messageId, int secondLine, int thirdLine)
+{
+    const auto result = autoMessage_ ? autoMessage_(warningCaption(messageId), loadString(messageId),
+                                                    loadString(secondLine), loadString(thirdLine))
+                                     : TAutoMsgForm::Yes;
+    if (result != TAutoMsgForm::Abort)
+        return false;
+    unlink();
+    return true;
+}
+
 void AcquisitionCycle::TimerGetSdTimer()
 {
     timer_.stop();
@@ -57,13 +68,8 @@ void AcquisitionCycle::TimerGetSdTimer()
             return;
         }
         failureCount_ = 0;
-        const auto result = autoMessage_ ? autoMessage_(warningCaption(8004), loadString(8004),
-                                                        loadString(7006), loadString(7007))
-                                         : TAutoMsgForm::Yes;
-        if (result == TAutoMsgForm::Abort) {
-            unlink();
+        if (abortedIn(8004, 7006, 7007))
             return;
-        }
         timer_.start();
         return;
     }
@@ -84,16 +90,9 @@ void AcquisitionCycle::handOut()
         return;
     }
 
-    if (reading_.rawCode & code::LowBatteryBit) {
-        const auto result = autoMessage_ ? autoMessage_(warningCaption(8000), loadString(8000),
-                                                        loadString(7009), QString())
-                                         : TAutoMsgForm::Yes;
-        if (result == TAutoMsgForm::Abort) {
-            unlink();
-            return;
-        }
-        timer_.start();
-    }
+    // A low battery is told on every such reading; the reading then goes on.
+    if ((reading_.rawCode & code::LowBatteryBit) && abortedIn(8000, 7009, 0))
+        return;
 
     // Numbers are read and formatted with "." whatever the locale: the
     // decoder and completion never consult it.

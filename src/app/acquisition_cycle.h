@@ -70,6 +70,9 @@ signals:
 
 private:
     void reopenLostPort();
+    // Shows the self-closing warning `messageId` with two more lines (0 for
+    // an empty one); on Abort unlinks and returns true.
+    bool abortedIn(int messageId, int secondLine, int thirdLine);
     void unlink();
 
     GlobalState& state_;
