@@ -127,7 +127,7 @@ TEST_F(ShellTest, FirstPollComesOneIntervalAfterLinking)
 {
     startProgram();
     QSignalSpy readings(&cycle(), &AcquisitionCycle::readingCompleted);
-    QTest::qWait(20); // let the host see the purge of the port's open
+    waitForTheOpenToBeAnswered();
     const int requests = host_->requestsSeen();
     const int frames = host_->framesSent();
     main().setLinked(true);
@@ -195,7 +195,7 @@ TEST_F(ShellTest, SharedReadingFollowsTheMeter)
 {
     startProgram();
     QSignalSpy readings(&cycle(), &AcquisitionCycle::readingCompleted);
-    QTest::qWait(20);
+    waitForTheOpenToBeAnswered();
     const int frames = host_->framesSent();
     main().setLinked(true);
     ASSERT_TRUE(readings.wait(3000));

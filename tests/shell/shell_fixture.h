@@ -105,6 +105,17 @@ protected:
         });
     }
 
+    // Waits until the meter has answered the purge that opening the port
+    // makes, so that counts taken afterwards see only the program's polls.
+    // A fixed short wait is not enough on a busy machine.
+    void waitForTheOpenToBeAnswered()
+    {
+        for (int waited = 0; host_->framesSent() < 1 && waited < 5000; waited += 10)
+            QTest::qWait(10);
+        ASSERT_GE(host_->framesSent(), 1);
+        QTest::qWait(50);
+    }
+
     // Runs one tick at once, as the timer would.
     void tick() { cycle().TimerGetSdTimer(); }
 
