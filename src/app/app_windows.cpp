@@ -5,6 +5,7 @@
 #include "app/dlg_rs_port_form.h"
 #include "app/form_main.h"
 #include "app/global_state.h"
+#include "app/tool_icons.h"
 #include "recorder/dialog_option.h"
 #include "recorder/graphical_form.h"
 #include "viewer/data_string_grid_form.h"
@@ -87,6 +88,13 @@ void AppWindows::wire(GlobalState& state)
     QObject::connect(recorder, &TGraphicalForm::dataListCleared, dataList, &TDataStringGridForm::clearList);
     QObject::connect(recorder, &TGraphicalForm::dataListRowAdded, dataList, &TDataStringGridForm::addRow);
     recorder->setIntervalDialog(*dialogOption_);
+
+    // Each view wears the picture of the tool button that shows it.
+    digitalMeterForm_->setWindowIcon(toolIcon("digital"));
+    analogMeterForm_->setWindowIcon(toolIcon("analog"));
+    comparatorForm_->setWindowIcon(toolIcon("comparator"));
+    graphicalForm_->setWindowIcon(toolIcon("graphical"));
+    dataStringGridForm_->setWindowIcon(toolIcon("datalist"));
 
     TFormViewGraphic* viewer = formViewGraphic_.get();
     QObject::connect(graphicalForm_.get(), &TGraphicalForm::fitAllDataRequested, main,

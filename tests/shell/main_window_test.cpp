@@ -73,6 +73,20 @@ TEST_F(ShellTest, StartsUnlinkedWithFourWindowsAndTheStoredPortOpen)
     }
 }
 
+TEST_F(ShellTest, EachViewWearsThePictureOfItsButton)
+{
+    startProgram();
+    const auto picture = [](const QIcon& icon) { return icon.pixmap(16, 16).toImage(); };
+    const std::pair<QWidget*, const char*> views[] = {
+        {windows_->digitalMeterForm(), "sbtnDigitMeter"}, {windows_->analogMeterForm(), "sbtnAnalogMeter"},
+        {windows_->comparatorForm(), "sbtnComparator"},   {windows_->graphicalForm(), "sbtnGraphical"},
+        {windows_->dataStringGridForm(), "sbtnDataList"}};
+    for (const auto& [view, button] : views) {
+        ASSERT_FALSE(view->windowIcon().isNull()) << button;
+        EXPECT_EQ(picture(view->windowIcon()), picture(main().button(button)->icon())) << button;
+    }
+}
+
 TEST_F(ShellTest, LinkMenuAndButtonAgree)
 {
     startProgram();
