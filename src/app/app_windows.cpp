@@ -5,7 +5,6 @@
 #include "app/dlg_rs_port_form.h"
 #include "app/form_main.h"
 #include "app/global_state.h"
-#include "app/tool_icons.h"
 #include "recorder/dialog_option.h"
 #include "recorder/graphical_form.h"
 #include "viewer/data_string_grid_form.h"
@@ -21,6 +20,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QToolButton>
+
+#include <utility>
 
 namespace vt640 {
 
@@ -90,11 +92,12 @@ void AppWindows::wire(GlobalState& state)
     recorder->setIntervalDialog(*dialogOption_);
 
     // Each view wears the picture of the tool button that shows it.
-    digitalMeterForm_->setWindowIcon(toolIcon("digital"));
-    analogMeterForm_->setWindowIcon(toolIcon("analog"));
-    comparatorForm_->setWindowIcon(toolIcon("comparator"));
-    graphicalForm_->setWindowIcon(toolIcon("graphical"));
-    dataStringGridForm_->setWindowIcon(toolIcon("datalist"));
+    const std::pair<QWidget*, const char*> viewButtons[] = {
+        {digitalMeterForm_.get(), "sbtnDigitMeter"}, {analogMeterForm_.get(), "sbtnAnalogMeter"},
+        {comparatorForm_.get(), "sbtnComparator"},   {graphicalForm_.get(), "sbtnGraphical"},
+        {dataStringGridForm_.get(), "sbtnDataList"}};
+    for (const auto& [view, button] : viewButtons)
+        view->setWindowIcon(main->button(QString::fromLatin1(button))->icon());
 
     TFormViewGraphic* viewer = formViewGraphic_.get();
     QObject::connect(graphicalForm_.get(), &TGraphicalForm::fitAllDataRequested, main,
