@@ -110,9 +110,7 @@ protected:
     // A fixed short wait is not enough on a busy machine.
     void waitForTheOpenToBeAnswered()
     {
-        for (int waited = 0; host_->framesSent() < 1 && waited < 5000; waited += 10)
-            QTest::qWait(10);
-        ASSERT_GE(host_->framesSent(), 1);
+        ASSERT_TRUE(QTest::qWaitFor([this] { return host_->framesSent() >= 1; }, 5000));
         QTest::qWait(50);
     }
 
