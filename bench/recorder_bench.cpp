@@ -1,12 +1,12 @@
 // The recorder's costs: logging one record without drawing, a million
 // records in the buffer and the data list, and one page redraw of the chart.
-#include "app/global_state.h"
-#include "app/prompt_service.h"
+#include "app/core/global_state.h"
+#include "app/core/prompt_service.h"
 #include "recorder/graphical_form.h"
-#include "recorder/recorder_core.h"
+#include "recorder/core/recorder_core.h"
 #include "viewer/data_string_grid_form.h"
 #include "viewer/pe_graph.h"
-#include "viewer/record_table_model.h"
+#include "viewer/core/record_table_model.h"
 
 #include <benchmark/benchmark.h>
 

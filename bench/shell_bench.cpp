@@ -3,8 +3,8 @@
 // analog meter, the comparator and the recorder, all views visible.
 #include "app/app_windows.h"
 #include "app/form_main.h"
-#include "app/global_state.h"
-#include "app/prompt_service.h"
+#include "app/core/global_state.h"
+#include "app/core/prompt_service.h"
 #include "meter/frame_decoder.h"
 #include "meter/meter_link.h"
 #include "meter/sim/demo_meter.h"

@@ -1,6 +1,6 @@
-#include "app/about_text.h"
+#include "app/core/about_text.h"
 #include "app/dlg_about_form.h"
-#include "app/user_messages.h"
+#include "app/core/user_messages.h"
 #include "app/widget_prompt_service.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "app/user_messages.h"
+#include "app/core/user_messages.h"
 #include "resources/string_table.h"
 #include "support/scripted_prompt_service.h"
 

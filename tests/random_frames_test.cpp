@@ -2,7 +2,7 @@
 // behaviour; run this under the sanitizers as well.
 #include "meter/meter_link.h"
 #include "meter/frame_decoder.h"
-#include "recorder/record_value.h"
+#include "recorder/core/record_value.h"
 
 #include <gtest/gtest.h>
 #include <random>

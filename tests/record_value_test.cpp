@@ -1,5 +1,5 @@
 // The number the recorder logs for a reading.
-#include "recorder/record_value.h"
+#include "recorder/core/record_value.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

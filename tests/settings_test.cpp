@@ -1,5 +1,5 @@
-#include "app/global_state.h"
-#include "app/settings_file.h"
+#include "app/core/global_state.h"
+#include "app/core/settings_file.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 // "Windows tile" arithmetic.
-#include "app/tile_layout.h"
+#include "app/core/tile_layout.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "commands.h"
 
 #include "meter/meter_link.h"
-#include "recorder/record_value.h"
+#include "recorder/core/record_value.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,8 +1,8 @@
 #include "app/acquisition_cycle.h"
 
-#include "app/global_state.h"
-#include "app/prompt_service.h"
-#include "app/user_messages.h"
+#include "app/core/global_state.h"
+#include "app/core/prompt_service.h"
+#include "app/core/user_messages.h"
 #include "meter/meter_link.h"
 #include "meter/reading_completion.h"
 #include "recorder/graphical_form.h"

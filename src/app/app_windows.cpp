@@ -4,7 +4,7 @@
 #include "app/dlg_about_form.h"
 #include "app/dlg_rs_port_form.h"
 #include "app/form_main.h"
-#include "app/global_state.h"
+#include "app/core/global_state.h"
 #include "recorder/dialog_option.h"
 #include "recorder/graphical_form.h"
 #include "viewer/data_string_grid_form.h"

@@ -1,6 +1,6 @@
 #include "app/auto_msg_form.h"
 
-#include "app/user_messages.h"
+#include "app/core/user_messages.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

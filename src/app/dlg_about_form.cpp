@@ -1,7 +1,7 @@
 #include "app/dlg_about_form.h"
 
-#include "app/about_text.h"
-#include "app/user_messages.h"
+#include "app/core/about_text.h"
+#include "app/core/user_messages.h"
 #include "resources/string_table.h"
 
 #include <QFrame>

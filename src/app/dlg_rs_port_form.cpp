@@ -1,7 +1,7 @@
 #include "app/dlg_rs_port_form.h"
 
-#include "app/global_state.h"
-#include "app/user_messages.h"
+#include "app/core/global_state.h"
+#include "app/core/user_messages.h"
 
 #include <QButtonGroup>
 #include <QFrame>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/acquisition_cycle.h"
-#include "app/prompt_service.h"
-#include "app/tile_layout.h"
+#include "app/core/prompt_service.h"
+#include "app/core/tile_layout.h"
 
 #include <QMainWindow>
 

@@ -1,7 +1,7 @@
 #include "app/guarded_application.h"
 
-#include "app/prompt_service.h"
-#include "app/user_messages.h"
+#include "app/core/prompt_service.h"
+#include "app/core/user_messages.h"
 
 #include <cstdio>
 #include <exception>

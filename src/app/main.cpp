@@ -2,7 +2,7 @@
 #include "app/app_windows.h"
 #include "app/dlg_about_form.h"
 #include "app/form_main.h"
-#include "app/global_state.h"
+#include "app/core/global_state.h"
 #include "app/guarded_application.h"
 #include "app/widget_prompt_service.h"
 #include "meter/sim/demo_meter_host.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/prompt_service.h"
+#include "app/core/prompt_service.h"
 
 namespace vt640 {
 

@@ -1,7 +1,7 @@
 #include "recorder/dialog_option.h"
 
-#include "app/prompt_service.h"
-#include "app/user_messages.h"
+#include "app/core/prompt_service.h"
+#include "app/core/user_messages.h"
 #include "meter/number_text.h"
 
 #include <QApplication>

@@ -1,15 +1,15 @@
 #include "recorder/graphical_form.h"
 
-#include "app/global_state.h"
-#include "app/prompt_service.h"
-#include "app/outer_size_limits.h"
-#include "app/user_messages.h"
+#include "app/core/global_state.h"
+#include "app/core/prompt_service.h"
+#include "app/widgets/outer_size_limits.h"
+#include "app/core/user_messages.h"
 #include "meter/annunciators.h"
-#include "recorder/command_rules.h"
+#include "recorder/core/command_rules.h"
 #include "recorder/dialog_option.h"
-#include "recorder/page_math.h"
-#include "recorder/record_text.h"
-#include "recorder/time_text.h"
+#include "recorder/core/page_math.h"
+#include "recorder/core/record_text.h"
+#include "recorder/core/time_text.h"
 #include "viewer/pe_graph.h"
 
 #include <QAction>

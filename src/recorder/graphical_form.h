@@ -1,8 +1,8 @@
 #pragma once
 
 #include "meter/meter_reading.h"
-#include "recorder/command_rules.h"
-#include "recorder/recorder_core.h"
+#include "recorder/core/command_rules.h"
+#include "recorder/core/recorder_core.h"
 
 #include <QMainWindow>
 

@@ -1,8 +1,8 @@
 #include "viewer/data_string_grid_form.h"
 
-#include "app/outer_size_limits.h"
-#include "app/user_messages.h"
-#include "viewer/record_table_model.h"
+#include "app/widgets/outer_size_limits.h"
+#include "app/core/user_messages.h"
+#include "viewer/core/record_table_model.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #include "viewer/dlg_export_form.h"
 
-#include "app/user_messages.h"
+#include "app/core/user_messages.h"
 
 namespace vt640 {
 

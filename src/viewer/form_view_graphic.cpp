@@ -1,6 +1,6 @@
 #include "viewer/form_view_graphic.h"
 
-#include "app/user_messages.h"
+#include "app/core/user_messages.h"
 
 namespace vt640 {
 

@@ -1,6 +1,6 @@
 #include "viewer/msg_form.h"
 
-#include "app/user_messages.h"
+#include "app/core/user_messages.h"
 
 namespace vt640 {
 

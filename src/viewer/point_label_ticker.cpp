@@ -1,6 +1,6 @@
 #include "viewer/point_label_ticker.h"
 
-#include "viewer/label_spacing.h"
+#include "viewer/core/label_spacing.h"
 
 #include <QFontMetrics>
 

@@ -1,12 +1,12 @@
 #include "views/analog_meter_form.h"
 
-#include "app/global_state.h"
-#include "app/user_messages.h"
-#include "views/display_fonts.h"
+#include "app/core/global_state.h"
+#include "app/core/user_messages.h"
+#include "views/core/display_fonts.h"
 #include "views/lcd_label.h"
-#include "views/meter_artwork.h"
-#include "views/needle_geometry.h"
-#include "views/unit_field_style.h"
+#include "views/core/meter_artwork.h"
+#include "views/core/needle_geometry.h"
+#include "views/core/unit_field_style.h"
 
 #include <QEvent>
 #include <QFrame>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "meter/meter_reading.h"
-#include "views/analog_meter_layout.h"
-#include "views/analog_meter_model.h"
+#include "views/core/analog_meter_layout.h"
+#include "views/core/analog_meter_model.h"
 
 #include <QImage>
 #include <QWidget>

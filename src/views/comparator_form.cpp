@@ -1,15 +1,15 @@
 #include "views/comparator_form.h"
 
-#include "app/global_state.h"
-#include "app/user_messages.h"
+#include "app/core/global_state.h"
+#include "app/core/user_messages.h"
 #include "meter/number_text.h"
-#include "views/alsa_tone_output.h"
-#include "views/display_fonts.h"
+#include "views/core/alsa_tone_output.h"
+#include "views/core/display_fonts.h"
 #include "views/dlg_hi_low_form.h"
 #include "views/lcd_label.h"
-#include "views/meter_artwork.h"
-#include "views/needle_geometry.h"
-#include "views/unit_field_style.h"
+#include "views/core/meter_artwork.h"
+#include "views/core/needle_geometry.h"
+#include "views/core/unit_field_style.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "meter/meter_reading.h"
-#include "views/comparator_layout.h"
-#include "views/comparator_model.h"
+#include "views/core/comparator_layout.h"
+#include "views/core/comparator_model.h"
 
 #include <QImage>
 #include <QWidget>

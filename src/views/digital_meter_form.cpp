@@ -1,11 +1,11 @@
 #include "views/digital_meter_form.h"
 
-#include "app/outer_size_limits.h"
+#include "app/widgets/outer_size_limits.h"
 
-#include "app/global_state.h"
-#include "app/user_messages.h"
-#include "views/digital_meter_texts.h"
-#include "views/display_fonts.h"
+#include "app/core/global_state.h"
+#include "app/core/user_messages.h"
+#include "views/core/digital_meter_texts.h"
+#include "views/core/display_fonts.h"
 #include "views/lcd_label.h"
 
 #include <QCloseEvent>

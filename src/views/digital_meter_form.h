@@ -1,7 +1,7 @@
 #pragma once
 
 #include "meter/meter_reading.h"
-#include "views/digital_meter_layout.h"
+#include "views/core/digital_meter_layout.h"
 
 #include <QWidget>
 

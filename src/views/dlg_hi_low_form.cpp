@@ -1,12 +1,12 @@
 #include "views/dlg_hi_low_form.h"
 
-#include "app/global_state.h"
-#include "app/user_messages.h"
+#include "app/core/global_state.h"
+#include "app/core/user_messages.h"
 #include "meter/number_text.h"
 #include "resources/string_table.h"
-#include "views/display_fonts.h"
-#include "views/limit_rules.h"
-#include "views/unit_field_style.h"
+#include "views/core/display_fonts.h"
+#include "views/core/limit_rules.h"
+#include "views/core/unit_field_style.h"
 
 #include <QGridLayout>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes, taken 20 at a time as consecutive frames,
 // through decoding, completion and the recorder's value.
 #include "meter/meter_link.h"
-#include "recorder/record_value.h"
+#include "recorder/core/record_value.h"
 
 #include <cstddef>
 #include <cstdint>

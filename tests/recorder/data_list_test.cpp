@@ -1,10 +1,10 @@
 // The data list: its columns per function code and status, and its rows.
-#include "recorder/record_buffer.h"
-#include "recorder/record_text.h"
+#include "recorder/core/record_buffer.h"
+#include "recorder/core/record_text.h"
 #include "support/gui_test_app.h"
-#include "viewer/data_list_columns.h"
+#include "viewer/core/data_list_columns.h"
 #include "viewer/data_string_grid_form.h"
-#include "viewer/record_table_model.h"
+#include "viewer/core/record_table_model.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The recorder window: logging control, the graph and its panels, and the
 // temporary files, driven the way the main window drives it.
-#include "app/global_state.h"
+#include "app/core/global_state.h"
 #include "recorder/dialog_option.h"
 #include "recorder/graphical_form.h"
-#include "recorder/record_text.h"
+#include "recorder/core/record_text.h"
 #include "recorder_test_support.h"
 #include "support/gui_test_app.h"
 #include "support/scripted_prompt_service.h"

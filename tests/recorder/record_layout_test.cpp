@@ -1,6 +1,6 @@
 // The record family's bytes are its file image.
-#include "recorder/record_text.h"
-#include "recorder/t_b_record.h"
+#include "recorder/core/record_text.h"
+#include "recorder/core/t_b_record.h"
 
 #include <gtest/gtest.h>
 

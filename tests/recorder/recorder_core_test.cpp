@@ -1,12 +1,12 @@
 // The recorder's bookkeeping without a window: values, energy, pages,
 // max/min, Y range and the temporary files.
-#include "recorder/command_rules.h"
-#include "recorder/page_math.h"
-#include "recorder/record_text.h"
-#include "recorder/recorder_core.h"
-#include "recorder/temp_store.h"
-#include "recorder/time_text.h"
-#include "recorder/y_range.h"
+#include "recorder/core/command_rules.h"
+#include "recorder/core/page_math.h"
+#include "recorder/core/record_text.h"
+#include "recorder/core/recorder_core.h"
+#include "recorder/core/temp_store.h"
+#include "recorder/core/time_text.h"
+#include "recorder/core/y_range.h"
 #include "recorder_test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "meter/meter_reading.h"
-#include "recorder/recorder_clock.h"
+#include "recorder/core/recorder_clock.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 // Pictures of the recorder and the data list after a stretch of demo-like
 // logging, for people to look at. Written only when VT640_SHOTS_DIR names a
 // directory; otherwise skipped.
-#include "app/global_state.h"
+#include "app/core/global_state.h"
 #include "recorder/graphical_form.h"
 #include "recorder_test_support.h"
 #include "support/gui_test_app.h"

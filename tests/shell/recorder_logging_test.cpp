@@ -5,8 +5,8 @@
 
 #include "recorder/dialog_option.h"
 #include "recorder/graphical_form.h"
-#include "recorder/record_buffer.h"
-#include "recorder/recorder_core.h"
+#include "recorder/core/record_buffer.h"
+#include "recorder/core/recorder_core.h"
 
 #include <QFile>
 #include <QTimer>

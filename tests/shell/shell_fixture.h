@@ -5,7 +5,7 @@
 // default port), in a scratch working directory.
 #include "app/app_windows.h"
 #include "app/form_main.h"
-#include "app/global_state.h"
+#include "app/core/global_state.h"
 #include "meter/sim/meter_encoder.h"
 #include "meter/sim/pty_meter_host.h"
 #include "support/scripted_prompt_service.h"

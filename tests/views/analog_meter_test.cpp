@@ -1,9 +1,9 @@
-#include "app/global_state.h"
+#include "app/core/global_state.h"
 #include "support/gui_test_app.h"
 #include "views/analog_meter_form.h"
-#include "views/analog_meter_layout.h"
-#include "views/analog_meter_model.h"
-#include "views/needle_geometry.h"
+#include "views/core/analog_meter_layout.h"
+#include "views/core/analog_meter_model.h"
+#include "views/core/needle_geometry.h"
 #include "views/view_readings.h"
 
 #include <QElapsedTimer>

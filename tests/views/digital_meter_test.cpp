@@ -1,8 +1,8 @@
-#include "app/global_state.h"
+#include "app/core/global_state.h"
 #include "support/gui_test_app.h"
 #include "views/digital_meter_form.h"
-#include "views/digital_meter_layout.h"
-#include "views/digital_meter_texts.h"
+#include "views/core/digital_meter_layout.h"
+#include "views/core/digital_meter_texts.h"
 #include "views/view_readings.h"
 
 #include <QCloseEvent>

@@ -1,5 +1,5 @@
-#include "views/alsa_tone_output.h"
-#include "views/tone_wave.h"
+#include "views/core/alsa_tone_output.h"
+#include "views/core/tone_wave.h"
 
 #include <gtest/gtest.h>
 

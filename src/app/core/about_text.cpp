@@ -1,0 +1,56 @@
+#include "app/core/about_text.h"
+
+#include "app/core/user_messages.h"
+#include "resources/string_table.h"
+
+#include <sys/utsname.h>
+
+namespace vt640 {
+namespace {
+
+// The decimal digits at the front of `s` (at most nine, so the number fits),
+// consuming them.
+QString leadingNumber(std::string_view& s)
+{
+    QString digits;
+    while (!s.empty() && s.front() >= '0' && s.front() <= '9') {
+        if (digits.size() < 9)
+            digits += QLatin1Char(s.front());
+        s.remove_prefix(1);
+    }
+    if (digits.isEmpty())
+        return QStringLiteral("0");
+    return QString::number(digits.toLongLong());
+}
+
+} // namespace
+
+QString systemLineFor(std::string_view release)
+{
+    const QString major = leadingNumber(release);
+    QString minor = QStringLiteral("0");
+    if (!release.empty() && release.front() == '.') {
+        release.remove_prefix(1);
+        minor = leadingNumber(release);
+    }
+    return QStringLiteral("System: Unknown ") + major + QLatin1Char('.') + minor;
+}
+
+QString systemLine()
+{
+    struct utsname name {};
+    if (::uname(&name) != 0)
+        return systemLineFor({});
+    return systemLineFor(name.release);
+}
+
+QStringList aboutLines()
+{
+    return {
+        loadString(sid::kMeterModel), loadString(sid::kAppTitle), loadString(sid::kVersion),
+        loadString(sid::kReleaseDate), loadString(sid::kNotice1), loadString(sid::kNotice2),
+        systemLine(),
+    };
+}
+
+} // namespace vt640

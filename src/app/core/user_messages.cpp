@@ -1,0 +1,76 @@
+#include "app/core/user_messages.h"
+
+#include "resources/string_table.h"
+
+namespace vt640 {
+
+QString loadString(int id)
+{
+    const std::string_view text = stringText(id);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString fillFormat(const QString& format, const QStringList& values)
+{
+    QString out;
+    out.reserve(format.size());
+    qsizetype next = 0;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c != QLatin1Char('%') || i + 1 >= format.size()) {
+            out += c;
+            continue;
+        }
+        const QChar conversion = format.at(i + 1);
+        if (conversion == QLatin1Char('d') || conversion == QLatin1Char('s')) {
+            if (next < values.size())
+                out += values.at(next);
+            ++next;
+            ++i;
+        } else if (conversion == QLatin1Char('%')) {
+            out += QLatin1Char('%');
+            ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+QString loadFormatted(int id, const QStringList& values)
+{
+    return fillFormat(loadString(id), values);
+}
+
+QString messageCaption(int captionId, int number)
+{
+    return loadFormatted(captionId, {QString::number(number)});
+}
+
+QString warningCaption(int number)
+{
+    return messageCaption(sid::kWarningCaption, number);
+}
+
+QString errorCaption(int number)
+{
+    return messageCaption(sid::kErrorCaption, number);
+}
+
+PromptService::Message userMessage(int captionId, int messageId)
+{
+    PromptService::Message message;
+    message.caption = messageCaption(captionId, messageId);
+    message.text = loadString(messageId);
+    message.icon = PromptService::Icon::Stop;
+    message.buttons = {PromptService::Button::Ok};
+    message.defaultButton = PromptService::Button::Ok;
+    return message;
+}
+
+void showUserMessage(PromptService& prompts, QWidget* owner, int captionId, int messageId)
+{
+    prompts.message(owner, userMessage(captionId, messageId));
+}
+
+} // namespace vt640

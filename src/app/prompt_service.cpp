@@ -1,3 +1,0 @@
-// The prompt service is an interface only; the widget implementation lives in
-// widget_prompt_service.cpp and the scripted one with the tests.
-#include "app/prompt_service.h"

@@ -1,0 +1,47 @@
+#include "recorder/core/recorder_clock.h"
+
+#include <chrono>
+#include <ctime>
+
+namespace vt640 {
+namespace {
+
+class SystemClock final : public RecorderClock {
+public:
+    LocalTime localTime() const override
+    {
+        using namespace std::chrono;
+        const auto now = system_clock::now();
+        const std::time_t t = system_clock::to_time_t(now);
+        std::tm tm{};
+        localtime_r(&t, &tm);
+        LocalTime lt;
+        lt.year = tm.tm_year + 1900;
+        lt.month = tm.tm_mon + 1;
+        lt.day = tm.tm_mday;
+        lt.hour = tm.tm_hour;
+        lt.minute = tm.tm_min;
+        lt.second = tm.tm_sec;
+        lt.millisecond =
+            static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+        return lt;
+    }
+
+    std::uint32_t tickMs() const override
+    {
+        using namespace std::chrono;
+        const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+        const auto tick = static_cast<std::uint32_t>(ms);
+        return tick == 0 ? 1 : tick;
+    }
+};
+
+} // namespace
+
+RecorderClock& RecorderClock::system()
+{
+    static SystemClock clock;
+    return clock;
+}
+
+} // namespace vt640

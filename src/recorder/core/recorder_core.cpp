@@ -1,0 +1,83 @@
+#include "recorder/core/recorder_core.h"
+
+#include "recorder/core/page_math.h"
+#include "recorder/core/record_text.h"
+#include "recorder/core/record_value.h"
+#include "recorder/core/time_text.h"
+
+namespace vt640 {
+
+RecorderCore::RecorderCore(RecorderClock& clock) : clock_(&clock)
+{
+    resetState();
+}
+
+void RecorderCore::resetState()
+{
+    recordCount_ = 0;
+    totalPages_ = 1;
+    currentPage_ = 1;
+    maxMin_.reset();
+    yRange_.reset();
+    logging_ = false;
+    bufferEmpty_ = true;
+    unsaved_ = false;
+    sampleRequested_ = false;
+    energy_.reset();
+}
+
+TBRecord RecorderCore::buildRecord(const MeterReading& reading, float value)
+{
+    TBRecord r;
+    const std::string energyText =
+        energy_.add(reading.functionCode, value, clock_->tickMs(), intervalMs_);
+    copyText(r.mainText, reading.mainText);
+    copyText(r.exponentText, reading.exponentText);
+    r.functionCode = reading.functionCode;
+    copyText(r.timeText, recordTimeText(clock_->localTime()));
+    copyText(r.valueText, reading.valueText);
+    copyText(r.prefixText, reading.prefixText);
+    copyText(r.unitText, reading.unitText);
+    r.value = value;
+    copyText(r.subText, reading.subText);
+    copyText(r.subFunction, reading.subFunction);
+    r.status = reading.status;
+    copyText(r.energyText, energyText);
+    return r;
+}
+
+std::optional<RecorderCore::Logged> RecorderCore::logOneRecord(const MeterReading& reading)
+{
+    const auto value =
+        recordValueFor(reading.mainText, reading.exponentText, reading.functionCode);
+    if (!value)
+        return std::nullopt;
+
+    const TBRecord record = buildRecord(reading, *value);
+    yRange_.widen(*value, recordCount_);
+
+    Logged logged;
+    logged.index = buffer_.size();
+    logged.first = recordCount_ == 0;
+    buffer_.append(record);
+    temp_.append(record);
+
+    logged.tracked = !isStatusDisplay(reading.mainText);
+    if (logged.tracked)
+        maxMin_.update(buffer_, logged.index, *value);
+
+    totalPages_ = page_math::totalPages(recordCount_, kPointsPerPage);
+    currentPage_ = totalPages_;
+    ++recordCount_;
+    bufferEmpty_ = false;
+    unsaved_ = true;
+    return logged;
+}
+
+void RecorderCore::clearBuffer()
+{
+    resetState();
+    buffer_.clear();
+}
+
+} // namespace vt640

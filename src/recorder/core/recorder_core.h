@@ -1,0 +1,106 @@
+#pragma once
+
+#include "meter/meter_reading.h"
+#include "recorder/core/energy_accumulator.h"
+#include "recorder/core/max_min_tracker.h"
+#include "recorder/core/record_buffer.h"
+#include "recorder/core/recorder_clock.h"
+#include "recorder/core/temp_store.h"
+#include "recorder/core/y_range.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace vt640 {
+
+// The recorder without its window: the record buffer, the state that goes
+// with it (pages, Y range, max/min, energy, flags, acquisition mode) and the
+// temporary files. The window drives it and draws what it holds.
+class RecorderCore {
+public:
+    static constexpr int kPointsPerPage = 200;
+    static constexpr std::int32_t kFullSpeedMs = 500;
+
+    explicit RecorderCore(RecorderClock& clock = RecorderClock::system());
+
+    void setClock(RecorderClock& clock) { clock_ = &clock; }
+    RecorderClock& clock() const { return *clock_; }
+
+    // Read access.
+    const RecordBuffer& buffer() const { return buffer_; }
+    int recordCount() const { return recordCount_; }
+    int pointsPerPage() const { return kPointsPerPage; }
+    int totalPages() const { return totalPages_; }
+    int currentPage() const { return currentPage_; }
+    int maxIndex() const { return maxMin_.maxIndex(); }
+    int minIndex() const { return maxMin_.minIndex(); }
+    float upperY() const { return yRange_.upper(); }
+    float lowerY() const { return yRange_.lower(); }
+    double energy() const { return energy_.energy(); }
+    std::uint32_t lastRecordTick() const { return energy_.lastTick(); }
+    bool logging() const { return logging_; }
+    bool bufferEmpty() const { return bufferEmpty_; }
+    bool unsaved() const { return unsaved_; }
+    bool sampleRequested() const { return sampleRequested_; }
+    bool manualMode() const { return manualMode_; }
+    std::int32_t intervalMs() const { return intervalMs_; }
+    const TempStore& tempStore() const { return temp_; }
+
+    // State changes made by the logging commands.
+    void setLogging(bool on) { logging_ = on; }
+    void setSampleRequested(bool on) { sampleRequested_ = on; }
+    void setManualMode(bool on) { manualMode_ = on; }
+    void setIntervalMs(std::int32_t ms) { intervalMs_ = ms; }
+    void setCurrentPage(int page) { currentPage_ = page; }
+    void setTotalPages(int pages) { totalPages_ = pages; }
+    void setUnsaved(bool on) { unsaved_ = on; }
+    void setBufferEmpty(bool on) { bufferEmpty_ = on; }
+
+    // Every field with a reset value goes back to it; the acquisition mode,
+    // the interval and the temporary files stay.
+    void resetState();
+
+    // What logging one record did.
+    struct Logged {
+        int index = 0;          // buffer index of the new record
+        bool first = false;     // it was the first record (max/min panels stay empty)
+        bool tracked = false;   // it took part in the max/min tracking
+    };
+
+    // Builds a record from `reading` and appends it to the buffer (and to the
+    // temporary file while one is open); updates Y range, max/min, pages,
+    // counters and flags. Nothing happens, and nothing is returned, for a
+    // reading that gives no value.
+    std::optional<Logged> logOneRecord(const MeterReading& reading);
+
+    // The record logOneRecord would build, without any state change except
+    // the gap and energy bookkeeping (which the record's energy text needs).
+    TBRecord buildRecord(const MeterReading& reading, float value);
+
+    // Removes every record and resets the state.
+    void clearBuffer();
+
+    // Temporary file of one automatic logging run in `directory`.
+    bool openTempFile(const std::string& directory) { return temp_.openNext(directory); }
+    void closeTempFile() { temp_.close(); }
+
+private:
+    RecorderClock* clock_;
+    RecordBuffer buffer_;
+    TempStore temp_;
+    MaxMinTracker maxMin_;
+    YRange yRange_;
+    EnergyAccumulator energy_;
+    int recordCount_ = 0;
+    int totalPages_ = 1;
+    int currentPage_ = 1;
+    bool logging_ = false;
+    bool bufferEmpty_ = true;
+    bool unsaved_ = false;
+    bool sampleRequested_ = false;
+    bool manualMode_ = false;
+    std::int32_t intervalMs_ = kFullSpeedMs;
+};
+
+} // namespace vt640
