@@ -37,8 +37,10 @@ TEST(AboutTextTest, LinesAreModelTitleVersionDateNoticesAndSystem)
     ASSERT_EQ(lines.size(), 7);
     EXPECT_EQ(lines[0], "Vt640");
     EXPECT_EQ(lines[1], "Meter Data Recorder");
-    for (int i = 2; i <= 5; ++i)
-        EXPECT_EQ(lines[i], loadString(i));
+    EXPECT_EQ(lines[2], loadString(Str::Version));
+    EXPECT_EQ(lines[3], loadString(Str::ReleaseDate));
+    EXPECT_EQ(lines[4], loadString(Str::Notice1));
+    EXPECT_EQ(lines[5], loadString(Str::Notice2));
     EXPECT_TRUE(QRegularExpression("^System: Unknown \\d+\\.\\d+$").match(lines[6]).hasMatch())
         << lines[6].toStdString();
 }
@@ -192,7 +194,7 @@ protected:
 TEST_F(WidgetPromptServiceTest, EnterAnswersTheDefaultButton)
 {
     WidgetPromptService prompts;
-    PromptService::Message m = userMessage(8999, 8014);
+    PromptService::Message m = userMessage(Str::WarningCaption, Str::WarnAbortImport);
     m.icon = PromptService::Icon::Question;
     m.buttons = {PromptService::Button::Yes, PromptService::Button::No};
     m.defaultButton = PromptService::Button::No;
@@ -206,7 +208,7 @@ TEST_F(WidgetPromptServiceTest, EnterAnswersTheDefaultButton)
 TEST_F(WidgetPromptServiceTest, EscapeAnswersCancelAndAStopBoxIsCritical)
 {
     WidgetPromptService prompts;
-    PromptService::Message m = userMessage(8999, 8003);
+    PromptService::Message m = userMessage(Str::WarningCaption, Str::WarnBufferHasData);
     m.buttons = {PromptService::Button::Yes, PromptService::Button::No, PromptService::Button::Cancel};
     m.defaultButton = PromptService::Button::Yes;
     pressInNextBox(Qt::Key_Escape);
@@ -214,7 +216,7 @@ TEST_F(WidgetPromptServiceTest, EscapeAnswersCancelAndAStopBoxIsCritical)
     EXPECT_EQ(icon, QMessageBox::Critical);
 
     pressInNextBox(Qt::Key_Return);
-    EXPECT_EQ(prompts.message(nullptr, userMessage(9999, 9004)), PromptService::Button::Ok);
+    EXPECT_EQ(prompts.message(nullptr, userMessage(Str::ErrorCaption, Str::ErrFileOpen)), PromptService::Button::Ok);
     EXPECT_EQ(caption, "Error[E9004]");
 }
 

@@ -26,7 +26,7 @@ bool validUtf8(std::string_view s)
 TEST(StringTableTest, EveryTextIsNonEmptyUtf8WithoutStrayFormats)
 {
     for (const StringEntry& e : allStrings()) {
-        SCOPED_TRACE(e.id);
+        SCOPED_TRACE(number(e.id));
         EXPECT_FALSE(e.text.empty());
         EXPECT_TRUE(validUtf8(e.text));
         // Only %d and %s are ever filled in.
@@ -37,51 +37,23 @@ TEST(StringTableTest, EveryTextIsNonEmptyUtf8WithoutStrayFormats)
     }
 }
 
-TEST(StringTableTest, UnknownNumbersGiveEmptyTexts)
+// Every name the code can use stands for an entry of the table, and every
+// entry has a name (the table is written with the names).
+TEST(StringTableTest, EveryNameHasItsEntry)
 {
-    for (int id : {0, -1, 8, 508, 1002, 8007, 9998, 10000, 65535}) {
-        EXPECT_TRUE(stringText(id).empty()) << id;
-        EXPECT_FALSE(hasString(id)) << id;
-        EXPECT_TRUE(loadString(id).isEmpty()) << id;
-    }
-}
-
-// Every number that the program's windows load must be there.
-TEST(StringTableTest, HoldsEveryNumberedTextThatTheWindowsLoad)
-{
-    std::vector<int> ids = {1, 2, 3, 4, 5, 6, 7, 52, 500, 501, 509, 600, 601, 701, 996, 999,
-                            1000, 1001, 1010, 1011, 1012, 1013, 1014, 1015, 1020, 1031, 1044, 1053,
-                            1054, 7002, 7003, 7004, 7005, 7006, 7007, 7009, 7999, 8000, 8001, 8003,
-                            8004, 8005, 8006, 8014, 8999, 9001, 9009, 9013, 9999};
-    for (int id = 100; id <= 107; ++id)
-        ids.push_back(id);
-    for (int id = 200; id <= 206; ++id)
-        ids.push_back(id);
-    for (int id = 307; id <= 331; ++id)
-        ids.push_back(id);
-    for (int id = 631; id <= 637; ++id)
-        ids.push_back(id);
-    for (int id : ids)
-        EXPECT_TRUE(hasString(id)) << id;
-}
-
-TEST(StringTableTest, KeepsTheProgramsOwnTexts)
-{
-    EXPECT_EQ(stringText(1), "Meter Data Recorder");
-    EXPECT_EQ(stringText(6), "~KRMDL");
-    EXPECT_EQ(stringText(7), "\\KORUDL.ini");
-    EXPECT_EQ(stringText(52), "Vt640");
-    EXPECT_EQ(stringText(8001), "You must select a valid COM port before linking to the DMM.");
-    EXPECT_EQ(stringText(9013), "Please \"Browse\" and specify a file name !");
-    EXPECT_EQ(stringText(307), "Export");
-    EXPECT_EQ(stringText(631), "&Window");
-    EXPECT_EQ(stringText(6001), "Cannot open file %s");
-    EXPECT_EQ(stringText(6002), "Cannot create file %s");
+    int names = 0;
+#define VT640_EXPECT_ENTRY(name, number)                                        \
+    EXPECT_TRUE(hasString(number)) << #name;                                    \
+    EXPECT_FALSE(stringText(Str::name).empty()) << #name;                        \
+    ++names;
+    VT640_STRING_IDS(VT640_EXPECT_ENTRY)
+#undef VT640_EXPECT_ENTRY
+    EXPECT_EQ(names, static_cast<int>(allStrings().size()));
 }
 
 TEST(StringTableTest, EnergyModeTextIsTwoLinesEndingInAnEllipsis)
 {
-    const QString text = loadString(9015);
+    const QString text = loadString(Str::ErrKwhMode);
     EXPECT_EQ(text, QStringLiteral("The Data logging feature is not supported in KWHr mode\n"
                                    "please change to active power mode")
                         + QChar(0x2026));
@@ -91,9 +63,9 @@ TEST(StringTableTest, EnergyModeTextIsTwoLinesEndingInAnEllipsis)
 
 TEST(FillFormatTest, FillsPlaceholdersInOrder)
 {
-    EXPECT_EQ(loadFormatted(7003, {"2", "5"}), "Page : 2 of 5");
-    EXPECT_EQ(loadFormatted(7999, {"10", "64"}), "Reading Data : 10 of 64");
-    EXPECT_EQ(loadFormatted(6001, {"/tmp/x y/KORUDL.ini"}), "Cannot open file /tmp/x y/KORUDL.ini");
+    EXPECT_EQ(loadFormatted(Str::StatusPage, {"2", "5"}), "Page : 2 of 5");
+    EXPECT_EQ(loadFormatted(Str::ReadingDataCount, {"10", "64"}), "Reading Data : 10 of 64");
+    EXPECT_EQ(loadFormatted(Str::CannotOpenFile, {"/tmp/x y/KORUDL.ini"}), "Cannot open file /tmp/x y/KORUDL.ini");
 }
 
 TEST(FillFormatTest, OddInputsStayHarmless)
@@ -107,10 +79,10 @@ TEST(FillFormatTest, OddInputsStayHarmless)
 
 TEST(CaptionTest, CarriesKindAndNumber)
 {
-    EXPECT_EQ(warningCaption(8001), "Warning[W8001]");
-    EXPECT_EQ(errorCaption(9004), "Error[E9004]");
-    EXPECT_EQ(messageCaption(8999, 9015), "Warning[W9015]");
-    EXPECT_EQ(messageCaption(9999, 9013), "Error[E9013]");
+    EXPECT_EQ(warningCaption(Str::WarnNoPort), "Warning[W8001]");
+    EXPECT_EQ(errorCaption(Str::ErrFileOpen), "Error[E9004]");
+    EXPECT_EQ(messageCaption(Str::WarningCaption, Str::ErrKwhMode), "Warning[W9015]");
+    EXPECT_EQ(messageCaption(Str::ErrorCaption, Str::ErrNoFileName), "Error[E9013]");
 }
 
 // --- showUserMessage ------------------------------------------------------
@@ -119,7 +91,7 @@ TEST(ShowUserMessageTest, WarningShowsStopIconAndOk)
 {
     ScriptedPromptService prompts;
     auto* owner = reinterpret_cast<QWidget*>(0x1234); // only passed through
-    showUserMessage(prompts, owner, 8999, 8008);
+    showUserMessage(prompts, owner, Str::WarningCaption, Str::WarnFirstPage);
 
     ASSERT_EQ(prompts.messageCount(), 1);
     const auto& call = prompts.lastCall();
@@ -134,8 +106,8 @@ TEST(ShowUserMessageTest, WarningShowsStopIconAndOk)
 TEST(ShowUserMessageTest, ErrorCaptionCarriesTheMessageNumber)
 {
     ScriptedPromptService prompts;
-    showUserMessage(prompts, nullptr, 9999, 9004);
-    showUserMessage(prompts, nullptr, 9999, 9005);
+    showUserMessage(prompts, nullptr, Str::ErrorCaption, Str::ErrFileOpen);
+    showUserMessage(prompts, nullptr, Str::ErrorCaption, Str::ErrFileSave);
     EXPECT_EQ(prompts.captions(), (QStringList{"Error[E9004]", "Error[E9005]"}));
     EXPECT_EQ(prompts.texts(), (QStringList{"File open error.", "File save error."}));
     EXPECT_EQ(prompts.last().icon, Icon::Stop);
@@ -146,8 +118,8 @@ TEST(ShowUserMessageTest, ErrorCaptionCarriesTheMessageNumber)
 PromptService::Message question(QList<Button> buttons, Button defaultButton)
 {
     PromptService::Message m;
-    m.caption = warningCaption(8003);
-    m.text = loadString(8003) + "\n" + loadString(7005);
+    m.caption = warningCaption(Str::WarnBufferHasData);
+    m.text = loadString(Str::WarnBufferHasData) + "\n" + loadString(Str::SaveBeforeExit);
     m.icon = Icon::Question;
     m.buttons = std::move(buttons);
     m.defaultButton = defaultButton;
@@ -191,7 +163,7 @@ TEST(ScriptedPromptServiceTest, HookRunsWhileTheBoxIsOpen)
         EXPECT_EQ(m.caption, "Warning[W8014]");
         seenCount = prompts.messageCount();
     });
-    prompts.message(nullptr, userMessage(8999, 8014));
+    prompts.message(nullptr, userMessage(Str::WarningCaption, Str::WarnAbortImport));
     EXPECT_EQ(seenCount, 1);
 }
 
@@ -230,7 +202,7 @@ TEST(ScriptedPromptServiceTest, LastWithoutAnyBoxThrowsAndClearForgets)
     ScriptedPromptService prompts;
     EXPECT_THROW(prompts.last(), std::logic_error);
     prompts.answer(Button::Yes);
-    prompts.message(nullptr, userMessage(9999, 9002));
+    prompts.message(nullptr, userMessage(Str::ErrorCaption, Str::ErrNotLinked));
     prompts.answer(Button::No);
     prompts.clear();
     EXPECT_EQ(prompts.messageCount(), 0);

@@ -39,10 +39,10 @@ void AcquisitionCycle::reopenLostPort()
     portLost_ = !state_.meterPort;
 }
 
-bool AcquisitionCycle::abortedIn(int messageId, int secondLine, int thirdLine)
+bool AcquisitionCycle::abortedIn(Str message, const QString& secondLine, const QString& thirdLine)
 {
-    const auto result = autoMessage_ ? autoMessage_(warningCaption(messageId), loadString(messageId),
-                                                    loadString(secondLine), loadString(thirdLine))
+    const auto result = autoMessage_ ? autoMessage_(warningCaption(message), loadString(message),
+                                                    secondLine, thirdLine)
                                      : TAutoMsgForm::Yes;
     if (result != TAutoMsgForm::Abort)
         return false;
@@ -68,7 +68,7 @@ void AcquisitionCycle::TimerGetSdTimer()
             return;
         }
         failureCount_ = 0;
-        if (abortedIn(8004, 7006, 7007))
+        if (abortedIn(Str::WarnNoData, loadString(Str::RetryIn3Seconds), loadString(Str::CheckCable)))
             return;
         timer_.start();
         return;
@@ -83,15 +83,15 @@ void AcquisitionCycle::handOut()
     if (code::isEnergy(reading_.functionCode)) {
         unlink();
         PromptService::Message box;
-        box.caption = warningCaption(9015);
-        box.text = loadString(9015);
+        box.caption = warningCaption(Str::ErrKwhMode);
+        box.text = loadString(Str::ErrKwhMode);
         box.icon = PromptService::Icon::Stop;
         prompts_.message(owner_, box);
         return;
     }
 
     // A low battery is told on every such reading; the reading then goes on.
-    if ((reading_.rawCode & code::LowBatteryBit) && abortedIn(8000, 7009, 0))
+    if ((reading_.rawCode & code::LowBatteryBit) && abortedIn(Str::WarnLowBattery, loadString(Str::ContinueIn3Seconds), QString()))
         return;
 
     // Numbers are read and formatted with "." whatever the locale: the

@@ -2,6 +2,7 @@
 
 #include "app/auto_msg_form.h"
 #include "meter/meter_reading.h"
+#include "resources/string_ids.h"
 
 #include <QObject>
 #include <QString>
@@ -70,9 +71,9 @@ signals:
 
 private:
     void reopenLostPort();
-    // Shows the self-closing warning `messageId` with two more lines (0 for
-    // an empty one); on Abort unlinks and returns true.
-    bool abortedIn(int messageId, int secondLine, int thirdLine);
+    // Shows the self-closing warning `message` with two more lines; on Abort
+    // unlinks and returns true.
+    bool abortedIn(Str message, const QString& secondLine, const QString& thirdLine);
     void unlink();
 
     GlobalState& state_;

@@ -50,9 +50,9 @@ TAutoMsgForm::TAutoMsgForm(QWidget* parent)
     progress_->setTextVisible(false);
     progress_->setFixedSize(321, 9);
 
-    yes_ = new QPushButton(loadString(6011), this);
+    yes_ = new QPushButton(loadString(Str::ButtonContinue), this);
     yes_->setObjectName("bbtnYes");
-    abort_ = new QPushButton(loadString(6012), this);
+    abort_ = new QPushButton(loadString(Str::ButtonAbort), this);
     abort_->setObjectName("bbtnAbort");
     yes_->setDefault(true);
     connect(yes_, &QPushButton::clicked, this, [this] { done(Retry); });

@@ -46,7 +46,7 @@ QPixmap drawLogo()
     font.setPixelSize(14);
     font.setBold(true);
     p.setFont(font);
-    p.drawText(pixmap.rect(), Qt::AlignCenter, loadString(sid::kMeterModel));
+    p.drawText(pixmap.rect(), Qt::AlignCenter, loadString(Str::MeterModel));
     return pixmap;
 }
 
@@ -103,7 +103,7 @@ TDlgAboutForm::TDlgAboutForm(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("DlgAboutForm"));
-    setWindowTitle(loadString(sid::kAboutCaption));
+    setWindowTitle(loadString(Str::CaptionAbout));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kClientWidth, kClientHeight);
@@ -138,7 +138,7 @@ TDlgAboutForm::TDlgAboutForm(QWidget* parent)
     }
     Memo1->setPalette(palette);
 
-    bbtnOk = new QPushButton(loadString(sid::kOk), this);
+    bbtnOk = new QPushButton(loadString(Str::ButtonOk), this);
     bbtnOk->setObjectName(QStringLiteral("bbtnOk"));
     bbtnOk->setGeometry((kClientWidth - kButtonWidth) / 2, kButtonTop, kButtonWidth, kButtonHeight);
     bbtnOk->setDefault(true);

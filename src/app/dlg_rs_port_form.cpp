@@ -48,7 +48,7 @@ TDlgRsPortForm::TDlgRsPortForm(GlobalState& state, QWidget* parent)
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       state_(state)
 {
-    setWindowTitle(loadString(6010));
+    setWindowTitle(loadString(Str::CaptionPortDialog));
     setFixedSize(326, 252);
 
     auto* image = new QLabel(this);
@@ -84,9 +84,9 @@ TDlgRsPortForm::TDlgRsPortForm(GlobalState& state, QWidget* parent)
     bevel->setFrameShape(QFrame::HLine);
     bevel->setFrameShadow(QFrame::Sunken);
 
-    auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), loadString(6013), this);
+    auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), loadString(Str::ButtonOk), this);
     auto* cancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                                   loadString(6015), this);
+                                   loadString(Str::ButtonCancel), this);
     ok->setObjectName("bbtnOk");
     cancel->setObjectName("bbtnCancel");
     ok->setDefault(true);

@@ -35,15 +35,15 @@ constexpr int kButtonTop = kBevelHeight + 2;
 struct ToolButtonDef {
     const char* name;
     int left;
-    int hint;
+    Str hint;
     const char* icon;
 };
 constexpr ToolButtonDef kButtons[] = {
-    {"sbtnLink", 8, 1000, "link"},          {"sbtnDigitMeter", 40, 1011, "digital"},
-    {"sbtnAnalogMeter", 64, 1012, "analog"}, {"sbtnDataList", 88, 1015, "datalist"},
-    {"sbtnGraphical", 112, 1014, "graphical"}, {"sbtnComparator", 136, 1013, "comparator"},
-    {"sbtnWinTile", 168, 1010, "tile"},     {"sbtnPort", 200, 1020, "port"},
-    {"sbtnAbout", 232, 1031, "about"},
+    {"sbtnLink", 8, Str::HintLink, "link"},          {"sbtnDigitMeter", 40, Str::HintDigitalMeter, "digital"},
+    {"sbtnAnalogMeter", 64, Str::HintAnalogMeter, "analog"}, {"sbtnDataList", 88, Str::HintDataList, "datalist"},
+    {"sbtnGraphical", 112, Str::HintRecorder, "graphical"}, {"sbtnComparator", 136, Str::HintComparator, "comparator"},
+    {"sbtnWinTile", 168, Str::HintTile, "tile"},     {"sbtnPort", 200, Str::HintPort, "port"},
+    {"sbtnAbout", 232, Str::HintAbout, "about"},
 };
 
 QRect screenRect()
@@ -61,7 +61,7 @@ TFormMain::TFormMain(GlobalState& state, PromptService& prompts, AppWindows& win
                                Qt::CustomizeWindowHint),
       state_(state), prompts_(prompts), windows_(windows), demoDevice_(demoDevice)
 {
-    const QString title = loadString(52) + " " + loadString(1);
+    const QString title = loadString(Str::MeterModel) + " " + loadString(Str::AppTitle);
     setWindowTitle(title);
     QApplication::setApplicationDisplayName(QString());
     QApplication::setApplicationName(title);
@@ -124,26 +124,26 @@ QToolButton* TFormMain::button(const QString& name) const
 void TFormMain::buildMenus()
 {
     QMenuBar* bar = menuBar();
-    QMenu* file = bar->addMenu(loadString(501));
-    file->addAction(loadString(509), this, &QWidget::close);
+    QMenu* file = bar->addMenu(loadString(Str::MenuFile));
+    file->addAction(loadString(Str::MenuExit), this, &QWidget::close);
 
-    linkAction_ = bar->addAction(loadString(600));
+    linkAction_ = bar->addAction(loadString(Str::MenuLink));
     connect(linkAction_, &QAction::triggered, this, &TFormMain::linkMenuClick);
 
-    QMenu* window = bar->addMenu(loadString(631));
-    window->addAction(loadString(632), this, &TFormMain::sbtnWinTileClick);
+    QMenu* window = bar->addMenu(loadString(Str::MenuWindow));
+    window->addAction(loadString(Str::MenuTile), this, &TFormMain::sbtnWinTileClick);
     window->addSeparator();
-    window->addAction(loadString(633), this, &TFormMain::sbtnDigitMeterClick);
-    window->addAction(loadString(634), this, [this] { showView(windows_.analogMeterForm()); });
-    window->addAction(loadString(635), this, [this] { showView(windows_.comparatorForm()); });
-    window->addAction(loadString(636), this, [this] { showView(windows_.graphicalForm()); });
-    window->addAction(loadString(637), this, [this] { showView(windows_.dataStringGridForm()); });
+    window->addAction(loadString(Str::MenuDigitalMeter), this, &TFormMain::sbtnDigitMeterClick);
+    window->addAction(loadString(Str::MenuAnalogMeter), this, [this] { showView(windows_.analogMeterForm()); });
+    window->addAction(loadString(Str::MenuComparator), this, [this] { showView(windows_.comparatorForm()); });
+    window->addAction(loadString(Str::MenuRecorder), this, [this] { showView(windows_.graphicalForm()); });
+    window->addAction(loadString(Str::MenuDataList), this, [this] { showView(windows_.dataStringGridForm()); });
 
-    portAction_ = bar->addAction(loadString(701));
+    portAction_ = bar->addAction(loadString(Str::MenuPort));
     connect(portAction_, &QAction::triggered, this, &TFormMain::sbtnPortClick);
 
-    helpMenu_ = bar->addMenu(loadString(996));
-    helpMenu_->addAction(loadString(999), this, &TFormMain::sbtnAboutClick);
+    helpMenu_ = bar->addMenu(loadString(Str::MenuHelp));
+    helpMenu_->addAction(loadString(Str::MenuAbout), this, &TFormMain::sbtnAboutClick);
 }
 
 void TFormMain::probePorts()
@@ -195,8 +195,8 @@ void TFormMain::openStoredPort(PromptService::Icon warningIcon)
     state_.meterPort = openMeterPort(state_.iPort, state_.portTable, &reporter);
     if (!state_.meterPort) {
         PromptService::Message box;
-        box.caption = warningCaption(8001);
-        box.text = loadString(8001);
+        box.caption = warningCaption(Str::WarnNoPort);
+        box.text = loadString(Str::WarnNoPort);
         box.icon = warningIcon;
         prompts_.message(this, box);
     }
@@ -236,12 +236,12 @@ void TFormMain::refreshLinkControls()
     const bool linked = isLinked();
     const bool busy = state_.fileLoadBusy();
     if (linkAction_) {
-        linkAction_->setText(loadString(linked ? 601 : 600));
+        linkAction_->setText(loadString(linked ? Str::MenuUnlink : Str::MenuLink));
         linkAction_->setEnabled(!busy);
         portAction_->setEnabled(!linked && !busy);
         helpMenu_->menuAction()->setEnabled(!linked && !busy);
     }
-    sbtnLink_->setToolTip(loadString(linked ? 1001 : 1000));
+    sbtnLink_->setToolTip(loadString(linked ? Str::HintUnlink : Str::HintLink));
     sbtnLink_->setEnabled(!busy);
     sbtnPort_->setEnabled(!linked && !busy);
     sbtnAbout_->setEnabled(!linked && !busy);
@@ -401,8 +401,8 @@ bool TFormMain::FormCloseQuery()
     if (!recorder || recorder->bufferEmpty() || !recorder->unsavedData())
         return true;
     PromptService::Message box;
-    box.caption = warningCaption(8003);
-    box.text = loadString(8003) + "\n" + loadString(7005);
+    box.caption = warningCaption(Str::WarnBufferHasData);
+    box.text = loadString(Str::WarnBufferHasData) + "\n" + loadString(Str::SaveBeforeExit);
     box.icon = PromptService::Icon::Question;
     box.buttons = {PromptService::Button::Yes, PromptService::Button::No, PromptService::Button::Cancel};
     box.defaultButton = PromptService::Button::Cancel;

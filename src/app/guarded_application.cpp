@@ -31,7 +31,7 @@ void GuardedApplication::reportException(const QString& what)
         return;
     reporting_ = true;
     PromptService::Message box;
-    box.caption = loadString(52) + " " + loadString(1);
+    box.caption = loadString(Str::MeterModel) + " " + loadString(Str::AppTitle);
     box.text = what;
     box.icon = PromptService::Icon::Stop;
     try {

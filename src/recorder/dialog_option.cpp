@@ -27,16 +27,16 @@ constexpr int kCustomItem = 1;
 TDialogOption::TDialogOption(PromptService& prompts, QWidget* parent)
     : QDialog(parent), prompts_(prompts)
 {
-    setWindowTitle(loadString(106));
+    setWindowTitle(loadString(Str::CaptionIntervalOption));
 
-    rgIntervalMode = new QGroupBox(loadString(200), this);
-    rbtnManual = new QRadioButton(loadString(201), rgIntervalMode);
-    rbtnAutomatic = new QRadioButton(loadString(202), rgIntervalMode);
+    rgIntervalMode = new QGroupBox(loadString(Str::IntervalModeGroup), this);
+    rbtnManual = new QRadioButton(loadString(Str::IntervalManual), rgIntervalMode);
+    rbtnAutomatic = new QRadioButton(loadString(Str::IntervalAutomatic), rgIntervalMode);
     cbxInterval = new QComboBox(rgIntervalMode);
     cbxInterval->setEditable(false);
-    cbxInterval->addItem(loadString(203));
-    cbxInterval->addItem(loadString(204));
-    cbxInterval->setFixedWidth(QFontMetrics(cbxInterval->font()).horizontalAdvance(loadString(204)) + 35);
+    cbxInterval->addItem(loadString(Str::IntervalFullSpeed));
+    cbxInterval->addItem(loadString(Str::IntervalCustomization));
+    cbxInterval->setFixedWidth(QFontMetrics(cbxInterval->font()).horizontalAdvance(loadString(Str::IntervalCustomization)) + 35);
 
     auto* grid = new QGridLayout(rgIntervalMode);
     grid->addWidget(rbtnManual, 0, 0);
@@ -53,8 +53,8 @@ TDialogOption::TDialogOption(PromptService& prompts, QWidget* parent)
     top->addSpacing(15);
     top->addWidget(rgIntervalMode);
 
-    btnOk = new QPushButton(loadString(6013), this);
-    bbtnCancel = new QPushButton(loadString(6015), this);
+    btnOk = new QPushButton(loadString(Str::ButtonOk), this);
+    bbtnCancel = new QPushButton(loadString(Str::ButtonCancel), this);
     btnOk->setDefault(true);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -106,7 +106,7 @@ void TDialogOption::intervalChanged(int item)
     for (;;) {
         bool ok = false;
         const QString initial = QString::number(seconds_);
-        QString answer = prompts_.text(this, loadString(205), loadString(206), initial, &ok);
+        QString answer = prompts_.text(this, loadString(Str::IntervalInSeconds), loadString(Str::IntervalInputPrompt), initial, &ok);
         if (!ok) {
             // A cancelled box gives back its default text; after a negative
             // entry that would ask forever, so cancelling then keeps the
@@ -120,14 +120,14 @@ void TDialogOption::intervalChanged(int item)
         }
         const auto value = parseInteger(answer.trimmed().toStdString());
         if (!value) {
-            showUserMessage(prompts_, this, 9999, 9007);
+            showUserMessage(prompts_, this, Str::ErrorCaption, Str::ErrNotAFloat);
             selectIntervalItem();
             return;
         }
         seconds_ = *value;
         if (seconds_ >= 0)
             return;
-        showUserMessage(prompts_, this, 9999, 9007);
+        showUserMessage(prompts_, this, Str::ErrorCaption, Str::ErrNotAFloat);
     }
 }
 

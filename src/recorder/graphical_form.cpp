@@ -83,7 +83,7 @@ TGraphicalForm::TGraphicalForm(GlobalState& state, PromptService& prompts,
                                const MeterReading& reading, QWidget* parent)
     : QMainWindow(parent), state_(state), prompts_(prompts), reading_(reading)
 {
-    setWindowTitle(loadString(104));
+    setWindowTitle(loadString(Str::CaptionRecorder));
     sizeLimits_ = new OuterSizeLimits(this);
 
     auto* central = new QWidget(this);
@@ -157,7 +157,7 @@ void TGraphicalForm::buildToolPanel(QWidget* panel)
     row->setContentsMargins(4, 2, 4, 2);
     row->setSpacing(1);
     QStyle* s = style();
-    auto button = [&](QToolButton*& b, QStyle::StandardPixmap icon, int hint, const char* name) {
+    auto button = [&](QToolButton*& b, QStyle::StandardPixmap icon, Str hint, const char* name) {
         b = new QToolButton(panel);
         b->setObjectName(QLatin1String(name));
         b->setIcon(s->standardIcon(icon));
@@ -167,31 +167,31 @@ void TGraphicalForm::buildToolPanel(QWidget* panel)
         row->addWidget(b);
         return b;
     };
-    button(sbtnRecordStart, QStyle::SP_MediaPlay, 1040, "sbtnRecordStart")->setCheckable(true);
-    button(sbtnRecordStop, QStyle::SP_MediaStop, 1041, "sbtnRecordStop")->setCheckable(true);
+    button(sbtnRecordStart, QStyle::SP_MediaPlay, Str::HintRecordStart, "sbtnRecordStart")->setCheckable(true);
+    button(sbtnRecordStop, QStyle::SP_MediaStop, Str::HintRecordStop, "sbtnRecordStop")->setCheckable(true);
     auto* startStop = new QButtonGroup(panel);
     startStop->setExclusive(true);
     startStop->addButton(sbtnRecordStart);
     startStop->addButton(sbtnRecordStop);
     sbtnRecordStop->setChecked(true);
-    button(sbtnManualLogging, QStyle::SP_DialogApplyButton, 1042, "sbtnManualLogging");
-    button(sbtnOption, QStyle::SP_FileDialogDetailedView, 1043, "sbtnOption");
+    button(sbtnManualLogging, QStyle::SP_DialogApplyButton, Str::HintManualLogging, "sbtnManualLogging");
+    button(sbtnOption, QStyle::SP_FileDialogDetailedView, Str::HintOption, "sbtnOption");
     row->addSpacing(8);
-    button(sbtnOpenFile, QStyle::SP_DialogOpenButton, 1045, "sbtnOpenFile");
-    button(sbtnSaveFile, QStyle::SP_DialogSaveButton, 1046, "sbtnSaveFile");
-    button(sbtnPrintGraphic, QStyle::SP_FileIcon, 1044, "sbtnPrintGraphic");
-    button(sbtnClear, QStyle::SP_TrashIcon, 1047, "sbtnClear");
-    button(sbtnExport, QStyle::SP_ArrowUp, 1054, "sbtnExport");
+    button(sbtnOpenFile, QStyle::SP_DialogOpenButton, Str::HintOpenFile, "sbtnOpenFile");
+    button(sbtnSaveFile, QStyle::SP_DialogSaveButton, Str::HintSaveFile, "sbtnSaveFile");
+    button(sbtnPrintGraphic, QStyle::SP_FileIcon, Str::HintPrintPage, "sbtnPrintGraphic");
+    button(sbtnClear, QStyle::SP_TrashIcon, Str::HintClear, "sbtnClear");
+    button(sbtnExport, QStyle::SP_ArrowUp, Str::HintExport, "sbtnExport");
     row->addSpacing(8);
-    button(sbtnFirstPage, QStyle::SP_MediaSkipBackward, 1048, "sbtnFirstPage");
-    button(sbtnPageUp, QStyle::SP_MediaSeekBackward, 1049, "sbtnPageUp");
-    button(sbtnPageDown, QStyle::SP_MediaSeekForward, 1050, "sbtnPageDown");
-    button(sbtnLastPage, QStyle::SP_MediaSkipForward, 1051, "sbtnLastPage");
+    button(sbtnFirstPage, QStyle::SP_MediaSkipBackward, Str::HintFirstPage, "sbtnFirstPage");
+    button(sbtnPageUp, QStyle::SP_MediaSeekBackward, Str::HintPageUp, "sbtnPageUp");
+    button(sbtnPageDown, QStyle::SP_MediaSeekForward, Str::HintPageDown, "sbtnPageDown");
+    button(sbtnLastPage, QStyle::SP_MediaSkipForward, Str::HintLastPage, "sbtnLastPage");
     row->addSpacing(8);
-    button(sbtnUndoZoom, QStyle::SP_ArrowBack, 1053, "sbtnUndoZoom")->setEnabled(false);
-    button(sbtnFitView, QStyle::SP_TitleBarMaxButton, 1052, "sbtnFitView");
+    button(sbtnUndoZoom, QStyle::SP_ArrowBack, Str::HintUndoZoom, "sbtnUndoZoom")->setEnabled(false);
+    button(sbtnFitView, QStyle::SP_TitleBarMaxButton, Str::HintFitView, "sbtnFitView");
     row->addStretch(1);
-    auto* caption = new QLabel(loadString(104) + QStringLiteral("   "), panel);
+    auto* caption = new QLabel(loadString(Str::CaptionRecorder) + QStringLiteral("   "), panel);
     QFont f = caption->font();
     f.setBold(true);
     caption->setFont(f);
@@ -229,19 +229,19 @@ void TGraphicalForm::buildDisplayPanel(QWidget* panel)
     ReadingDataPanel = makePanel(panel, kLime, black, reading, right, 130);
     ReadingUnitPanel = makePanel(panel, kLime, black, unit, centre, 26);
     ReadingFuncPanel = makePanel(panel, kLime, black, unit, centre, 46);
-    LabelSubFunc = new QLabel(loadString(6035), panel);
+    LabelSubFunc = new QLabel(loadString(Str::SubFunctionLabel), panel);
     LabelSubFunc->setFont(label);
     LabelSubFunc->setAlignment(right);
     LabelSubFunc->setMinimumWidth(40);
     PFPanel = makePanel(panel, Qt::white, black, mono, right, 80);
 
-    auto* maxLabel = new QLabel(loadString(6033), panel);
+    auto* maxLabel = new QLabel(loadString(Str::MaxLabel), panel);
     maxLabel->setFont(label);
     maxLabel->setStyleSheet(QStringLiteral("color: red"));
     MaxDataPanel = makePanel(panel, Qt::red, black, reading, right, 120);
     MaxUnitPanel = makePanel(panel, Qt::red, black, unit, centre, 26);
     MaxFuncPanel = makePanel(panel, Qt::red, black, unit, centre, 46);
-    auto* minLabel = new QLabel(loadString(6034), panel);
+    auto* minLabel = new QLabel(loadString(Str::MinLabel), panel);
     minLabel->setFont(label);
     minLabel->setStyleSheet(QStringLiteral("color: #ff00ff"));
     MinDataPanel = makePanel(panel, kFuchsia, black, reading, right, 120);
@@ -273,42 +273,42 @@ void TGraphicalForm::buildDisplayPanel(QWidget* panel)
 void TGraphicalForm::buildMenus()
 {
     QMenuBar* bar = menuBar();
-    auto item = [this](QMenu* menu, int id, const QKeySequence& key = {}) {
+    auto item = [this](QMenu* menu, Str id, const QKeySequence& key = {}) {
         QAction* a = menu->addAction(loadString(id));
         if (!key.isEmpty())
             a->setShortcut(key);
         a->setShortcutContext(Qt::WindowShortcut);
         return a;
     };
-    QMenu* file = bar->addMenu(loadString(501));
-    miOpen = item(file, 502);
-    miSaveAs = item(file, 503);
-    miClear = item(file, 504);
+    QMenu* file = bar->addMenu(loadString(Str::MenuFile));
+    miOpen = item(file, Str::MenuOpen);
+    miSaveAs = item(file, Str::MenuSaveAs);
+    miClear = item(file, Str::MenuClear);
     file->addSeparator();
-    miExport = item(file, 505);
-    miPrint = item(file, 506);
-    miPrinterSetup = item(file, 507);
+    miExport = item(file, Str::MenuExport);
+    miPrint = item(file, Str::MenuPrintPage);
+    miPrinterSetup = item(file, Str::MenuPrinterSetup);
     file->addSeparator();
-    miExit = item(file, 509);
+    miExit = item(file, Str::MenuExit);
 
-    QMenu* acq = bar->addMenu(loadString(761));
-    miStart = item(acq, 762, QKeySequence(Qt::Key_F9));
-    miStop = item(acq, 763, QKeySequence(Qt::Key_F3));
-    miManual = item(acq, 764, QKeySequence(Qt::Key_F7));
+    QMenu* acq = bar->addMenu(loadString(Str::MenuAcquisition));
+    miStart = item(acq, Str::MenuStart, QKeySequence(Qt::Key_F9));
+    miStop = item(acq, Str::MenuStop, QKeySequence(Qt::Key_F3));
+    miManual = item(acq, Str::MenuManual, QKeySequence(Qt::Key_F7));
     acq->addSeparator();
-    miInterval = item(acq, 765);
+    miInterval = item(acq, Str::MenuInterval);
 
-    QMenu* view = bar->addMenu(loadString(831));
-    miFirstPage = item(view, 801, QKeySequence(Qt::CTRL | Qt::Key_PageUp));
-    miPageUp = item(view, 802);
-    miPageDown = item(view, 803);
-    miLastPage = item(view, 804, QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+    QMenu* view = bar->addMenu(loadString(Str::MenuView));
+    miFirstPage = item(view, Str::MenuFirstPage, QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+    miPageUp = item(view, Str::MenuPageUp);
+    miPageDown = item(view, Str::MenuPageDown);
+    miLastPage = item(view, Str::MenuLastPage, QKeySequence(Qt::CTRL | Qt::Key_PageDown));
     view->addSeparator();
-    miFitAll = item(view, 832, QKeySequence(Qt::CTRL | Qt::Key_F));
-    miUndoZoom = item(view, 833, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    miFitAll = item(view, Str::MenuFitAll, QKeySequence(Qt::CTRL | Qt::Key_F));
+    miUndoZoom = item(view, Str::MenuUndoZoom, QKeySequence(Qt::CTRL | Qt::Key_Z));
     miUndoZoom->setEnabled(false);
     view->addSeparator();
-    miLineColor = item(view, 834);
+    miLineColor = item(view, Str::MenuLineColor);
 
     connect(miSaveAs, &QAction::triggered, this, &TGraphicalForm::saveDataAs);
     connect(miClear, &QAction::triggered, this, &TGraphicalForm::clearRecords);
@@ -353,10 +353,10 @@ void TGraphicalForm::configureChart()
 {
     PEGraph& g = *PEGraph_;
     const int P = core_.pointsPerPage();
-    g.setMainTitle(loadString(6030));
+    g.setMainTitle(loadString(Str::ChartTitle));
     g.setSubTitle(QString());
-    g.setYAxisLabel(loadString(6031));
-    g.setXAxisLabel(loadString(6032));
+    g.setYAxisLabel(loadString(Str::ChartYAxis));
+    g.setXAxisLabel(loadString(Str::ChartXAxis));
     g.setNullDataValue(kNullValue);
     g.setSubsets(1);
     g.setPoints(P);
@@ -437,7 +437,7 @@ void TGraphicalForm::TimerTimeTimer()
 void TGraphicalForm::recordStart()
 {
     if (!state_.readingAvailable) {
-        showUserMessage(prompts_, this, 9999, 9002);
+        showUserMessage(prompts_, this, Str::ErrorCaption, Str::ErrNotLinked);
         sbtnRecordStop->setChecked(true);
         return;
     }
@@ -448,7 +448,7 @@ void TGraphicalForm::recordStart()
     core_.setLogging(true);
     QString dir = state_.workingDirectory;
     if (!core_.openTempFile(dir.toStdString())) {
-        showUserMessage(prompts_, this, 9999, 9003);
+        showUserMessage(prompts_, this, Str::ErrorCaption, Str::ErrTempFile);
         sbtnRecordStop->setChecked(true);
         recordStop();
         return;
@@ -470,7 +470,7 @@ void TGraphicalForm::manualLogging()
     if (state_.readingAvailable) {
         logOneRecord();
     } else {
-        showUserMessage(prompts_, this, 9999, 9002);
+        showUserMessage(prompts_, this, Str::ErrorCaption, Str::ErrNotLinked);
         sbtnRecordStop->setChecked(true);
     }
 }
@@ -518,8 +518,8 @@ void TGraphicalForm::clearRecords()
         return;
     if (core_.unsaved()) {
         PromptService::Message m;
-        m.caption = warningCaption(8002);
-        m.text = loadString(8002);
+        m.caption = warningCaption(Str::WarnClearBuffer);
+        m.text = loadString(Str::WarnClearBuffer);
         m.icon = PromptService::Icon::Question;
         m.buttons = {PromptService::Button::Ok, PromptService::Button::Cancel};
         m.defaultButton = PromptService::Button::Cancel;
@@ -541,10 +541,10 @@ void TGraphicalForm::clearRecords()
 bool TGraphicalForm::saveDataAs()
 {
     PromptService::FileRequest request;
-    request.caption = stripAmpersand(loadString(503));
+    request.caption = stripAmpersand(loadString(Str::MenuSaveAs));
     request.directory = state_.workingDirectory;
-    request.fileName = loadString(6040);
-    request.filters = {loadString(6041).section(QLatin1Char('|'), 0, 0)};
+    request.fileName = loadString(Str::SaveFileName);
+    request.filters = {loadString(Str::SaveFilter).section(QLatin1Char('|'), 0, 0)};
     request.save = true;
     const QString path = prompts_.fileName(this, request);
     if (path.isEmpty())
@@ -554,7 +554,7 @@ bool TGraphicalForm::saveDataAs()
     // save never leaves a half-written file in place of a good one.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        showUserMessage(prompts_, this, 9999, 9005);
+        showUserMessage(prompts_, this, Str::ErrorCaption, Str::ErrFileSave);
         return false;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -565,7 +565,7 @@ bool TGraphicalForm::saveDataAs()
     QApplication::restoreOverrideCursor();
     if (!saved) {
         // The data is not on disk: say so, and it stays unsaved.
-        showUserMessage(prompts_, this, 9999, 9005);
+        showUserMessage(prompts_, this, Str::ErrorCaption, Str::ErrFileSave);
         return false;
     }
     core_.setBufferEmpty(false);
@@ -656,7 +656,7 @@ void TGraphicalForm::refreshReadout()
     const RecordBuffer& buf = core_.buffer();
     if (buf.empty())
         return;
-    QString caption = loadString(6031);
+    QString caption = loadString(Str::ChartYAxis);
     const int k = page_math::recordAtPoint(PEGraph_->cursorPoint(), buf.size(),
                                            core_.totalPages(), core_.currentPage(),
                                            core_.pointsPerPage());
@@ -671,11 +671,11 @@ void TGraphicalForm::refreshReadout()
         LabelSubFunc->setText(text(r.subFunction));
         showUnitPanels(ReadingUnitPanel, ReadingFuncPanel, r);
         switch (r.functionCode) {
-        case 8: caption += loadString(6036); break;
+        case 8: caption += loadString(Str::AxisMicrofarad); break;
         case 128:
-        case 384: caption += loadString(6037); break;
+        case 384: caption += loadString(Str::AxisOhm); break;
         case 0x140001:
-        case 0x1C0000: caption += loadString(6038); break;
+        case 0x1C0000: caption += loadString(Str::AxisKilowattHour); break;
         default: caption += QLatin1Char('(') + ReadingFuncPanel->text() + QLatin1Char(')'); break;
         }
     }
@@ -711,7 +711,7 @@ void TGraphicalForm::firstPage()
 void TGraphicalForm::pageUp()
 {
     if (core_.currentPage() == 1) {
-        showUserMessage(prompts_, this, 8999, 8008);
+        showUserMessage(prompts_, this, Str::WarningCaption, Str::WarnFirstPage);
         return;
     }
     core_.setCurrentPage(core_.currentPage() - 1);
@@ -721,7 +721,7 @@ void TGraphicalForm::pageUp()
 void TGraphicalForm::pageDown()
 {
     if (core_.currentPage() == core_.totalPages()) {
-        showUserMessage(prompts_, this, 8999, 8009);
+        showUserMessage(prompts_, this, Str::WarningCaption, Str::WarnLastPage);
         return;
     }
     core_.setCurrentPage(core_.currentPage() + 1);
@@ -748,7 +748,7 @@ void TGraphicalForm::fitAllData()
 
 void TGraphicalForm::graphLineColor()
 {
-    const QColor c = prompts_.color(this, PEGraph_->subsetColors(0), stripAmpersand(loadString(834)));
+    const QColor c = prompts_.color(this, PEGraph_->subsetColors(0), stripAmpersand(loadString(Str::MenuLineColor)));
     if (!c.isValid())
         return;
     PEGraph_->setSubsetColors(0, c);
@@ -824,17 +824,17 @@ void TGraphicalForm::refreshMenu()
 
 void TGraphicalForm::refreshStatusBar()
 {
-    statusPanels_[0]->setText(core_.logging() ? loadString(7001) : QString());
-    statusPanels_[1]->setText(loadFormatted(7002, {QString::number(core_.recordCount())}));
+    statusPanels_[0]->setText(core_.logging() ? loadString(Str::StatusLogging) : QString());
+    statusPanels_[1]->setText(loadFormatted(Str::StatusRecordCount, {QString::number(core_.recordCount())}));
     statusPanels_[2]->setText(loadFormatted(
-        7003, {QString::number(core_.currentPage()), QString::number(core_.totalPages())}));
+        Str::StatusPage, {QString::number(core_.currentPage()), QString::number(core_.totalPages())}));
     QString mode;
     if (core_.manualMode())
-        mode = loadString(201);
+        mode = loadString(Str::IntervalManual);
     else if (core_.intervalMs() == RecorderCore::kFullSpeedMs)
-        mode = loadString(203);
+        mode = loadString(Str::IntervalFullSpeed);
     else
-        mode = loadString(205) + QStringLiteral(":") + QString::number(core_.intervalMs() / 1000) +
+        mode = loadString(Str::IntervalInSeconds) + QStringLiteral(":") + QString::number(core_.intervalMs() / 1000) +
                QStringLiteral("S");
     statusPanels_[3]->setText(mode);
 }

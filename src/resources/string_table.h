@@ -1,11 +1,13 @@
 #pragma once
 
+#include "resources/string_ids.h"
+
 #include <span>
 #include <string_view>
 
 namespace vt640 {
 
-// The program's numbered string table. Every text the user reads (window and
+// The program's numbered string table (the names are in string_ids.h). Every text the user reads (window and
 // menu captions, hints, labels, information texts, warnings and errors) is an
 // entry here, in UTF-8. Numbers are grouped by purpose:
 //
@@ -24,38 +26,18 @@ namespace vt640 {
 // (app/user_messages.h), never with the C printf family.
 
 struct StringEntry {
-    int id;
+    Str id;
     std::string_view text;
 };
 
-// The text of string `id`; empty for a number that names no string.
-std::string_view stringText(int id);
+// The text of string `id`.
+std::string_view stringText(Str id);
 
-// Whether `id` names a string (some strings could be empty texts).
-bool hasString(int id);
+// Whether `number` names a string (for numbers that come from outside, such
+// as a caption a user quotes).
+bool hasString(int number);
 
-// The whole table, ordered by id (for checks and tools).
+// The whole table, ordered by number (for checks and tools).
 std::span<const StringEntry> allStrings();
-
-// Well-known numbers.
-namespace sid {
-inline constexpr int kAppTitle = 1;
-inline constexpr int kVersion = 2;
-inline constexpr int kReleaseDate = 3;
-inline constexpr int kNotice1 = 4;
-inline constexpr int kNotice2 = 5;
-inline constexpr int kTempFileStem = 6;
-inline constexpr int kSettingsFileName = 7;
-inline constexpr int kMeterModel = 52;
-
-inline constexpr int kCannotOpenFile = 6001;   // "Cannot open file %s"
-inline constexpr int kCannotCreateFile = 6002; // "Cannot create file %s"
-inline constexpr int kNotAFloat = 6003;        // "'%s' is not a valid floating point value"
-inline constexpr int kOk = 6013;               // "OK"
-inline constexpr int kAboutCaption = 6014;     // "About"
-
-inline constexpr int kWarningCaption = 8999; // "Warning[W%d]"
-inline constexpr int kErrorCaption = 9999;   // "Error[E%d]"
-} // namespace sid
 
 } // namespace vt640

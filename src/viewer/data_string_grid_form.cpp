@@ -16,7 +16,7 @@ namespace vt640 {
 
 TDataStringGridForm::TDataStringGridForm(QWidget* parent) : QWidget(parent, Qt::Window)
 {
-    setWindowTitle(loadString(103));
+    setWindowTitle(loadString(Str::CaptionDataList));
     sizeLimits_ = new OuterSizeLimits(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

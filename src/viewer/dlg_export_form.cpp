@@ -6,7 +6,7 @@ namespace vt640 {
 
 TDlgExportForm::TDlgExportForm(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(loadString(107));
+    setWindowTitle(loadString(Str::CaptionExport));
 }
 
 } // namespace vt640

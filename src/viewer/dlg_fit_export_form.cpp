@@ -6,7 +6,7 @@ namespace vt640 {
 
 TDlgFitExportForm::TDlgFitExportForm(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(loadString(107));
+    setWindowTitle(loadString(Str::CaptionExport));
 }
 
 } // namespace vt640

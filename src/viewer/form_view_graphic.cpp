@@ -6,7 +6,7 @@ namespace vt640 {
 
 TFormViewGraphic::TFormViewGraphic(QWidget* parent) : QWidget(parent, Qt::Window)
 {
-    setWindowTitle(loadString(105));
+    setWindowTitle(loadString(Str::CaptionViewer));
 }
 
 } // namespace vt640

@@ -6,7 +6,7 @@ namespace vt640 {
 
 TMsgForm::TMsgForm(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(loadString(6043));
+    setWindowTitle(loadString(Str::ProgressMessage));
 }
 
 } // namespace vt640

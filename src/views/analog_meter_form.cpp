@@ -33,7 +33,7 @@ TAnalogMeterForm::TAnalogMeterForm(GlobalState& state, QWidget* parent)
       minusMark_(artwork::signMark(true))
 {
     setObjectName(QStringLiteral("AnalogMeterForm"));
-    setWindowTitle(loadString(101));
+    setWindowTitle(loadString(Str::CaptionAnalogMeter));
     for (AnalogScale s : {AnalogScale::ZeroToFive, AnalogScale::ZeroToTen, AnalogScale::ZeroToTwenty})
         scales_[scaleIndex(s)] = artwork::analogScale(s);
 

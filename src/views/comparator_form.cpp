@@ -24,8 +24,8 @@
 namespace vt640 {
 namespace {
 
-constexpr int kAlarmOn = 6023;
-constexpr int kAlarmOff = 6024;
+constexpr Str kAlarmOn = Str::AlarmOn;
+constexpr Str kAlarmOff = Str::AlarmOff;
 
 int captionHeight()
 {
@@ -104,7 +104,7 @@ TComparatorForm::TComparatorForm(GlobalState& state, PromptService& prompts,
       frame_(artwork::comparatorFrame()), band_(artwork::comparatorBand())
 {
     setObjectName(QStringLiteral("ComparatorForm"));
-    setWindowTitle(loadString(102));
+    setWindowTitle(loadString(Str::CaptionComparator));
 
     bbtnAlart_ = new QPushButton(loadString(kAlarmOff), this);
     bbtnAlart_->setObjectName(QStringLiteral("bbtnAlart"));
@@ -118,7 +118,7 @@ TComparatorForm::TComparatorForm(GlobalState& state, PromptService& prompts,
     bbtnHiLowLimit_->setIcon(limitsIcon());
     bbtnHiLowLimit_->setIconSize(QSize(28, 28));
     bbtnHiLowLimit_->setGeometry(layout_.limitButton);
-    bbtnHiLowLimit_->setToolTip(loadString(6020));
+    bbtnHiLowLimit_->setToolTip(loadString(Str::CaptionLimitsDialog));
     bbtnHiLowLimit_->setFocusPolicy(Qt::NoFocus);
     connect(bbtnHiLowLimit_, &QPushButton::clicked, this, &TComparatorForm::bbtnHiLowLimitClick);
 

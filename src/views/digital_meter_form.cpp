@@ -108,7 +108,7 @@ void TDigitalMeterForm::applyUnitFonts()
 
 void TDigitalMeterForm::setPortCaption(int port)
 {
-    setWindowTitle(loadString(100) + loadString(6096) + QString::number(port));
+    setWindowTitle(loadString(Str::CaptionDigitalMeter) + loadString(Str::PortCaptionJoin) + QString::number(port));
 }
 
 void TDigitalMeterForm::placeInitially(int mainHeight)

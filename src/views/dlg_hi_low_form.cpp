@@ -21,14 +21,14 @@
 namespace vt640 {
 namespace {
 
-constexpr int kCaption = 6020;
-constexpr int kUpperLabel = 6021;
-constexpr int kLowerLabel = 6022;
-constexpr int kCancel = 6015;
-constexpr int kInvalidNumber = 9007;
-constexpr int kUnacceptable = 9008;
+constexpr Str kCaption = Str::CaptionLimitsDialog;
+constexpr Str kUpperLabel = Str::UpperLimitLabel;
+constexpr Str kLowerLabel = Str::LowerLimitLabel;
+constexpr Str kCancel = Str::ButtonCancel;
+constexpr Str kInvalidNumber = Str::ErrNotAFloat;
+constexpr Str kUnacceptable = Str::ErrLimits;
 
-QLabel* limitLabel(QWidget* parent, int textId, QColor colour)
+QLabel* limitLabel(QWidget* parent, Str textId, QColor colour)
 {
     auto* label = new QLabel(loadString(textId), parent);
     QFont font = timesFont();
@@ -85,7 +85,7 @@ TDlgHiLowForm::TDlgHiLowForm(GlobalState& state, PromptService& prompts, QWidget
     grid->addWidget(stxtLowUnit_, 1, 2);
     grid->addWidget(stxtLowFunc_, 1, 3);
 
-    bbtnOk_ = new QPushButton(loadString(sid::kOk), this);
+    bbtnOk_ = new QPushButton(loadString(Str::ButtonOk), this);
     bbtnOk_->setObjectName(QStringLiteral("bbtnOk"));
     bbtnOk_->setDefault(true);
     bbtnCancel_ = new QPushButton(loadString(kCancel), this);
@@ -151,13 +151,13 @@ void TDlgHiLowForm::showEvent(QShowEvent* event)
 void TDlgHiLowForm::mkeHiLimitChange(const QString& text)
 {
     if (applyLimitText(text, upper_) == LimitEdit::Refused)
-        showUserMessage(prompts_, this, sid::kErrorCaption, kInvalidNumber);
+        showUserMessage(prompts_, this, Str::ErrorCaption, kInvalidNumber);
 }
 
 void TDlgHiLowForm::mkeLowLimitChange(const QString& text)
 {
     if (applyLimitText(text, lower_) == LimitEdit::Refused)
-        showUserMessage(prompts_, this, sid::kErrorCaption, kInvalidNumber);
+        showUserMessage(prompts_, this, Str::ErrorCaption, kInvalidNumber);
 }
 
 void TDlgHiLowForm::bbtnOkClick()
@@ -165,7 +165,7 @@ void TDlgHiLowForm::bbtnOkClick()
     if (limitsAcceptable(upper_, lower_))
         accept();
     else
-        showUserMessage(prompts_, this, sid::kErrorCaption, kUnacceptable);
+        showUserMessage(prompts_, this, Str::ErrorCaption, kUnacceptable);
 }
 
 } // namespace vt640

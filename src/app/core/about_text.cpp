@@ -47,8 +47,8 @@ QString systemLine()
 QStringList aboutLines()
 {
     return {
-        loadString(sid::kMeterModel), loadString(sid::kAppTitle), loadString(sid::kVersion),
-        loadString(sid::kReleaseDate), loadString(sid::kNotice1), loadString(sid::kNotice2),
+        loadString(Str::MeterModel), loadString(Str::AppTitle), loadString(Str::Version),
+        loadString(Str::ReleaseDate), loadString(Str::Notice1), loadString(Str::Notice2),
         systemLine(),
     };
 }

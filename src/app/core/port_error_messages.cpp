@@ -8,8 +8,8 @@ namespace vt640 {
 void PortErrorMessages::portOpenError(const std::string&)
 {
     PromptService::Message box;
-    box.caption = errorCaption(9001);
-    box.text = loadString(9001);
+    box.caption = errorCaption(Str::ErrPortOpen);
+    box.text = loadString(Str::ErrPortOpen);
     box.icon = PromptService::Icon::Stop;
     prompts_.message(nullptr, box); // this one has no owner window
 }
@@ -17,12 +17,12 @@ void PortErrorMessages::portOpenError(const std::string&)
 void PortErrorMessages::portTimeoutError()
 {
     PromptService::Message box;
-    box.caption = errorCaption(9009);
-    box.text = loadString(9009);
+    box.caption = errorCaption(Str::ErrPortSettings);
+    box.text = loadString(Str::ErrPortSettings);
     box.icon = PromptService::Icon::Exclamation;
     prompts_.message(owner_, box);
-    box.caption = warningCaption(8001);
-    box.text = loadString(8001);
+    box.caption = warningCaption(Str::WarnNoPort);
+    box.text = loadString(Str::WarnNoPort);
     prompts_.message(owner_, box);
 }
 

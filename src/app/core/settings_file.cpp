@@ -49,7 +49,7 @@ std::string_view trimBlanks(std::string_view s)
 // The file name of string 7 without its leading separator.
 QString settingsFileName()
 {
-    std::string_view name = stringText(sid::kSettingsFileName);
+    std::string_view name = stringText(Str::SettingsFileName);
     while (!name.empty() && (name.front() == '\\' || name.front() == '/'))
         name.remove_prefix(1);
     return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
@@ -195,7 +195,7 @@ SettingsReadResult SettingsFile::read() const
     auto unreadable = [&] {
         result.status = SettingsReadStatus::Unreadable;
         result.settings = kDefaults;
-        result.errorText = loadFormatted(sid::kCannotOpenFile, {filePath});
+        result.errorText = loadFormatted(Str::CannotOpenFile, {filePath});
         return result;
     };
 
@@ -259,7 +259,7 @@ bool SettingsFile::write(const Settings& settings, QString* errorText) const
 
     auto fail = [&] {
         if (errorText)
-            *errorText = loadFormatted(sid::kCannotCreateFile, {filePath});
+            *errorText = loadFormatted(Str::CannotCreateFile, {filePath});
         return false;
     };
 

@@ -4,7 +4,7 @@
 
 namespace vt640 {
 
-QString loadString(int id)
+QString loadString(Str id)
 {
     const std::string_view text = stringText(id);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -37,40 +37,40 @@ QString fillFormat(const QString& format, const QStringList& values)
     return out;
 }
 
-QString loadFormatted(int id, const QStringList& values)
+QString loadFormatted(Str id, const QStringList& values)
 {
     return fillFormat(loadString(id), values);
 }
 
-QString messageCaption(int captionId, int number)
+QString messageCaption(Str caption, Str message)
 {
-    return loadFormatted(captionId, {QString::number(number)});
+    return loadFormatted(caption, {QString::number(number(message))});
 }
 
-QString warningCaption(int number)
+QString warningCaption(Str message)
 {
-    return messageCaption(sid::kWarningCaption, number);
+    return messageCaption(Str::WarningCaption, message);
 }
 
-QString errorCaption(int number)
+QString errorCaption(Str message)
 {
-    return messageCaption(sid::kErrorCaption, number);
+    return messageCaption(Str::ErrorCaption, message);
 }
 
-PromptService::Message userMessage(int captionId, int messageId)
+PromptService::Message userMessage(Str caption, Str text)
 {
     PromptService::Message message;
-    message.caption = messageCaption(captionId, messageId);
-    message.text = loadString(messageId);
+    message.caption = messageCaption(caption, text);
+    message.text = loadString(text);
     message.icon = PromptService::Icon::Stop;
     message.buttons = {PromptService::Button::Ok};
     message.defaultButton = PromptService::Button::Ok;
     return message;
 }
 
-void showUserMessage(PromptService& prompts, QWidget* owner, int captionId, int messageId)
+void showUserMessage(PromptService& prompts, QWidget* owner, Str caption, Str message)
 {
-    prompts.message(owner, userMessage(captionId, messageId));
+    prompts.message(owner, userMessage(caption, message));
 }
 
 } // namespace vt640

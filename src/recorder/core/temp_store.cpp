@@ -19,7 +19,7 @@ std::string TempStore::fileName(const std::string& directory, int n)
     std::string name = directory.empty() ? std::string(".") : directory;
     if (name.back() != '/')
         name += '/';
-    name += stringText(sid::kTempFileStem);
+    name += stringText(Str::TempFileStem);
     name += std::to_string(n);
     name += ".TMP";
     return name;

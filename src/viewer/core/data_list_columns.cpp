@@ -15,22 +15,27 @@ struct Texts {
 
     Texts()
     {
-        for (int c = 0; c < kColumns; ++c)
-            headers[static_cast<std::size_t>(c)] = loadString(6060 + c);
-        dc = loadString(6080);
-        ac = loadString(6081);
-        threePhase = loadString(6082);
-        threeWire = loadString(6083);
-        fourWire = loadString(6084);
-        ohm = loadString(6087);
-        amp = loadString(6088);
-        l1 = loadString(6089);
-        l2 = loadString(6090);
-        l3 = loadString(6091);
-        lags = loadString(6092);
-        leads = loadString(6093);
-        peak = loadString(6070);
-        hold = loadString(6095);
+        constexpr std::array<Str, kColumns> kHeaders = {
+            Str::ColumnItem,     Str::ColumnTime,    Str::ColumnCurrentKind, Str::ColumnWiring,
+            Str::ColumnMainData, Str::ColumnMultiple, Str::ColumnUnit,       Str::ColumnSubData,
+            Str::ColumnSubFunc,  Str::ColumnAmp,      Str::ColumnPeak,       Str::ColumnHold,
+            Str::ColumnEnergy};
+        for (std::size_t c = 0; c < kHeaders.size(); ++c)
+            headers[c] = loadString(kHeaders[c]);
+        dc = loadString(Str::CellDc);
+        ac = loadString(Str::CellAc);
+        threePhase = loadString(Str::CellThreePhase);
+        threeWire = loadString(Str::CellThreeWire);
+        fourWire = loadString(Str::CellFourWire);
+        ohm = loadString(Str::CellOhm);
+        amp = loadString(Str::CellPhasePrefix);
+        l1 = loadString(Str::CellL1);
+        l2 = loadString(Str::CellL2);
+        l3 = loadString(Str::CellL3);
+        lags = loadString(Str::CellALags);
+        leads = loadString(Str::CellALeads);
+        peak = loadString(Str::ColumnPeak);
+        hold = loadString(Str::CellHold);
     }
 };
 
