@@ -69,7 +69,7 @@ QString stripAmpersand(QString s)
 // two read as one; resistance shows its unit as the omega sign.
 void showUnitPanels(QLabel* prefix, QLabel* unit, const TBRecord& r)
 {
-    const bool temperature = r.functionCode == 32 || r.functionCode == 64;
+    const bool temperature = r.functionCode == code::DegreesC || r.functionCode == code::DegreesF;
     prefix->setAlignment((temperature ? Qt::AlignRight : Qt::AlignHCenter) | Qt::AlignVCenter);
     unit->setAlignment((temperature ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
     prefix->setText(text(r.prefixText));
@@ -336,15 +336,15 @@ void TGraphicalForm::buildStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setSizeGripEnabled(true);
-    const int widths[5] = {110, 175, 175, 175, 50};
-    for (int i = 0; i < 5; ++i) {
+    const int widths[StatusPanelCount] = {110, 175, 175, 175, 50};
+    for (int i = 0; i < StatusPanelCount; ++i) {
         auto* l = new QLabel(bar);
         l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         l->setMinimumWidth(widths[i]);
-        if (i < 4)
+        if (i != PanelClock)
             l->setFixedWidth(widths[i]);
-        l->setAlignment(i == 3 ? Qt::AlignCenter : (Qt::AlignLeft | Qt::AlignVCenter));
-        bar->addWidget(l, i == 4 ? 1 : 0);
+        l->setAlignment(i == PanelMode ? Qt::AlignCenter : (Qt::AlignLeft | Qt::AlignVCenter));
+        bar->addWidget(l, i == PanelClock ? 1 : 0);
         statusPanels_[i] = l;
     }
 }
@@ -431,7 +431,7 @@ void TGraphicalForm::TimerLoggerTimer()
 
 void TGraphicalForm::TimerTimeTimer()
 {
-    statusPanels_[4]->setText(QString::fromStdString(statusClockText(core_.clock().localTime())));
+    statusPanels_[PanelClock]->setText(QString::fromStdString(statusClockText(core_.clock().localTime())));
 }
 
 void TGraphicalForm::recordStart()
@@ -671,11 +671,11 @@ void TGraphicalForm::refreshReadout()
         LabelSubFunc->setText(text(r.subFunction));
         showUnitPanels(ReadingUnitPanel, ReadingFuncPanel, r);
         switch (r.functionCode) {
-        case 8: caption += loadString(Str::AxisMicrofarad); break;
-        case 128:
-        case 384: caption += loadString(Str::AxisOhm); break;
-        case 0x140001:
-        case 0x1C0000: caption += loadString(Str::AxisKilowattHour); break;
+        case code::Capacitance: caption += loadString(Str::AxisMicrofarad); break;
+        case code::Ohms:
+        case code::Ohms2: caption += loadString(Str::AxisOhm); break;
+        case code::Energy1:
+        case code::Energy3: caption += loadString(Str::AxisKilowattHour); break;
         default: caption += QLatin1Char('(') + ReadingFuncPanel->text() + QLatin1Char(')'); break;
         }
     }
@@ -824,9 +824,9 @@ void TGraphicalForm::refreshMenu()
 
 void TGraphicalForm::refreshStatusBar()
 {
-    statusPanels_[0]->setText(core_.logging() ? loadString(Str::StatusLogging) : QString());
-    statusPanels_[1]->setText(loadFormatted(Str::StatusRecordCount, {QString::number(core_.recordCount())}));
-    statusPanels_[2]->setText(loadFormatted(
+    statusPanels_[PanelLogging]->setText(core_.logging() ? loadString(Str::StatusLogging) : QString());
+    statusPanels_[PanelRecordCount]->setText(loadFormatted(Str::StatusRecordCount, {QString::number(core_.recordCount())}));
+    statusPanels_[PanelPage]->setText(loadFormatted(
         Str::StatusPage, {QString::number(core_.currentPage()), QString::number(core_.totalPages())}));
     QString mode;
     if (core_.manualMode())
@@ -836,12 +836,12 @@ void TGraphicalForm::refreshStatusBar()
     else
         mode = loadString(Str::IntervalInSeconds) + QStringLiteral(":") + QString::number(core_.intervalMs() / 1000) +
                QStringLiteral("S");
-    statusPanels_[3]->setText(mode);
+    statusPanels_[PanelMode]->setText(mode);
 }
 
-QString TGraphicalForm::statusPanelText(int i) const
+QString TGraphicalForm::statusPanelText(StatusPanel panel) const
 {
-    return (i >= 0 && i < 5) ? statusPanels_[i]->text() : QString();
+    return (panel >= 0 && panel < StatusPanelCount) ? statusPanels_[panel]->text() : QString();
 }
 
 } // namespace vt640

@@ -55,8 +55,9 @@ public:
     const RecordBuffer& buffer() const { return core_.buffer(); }
     const RecorderCore& core() const { return core_; }
     PEGraph* graph() const { return PEGraph_; }
-    // Text of status-bar panel `i` (0..4).
-    QString statusPanelText(int i) const;
+    // The status bar's panels, left to right.
+    enum StatusPanel { PanelLogging, PanelRecordCount, PanelPage, PanelMode, PanelClock, StatusPanelCount };
+    QString statusPanelText(StatusPanel panel) const;
 
     // Save As: the whole buffer as a ".640" logger file of 128-byte records,
     // to a file the user chooses. True when the data ended up saved.
@@ -178,7 +179,7 @@ private:
     RecorderCore core_;
     TDialogOption* intervalDialog_ = nullptr;
     PEGraph* PEGraph_ = nullptr;
-    QLabel* statusPanels_[5] = {};
+    QLabel* statusPanels_[StatusPanelCount] = {};
 };
 
 } // namespace vt640

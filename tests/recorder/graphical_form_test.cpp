@@ -99,11 +99,11 @@ TEST_F(GraphicalFormTest, InitialState)
     EXPECT_TRUE(form->sbtnRecordStop->isChecked());
     EXPECT_FALSE(form->TimerLogger->isActive());
     EXPECT_TRUE(form->TimerTime->isActive());
-    EXPECT_EQ(form->statusPanelText(0), "");
-    EXPECT_EQ(form->statusPanelText(1), "Data in buffer : 0");
-    EXPECT_EQ(form->statusPanelText(2), "Page : 1 of 1");
-    EXPECT_EQ(form->statusPanelText(3), "Full Speed");
-    EXPECT_EQ(form->statusPanelText(4), "  PM 02:05:09\"");
+    EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelLogging), "");
+    EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelRecordCount), "Data in buffer : 0");
+    EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelPage), "Page : 1 of 1");
+    EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelMode), "Full Speed");
+    EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelClock), "  PM 02:05:09\"");
     EXPECT_FALSE(form->sbtnUndoZoom->isEnabled());
     EXPECT_FALSE(form->miUndoZoom->isEnabled());
     EXPECT_FALSE(form->sbtnClear->isEnabled());
@@ -161,9 +161,9 @@ TEST_F(GraphicalFormTest, AutomaticLoggingAtFullSpeed)
     ASSERT_EQ(rows.count(), 2);
     EXPECT_EQ(rows[1], 1);
 
-    EXPECT_EQ(form->statusPanelText(0), "Data Logging ...");
-    EXPECT_EQ(form->statusPanelText(1), "Data in buffer : 2");
-    EXPECT_EQ(form->statusPanelText(2), "Page : 1 of 1");
+    EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelLogging), "Data Logging ...");
+    EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelRecordCount), "Data in buffer : 2");
+    EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelPage), "Page : 1 of 1");
     EXPECT_TRUE(form->unsavedData());
     EXPECT_FALSE(form->bufferEmpty());
     // While logging, only Start/Stop stay available.
@@ -178,7 +178,7 @@ TEST_F(GraphicalFormTest, AutomaticLoggingAtFullSpeed)
     EXPECT_FALSE(form->logging());
     EXPECT_FALSE(form->sampleRequested());
     EXPECT_FALSE(form->TimerLogger->isActive());
-    EXPECT_EQ(form->statusPanelText(0), "");
+    EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelLogging), "");
     EXPECT_TRUE(form->sbtnClear->isEnabled());
     EXPECT_TRUE(form->miStart->isEnabled());
     EXPECT_FALSE(form->miStop->isEnabled());
@@ -244,12 +244,12 @@ TEST_F(GraphicalFormTest, HidingTheWindowDoesNotStopLogging)
         deliver(volts(i));
     }
     EXPECT_EQ(form->buffer().size(), 4);
-    EXPECT_EQ(form->statusPanelText(0), "Data Logging ...");
+    EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelLogging), "Data Logging ...");
     form->show();
     EXPECT_EQ(form->graph()->yData(0, 199), 4.0f);
     EXPECT_EQ(form->graph()->yData(0, 196), 1.0f);
     EXPECT_EQ(form->graph()->yData(0, 195), -99999.0f);
-    EXPECT_EQ(form->statusPanelText(1), "Data in buffer : 4");
+    EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelRecordCount), "Data in buffer : 4");
     form->sbtnRecordStop->click();
     QFile f(tempFile(1));
     EXPECT_EQ(QFileInfo(f).size(), 4 * 128);
@@ -277,11 +277,11 @@ TEST_F(GraphicalFormTest, IntervalChoicesAndManualModeEnabling)
 {
     chooseInterval(false, "0");
     EXPECT_EQ(form->core().intervalMs(), 500);
-    EXPECT_EQ(form->statusPanelText(3), "Full Speed");
+    EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelMode), "Full Speed");
 
     chooseInterval(false, "5");
     EXPECT_EQ(form->core().intervalMs(), 5000);
-    EXPECT_EQ(form->statusPanelText(3), "Interval in second(s):5S");
+    EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelMode), "Interval in second(s):5S");
     state.readingAvailable = true;
     form->sbtnRecordStart->click();
     EXPECT_EQ(form->TimerLogger->interval(), 5000);
@@ -289,7 +289,7 @@ TEST_F(GraphicalFormTest, IntervalChoicesAndManualModeEnabling)
 
     chooseInterval(true);
     EXPECT_TRUE(form->core().manualMode());
-    EXPECT_EQ(form->statusPanelText(3), "Manual");
+    EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelMode), "Manual");
     EXPECT_FALSE(form->sbtnRecordStart->isEnabled());
     EXPECT_FALSE(form->sbtnRecordStop->isEnabled());
     EXPECT_FALSE(form->miStart->isEnabled());
@@ -322,7 +322,7 @@ TEST_F(GraphicalFormTest, PagingAcross450Records)
 {
     logManually(450);
     EXPECT_EQ(form->core().totalPages(), 3);
-    EXPECT_EQ(form->statusPanelText(2), "Page : 3 of 3");
+    EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelPage), "Page : 3 of 3");
     EXPECT_TRUE(form->sbtnFirstPage->isEnabled());
     EXPECT_FALSE(form->sbtnLastPage->isEnabled());
     PEGraph& g = *form->graph();
@@ -333,7 +333,7 @@ TEST_F(GraphicalFormTest, PagingAcross450Records)
     EXPECT_EQ(form->core().currentPage(), 2);
     EXPECT_EQ(g.yData(0, 0), 50.0f);
     EXPECT_EQ(g.yData(0, 199), 249.0f);
-    EXPECT_EQ(form->statusPanelText(2), "Page : 2 of 3");
+    EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelPage), "Page : 2 of 3");
     EXPECT_TRUE(form->sbtnPageDown->isEnabled());
     EXPECT_TRUE(form->miLastPage->isEnabled());
 
@@ -438,7 +438,7 @@ TEST_F(GraphicalFormTest, ClearAsksFirstWhenUnsaved)
     EXPECT_EQ(form->graph()->yData(0, 199), -99999.0f);
     EXPECT_EQ(form->graph()->manualMaxY(), 100.0);
     EXPECT_EQ(form->MaxDataPanel->text(), "");
-    EXPECT_EQ(form->statusPanelText(1), "Data in buffer : 0");
+    EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelRecordCount), "Data in buffer : 0");
     EXPECT_FALSE(form->sbtnClear->isEnabled());
     // An empty buffer clears without asking.
     form->clearRecords();

@@ -1,6 +1,7 @@
 #include "viewer/core/data_list_columns.h"
 
 #include "app/core/user_messages.h"
+#include "meter/meter_reading.h"
 #include "recorder/core/record_text.h"
 
 #include <array>
@@ -55,12 +56,12 @@ QString field(const char (&f)[N])
 bool hasPhaseColumn(std::int32_t c)
 {
     switch (c) {
-    case 0x205:
-    case 0x20205:
-    case 0x40001:
-    case 0x80204:
-    case 0xA0204:
-    case 0xC0000:
+    case code::ApparentPower1:
+    case code::ReactivePower1:
+    case code::ActivePower1:
+    case code::ApparentPower3:
+    case code::ReactivePower3:
+    case code::ActivePower3:
         return true;
     default:
         return false;
@@ -86,47 +87,47 @@ QString cellText(const TBRecord& r, int index, int column)
     case 1: return field(r.timeText);
     case 2:
         switch (c) {
-        case 4: return t.dc;
-        case 5:
-        case 0x201:
-        case 0x205:
-        case 0x20205:
-        case 0x40001:
-        case 0x140001:
+        case code::DcVolts: return t.dc;
+        case code::AcVolts:
+        case code::AcAmps:
+        case code::ApparentPower1:
+        case code::ReactivePower1:
+        case code::ActivePower1:
+        case code::Energy1:
             return t.ac;
-        case 0x80204:
-        case 0xA0204:
-        case 0xC0000:
-        case 0x1C0000:
+        case code::ApparentPower3:
+        case code::ReactivePower3:
+        case code::ActivePower3:
+        case code::Energy3:
             return t.threePhase;
         default: return {};
         }
     case 3:
-        if (s & 0x01)
-            return (s & 0x80) ? t.fourWire : t.threeWire;
+        if (s & status::PhaseMarks)
+            return (s & status::FourWire) ? t.fourWire : t.threeWire;
         return {};
     case 4: return field(r.valueText);
     case 5: return field(r.prefixText);
-    case 6: return (c == 0x80 || c == 0x180) ? t.ohm : field(r.unitText);
+    case 6: return (c == code::Ohms || c == code::Ohms2) ? t.ohm : field(r.unitText);
     case 7: return field(r.subText);
     case 8: return fieldText(r.subText).empty() ? QString() : field(r.subFunction);
     case 9: {
         if (!hasPhaseColumn(c))
             return {};
-        if (s & 0x01) {
+        if (s & status::PhaseMarks) {
             QString text = t.amp;
-            if (s & 0x08)
+            if (s & status::L3)
                 text += t.l3;
-            if (s & 0x04)
+            if (s & status::L2)
                 text += t.l2;
-            if (s & 0x02)
+            if (s & status::L1)
                 text += t.l1;
             return text;
         }
-        return (s & 0x10) ? t.lags : t.leads;
+        return (s & status::ALags) ? t.lags : t.leads;
     }
-    case 10: return (s & 0x40) ? t.peak : QString();
-    case 11: return (s & 0x20) ? t.hold : QString();
+    case 10: return (s & status::Peak) ? t.peak : QString();
+    case 11: return (s & status::Hold) ? t.hold : QString();
     case 12: return field(r.energyText);
     default: return {};
     }
