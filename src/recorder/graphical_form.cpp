@@ -69,12 +69,12 @@ QString stripAmpersand(QString s)
 // two read as one; resistance shows its unit as the omega sign.
 void showUnitPanels(QLabel* prefix, QLabel* unit, const TBRecord& r)
 {
-    const bool temperature = r.functionCode == code::DegreesC || r.functionCode == code::DegreesF;
+    const bool temperature = r.head.functionCode == code::DegreesC || r.head.functionCode == code::DegreesF;
     prefix->setAlignment((temperature ? Qt::AlignRight : Qt::AlignHCenter) | Qt::AlignVCenter);
     unit->setAlignment((temperature ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
-    prefix->setText(text(r.prefixText));
+    prefix->setText(text(r.head.prefixText));
     unit->setText(QString::fromStdString(
-        displayUnitText(r.functionCode, std::string(fieldText(r.unitText)))));
+        displayUnitText(r.head.functionCode, std::string(fieldText(r.head.unitText)))));
 }
 
 } // namespace
@@ -494,7 +494,7 @@ void TGraphicalForm::logOneRecord()
 
     PEGraph_->setManualMaxY(core_.upperY());
     PEGraph_->setManualMinY(core_.lowerY());
-    PEGraph_->appendPoint(r.value, text(r.timeText));
+    PEGraph_->appendPoint(r.head.value, text(r.head.timeText));
     PEGraph_->setCursorPoint(P - 1);
     refreshReadout(); // redraws
 
@@ -627,8 +627,8 @@ void TGraphicalForm::drawPage()
     }
     for (int j = 0; j < w.recordCount; ++j) {
         const TBRecord& r = core_.buffer()[w.firstRecord + j];
-        g.setYData(0, w.emptyPoints + j, r.value);
-        g.setPointLabels(w.emptyPoints + j, text(r.timeText));
+        g.setYData(0, w.emptyPoints + j, r.head.value);
+        g.setPointLabels(w.emptyPoints + j, text(r.head.timeText));
     }
     g.setManualMaxY(core_.upperY());
     g.setManualMinY(core_.lowerY());
@@ -665,12 +665,12 @@ void TGraphicalForm::refreshReadout()
             l->clear();
     } else {
         const TBRecord& r = buf[k];
-        TimePanel->setText(text(r.timeText));
-        ReadingDataPanel->setText(text(r.valueText));
-        PFPanel->setText(text(r.subText));
-        LabelSubFunc->setText(text(r.subFunction));
+        TimePanel->setText(text(r.head.timeText));
+        ReadingDataPanel->setText(text(r.head.valueText));
+        PFPanel->setText(text(r.sub.subText));
+        LabelSubFunc->setText(text(r.sub.subFunction));
         showUnitPanels(ReadingUnitPanel, ReadingFuncPanel, r);
-        switch (r.functionCode) {
+        switch (r.head.functionCode) {
         case code::Capacitance: caption += loadString(Str::AxisMicrofarad); break;
         case code::Ohms:
         case code::Ohms2: caption += loadString(Str::AxisOhm); break;
@@ -689,10 +689,10 @@ void TGraphicalForm::refreshMaxMinPanels()
     if (core_.recordCount() == 0 || buf.empty())
         return;
     const TBRecord& mx = buf[core_.maxIndex()];
-    MaxDataPanel->setText(text(mx.valueText));
+    MaxDataPanel->setText(text(mx.head.valueText));
     showUnitPanels(MaxUnitPanel, MaxFuncPanel, mx);
     const TBRecord& mn = buf[core_.minIndex()];
-    MinDataPanel->setText(text(mn.valueText));
+    MinDataPanel->setText(text(mn.head.valueText));
     showUnitPanels(MinUnitPanel, MinFuncPanel, mn);
 }
 

@@ -19,12 +19,12 @@ namespace {
 TBRecord record(std::int32_t code, std::uint8_t status = 0)
 {
     TBRecord r;
-    r.functionCode = code;
-    r.status = status;
-    copyText(r.timeText, " 14:05:09.3  ");
-    copyText(r.valueText, "230.0");
-    copyText(r.prefixText, "k");
-    copyText(r.unitText, "V");
+    r.head.functionCode = code;
+    r.sub.status = status;
+    copyText(r.head.timeText, " 14:05:09.3  ");
+    copyText(r.head.valueText, "230.0");
+    copyText(r.head.prefixText, "k");
+    copyText(r.head.unitText, "V");
     copyText(r.energyText, "----");
     return r;
 }
@@ -76,21 +76,21 @@ TEST(DataListColumns, WiresPeakAndHoldByStatus)
 TEST(DataListColumns, OhmUnitForResistance)
 {
     TBRecord r = record(0x80);
-    copyText(r.unitText, "W");
+    copyText(r.head.unitText, "W");
     EXPECT_EQ(cellText(r, 0, 6), "Ohm");
-    r.functionCode = 0x180;
+    r.head.functionCode = 0x180;
     EXPECT_EQ(cellText(r, 0, 6), "Ohm");
-    r.functionCode = 0x40001;
+    r.head.functionCode = 0x40001;
     EXPECT_EQ(cellText(r, 0, 6), "W");
 }
 
 TEST(DataListColumns, SubDisplayOnlyWithItsText)
 {
     TBRecord r = record(0x40001);
-    copyText(r.subFunction, "PF");
+    copyText(r.sub.subFunction, "PF");
     EXPECT_EQ(cellText(r, 0, 7), "");
     EXPECT_EQ(cellText(r, 0, 8), ""); // the label alone is not shown
-    copyText(r.subText, "0.98");
+    copyText(r.sub.subText, "0.98");
     EXPECT_EQ(cellText(r, 0, 7), "0.98");
     EXPECT_EQ(cellText(r, 0, 8), "PF");
 }
@@ -124,7 +124,7 @@ TEST(DataListForm, RowsHeaderAndEmptyRow)
 
     for (int i = 0; i < 3; ++i) {
         TBRecord r = record(4);
-        r.value = static_cast<float>(i);
+        r.head.value = static_cast<float>(i);
         buffer.append(r);
         list.addRow(i);
     }

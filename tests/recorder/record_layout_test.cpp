@@ -22,9 +22,9 @@ std::string bytesOf(const T& r)
 TEST(RecordLayout, NumbersAreLittleEndianAtTheirOffsets)
 {
     TBRecord r;
-    r.functionCode = 0x00040001;
-    r.value = 1234.0f; // 0x449A4000
-    r.status = 0xA5;
+    r.head.functionCode = 0x00040001;
+    r.head.value = 1234.0f; // 0x449A4000
+    r.sub.status = 0xA5;
     const std::string b = bytesOf(r);
     ASSERT_EQ(b.size(), 128u);
     EXPECT_EQ(std::string("\x01\x00\x04\x00", 4), b.substr(12, 4));
@@ -41,14 +41,14 @@ TEST(RecordLayout, DefaultRecordIsAllZeroBytes)
 TEST(RecordLayout, TextsLandAtTheirOffsets)
 {
     TBRecord r;
-    copyText(r.mainText, "1.234");
-    copyText(r.exponentText, "3");
-    copyText(r.timeText, " 14:05:09.3  ");
-    copyText(r.valueText, "1234");
-    copyText(r.prefixText, "k");
-    copyText(r.unitText, "V");
-    copyText(r.subText, "0.98");
-    copyText(r.subFunction, "PF");
+    copyText(r.head.mainText, "1.234");
+    copyText(r.head.exponentText, "3");
+    copyText(r.head.timeText, " 14:05:09.3  ");
+    copyText(r.head.valueText, "1234");
+    copyText(r.head.prefixText, "k");
+    copyText(r.head.unitText, "V");
+    copyText(r.sub.subText, "0.98");
+    copyText(r.sub.subFunction, "PF");
     copyText(r.energyText, "00.012");
     const std::string b = bytesOf(r);
     EXPECT_EQ(b.substr(0, 6), std::string("1.234\0", 6));
@@ -66,16 +66,16 @@ TEST(RecordText, LongTextIsCutToTheUsableLengthAndTerminated)
 {
     TBRecord r;
     std::memset(static_cast<void*>(&r), 'x', sizeof r);
-    copyText(r.mainText, "123456789012"); // 8-byte field: 7 characters fit
-    EXPECT_EQ(std::string(r.mainText, 8), std::string("1234567\0", 8));
-    EXPECT_EQ(fieldText(r.mainText), "1234567");
-    copyText(r.exponentText, "");
-    EXPECT_EQ(std::string(r.exponentText, 4), std::string(4, '\0'));
+    copyText(r.head.mainText, "123456789012"); // 8-byte field: 7 characters fit
+    EXPECT_EQ(std::string(r.head.mainText, 8), std::string("1234567\0", 8));
+    EXPECT_EQ(fieldText(r.head.mainText), "1234567");
+    copyText(r.head.exponentText, "");
+    EXPECT_EQ(std::string(r.head.exponentText, 4), std::string(4, '\0'));
     copyText(r.energyText, std::string(40, '9'));
     EXPECT_EQ(fieldText(r.energyText), std::string(31, '9'));
     EXPECT_EQ(r.energyText[31], '\0');
     // The neighbours are untouched.
-    EXPECT_EQ(r.functionCode, 0x78787878);
+    EXPECT_EQ(r.head.functionCode, 0x78787878);
 }
 
 TEST(RecordText, UnterminatedFieldReadsToItsEnd)
@@ -89,22 +89,22 @@ TEST(RecordText, UnterminatedFieldReadsToItsEnd)
 TEST(RecordLayout, OlderLayoutsWidenKeepingTheFirst68Bytes)
 {
     TARecord a;
-    copyText(a.mainText, "OL");
-    a.functionCode = 5;
-    a.value = 6.6f;
-    copyText(a.subText, "0.5");
-    copyText(a.subFunction, "PF");
-    a.status = 0x21;
+    copyText(a.head.mainText, "OL");
+    a.head.functionCode = 5;
+    a.head.value = 6.6f;
+    copyText(a.sub.subText, "0.5");
+    copyText(a.sub.subFunction, "PF");
+    a.sub.status = 0x21;
     const TBRecord b = TBRecord::fromOlder(a);
     EXPECT_EQ(bytesOf(b).substr(0, 68), bytesOf(a).substr(0, 68));
-    EXPECT_EQ(fieldText(b.subText), "");
-    EXPECT_EQ(fieldText(b.subFunction), "");
-    EXPECT_EQ(b.status, 0);
+    EXPECT_EQ(fieldText(b.sub.subText), "");
+    EXPECT_EQ(fieldText(b.sub.subFunction), "");
+    EXPECT_EQ(b.sub.status, 0);
     EXPECT_EQ(fieldText(b.energyText), "");
 
     TRecord r;
-    copyText(r.valueText, "12.5");
-    r.value = 12.5f;
+    copyText(r.head.valueText, "12.5");
+    r.head.value = 12.5f;
     const TBRecord b2 = TBRecord::fromOlder(r);
     EXPECT_EQ(bytesOf(b2).substr(0, 68), bytesOf(r));
     EXPECT_EQ(bytesOf(b2).substr(68), std::string(60, '\0'));

@@ -40,7 +40,7 @@ protected:
             EXPECT_EQ(before, core.buffer().size());
             return std::numeric_limits<float>::quiet_NaN();
         }
-        return core.buffer()[logged->index].value;
+        return core.buffer()[logged->index].head.value;
     }
 };
 
@@ -81,17 +81,17 @@ TEST_F(RecorderCoreTest, RecordHoldsTheReadingsTextsAsHeld)
     const auto logged = core.logOneRecord(r);
     ASSERT_TRUE(logged);
     const TBRecord& b = core.buffer()[0];
-    EXPECT_EQ(fieldText(b.mainText), " 1.234"); // untrimmed
-    EXPECT_EQ(fieldText(b.exponentText), "3");
-    EXPECT_EQ(b.functionCode, code::ActivePower1);
-    EXPECT_EQ(fieldText(b.timeText), " 14:05:09.3  ");
-    EXPECT_EQ(fieldText(b.valueText), "1.2345678901234");
-    EXPECT_EQ(fieldText(b.prefixText), "k");
-    EXPECT_EQ(fieldText(b.unitText), "W");
-    EXPECT_EQ(b.value, 1234.0f);
-    EXPECT_EQ(fieldText(b.subText), "0.98");
-    EXPECT_EQ(fieldText(b.subFunction), "PF");
-    EXPECT_EQ(b.status, 0x23);
+    EXPECT_EQ(fieldText(b.head.mainText), " 1.234"); // untrimmed
+    EXPECT_EQ(fieldText(b.head.exponentText), "3");
+    EXPECT_EQ(b.head.functionCode, code::ActivePower1);
+    EXPECT_EQ(fieldText(b.head.timeText), " 14:05:09.3  ");
+    EXPECT_EQ(fieldText(b.head.valueText), "1.2345678901234");
+    EXPECT_EQ(fieldText(b.head.prefixText), "k");
+    EXPECT_EQ(fieldText(b.head.unitText), "W");
+    EXPECT_EQ(b.head.value, 1234.0f);
+    EXPECT_EQ(fieldText(b.sub.subText), "0.98");
+    EXPECT_EQ(fieldText(b.sub.subFunction), "PF");
+    EXPECT_EQ(b.sub.status, 0x23);
     // First record counts one interval (500 ms at Full Speed): 1234 W for 0.5 s.
     EXPECT_EQ(fieldText(b.energyText), "0.000");
 }
@@ -474,7 +474,7 @@ TEST(RecordBufferTest, GrowsByAnEighthAndClearsToNothing)
     RecordBuffer b;
     TBRecord r;
     for (int i = 0; i < 100000; ++i) {
-        r.value = static_cast<float>(i);
+        r.head.value = static_cast<float>(i);
         b.append(r);
     }
     EXPECT_EQ(b.size(), 100000);

@@ -22,7 +22,7 @@ namespace {
 double secondsOf(const TBRecord& r)
 {
     int h = 0, m = 0, s = 0, tenths = 0;
-    std::sscanf(r.timeText, "%d:%d:%d.%d", &h, &m, &s, &tenths);
+    std::sscanf(r.head.timeText, "%d:%d:%d.%d", &h, &m, &s, &tenths);
     return h * 3600 + m * 60 + s + tenths / 10.0;
 }
 
@@ -76,7 +76,7 @@ TEST_F(LoggingTest, FullSpeedLogsEveryReadingIntoTheBufferAndTheTemporaryFile)
         EXPECT_GT(gap, 0.55) << i;
         EXPECT_LT(gap, 1.45) << i;
     }
-    EXPECT_EQ(buffer[4].value, 1234.0f);
+    EXPECT_EQ(buffer[4].head.value, 1234.0f);
 
     // Unlinking stops logging and closes the file; nothing more is logged.
     main().setLinked(false);

@@ -17,7 +17,7 @@ public:
     const TBRecord& operator[](int i) const { return records_[static_cast<std::size_t>(i)]; }
     const TBRecord& at(int i) const { return records_.at(static_cast<std::size_t>(i)); }
     const TBRecord* data() const { return records_.data(); }
-    float valueAt(int i) const { return (*this)[i].value; }
+    float valueAt(int i) const { return (*this)[i].head.value; }
 
     // Appends one record. The array grows by an eighth of its size at a time
     // rather than doubling, so that a buffer of millions of records keeps its

@@ -31,17 +31,17 @@ TBRecord RecorderCore::buildRecord(const MeterReading& reading, float value)
     TBRecord r;
     const std::string energyText =
         energy_.add(reading.functionCode, value, clock_->tickMs(), intervalMs_);
-    copyText(r.mainText, reading.mainText);
-    copyText(r.exponentText, reading.exponentText);
-    r.functionCode = reading.functionCode;
-    copyText(r.timeText, recordTimeText(clock_->localTime()));
-    copyText(r.valueText, reading.valueText);
-    copyText(r.prefixText, reading.prefixText);
-    copyText(r.unitText, reading.unitText);
-    r.value = value;
-    copyText(r.subText, reading.subText);
-    copyText(r.subFunction, reading.subFunction);
-    r.status = reading.status;
+    copyText(r.head.mainText, reading.mainText);
+    copyText(r.head.exponentText, reading.exponentText);
+    r.head.functionCode = reading.functionCode;
+    copyText(r.head.timeText, recordTimeText(clock_->localTime()));
+    copyText(r.head.valueText, reading.valueText);
+    copyText(r.head.prefixText, reading.prefixText);
+    copyText(r.head.unitText, reading.unitText);
+    r.head.value = value;
+    copyText(r.sub.subText, reading.subText);
+    copyText(r.sub.subFunction, reading.subFunction);
+    r.sub.status = reading.status;
     copyText(r.energyText, energyText);
     return r;
 }

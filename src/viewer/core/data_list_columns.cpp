@@ -80,11 +80,11 @@ QString headerText(int column)
 QString cellText(const TBRecord& r, int index, int column)
 {
     const Texts& t = texts();
-    const std::int32_t c = r.functionCode;
-    const std::uint8_t s = r.status;
+    const std::int32_t c = r.head.functionCode;
+    const std::uint8_t s = r.sub.status;
     switch (column) {
     case 0: return QString::number(index + 1);
-    case 1: return field(r.timeText);
+    case 1: return field(r.head.timeText);
     case 2:
         switch (c) {
         case code::DcVolts: return t.dc;
@@ -106,11 +106,11 @@ QString cellText(const TBRecord& r, int index, int column)
         if (s & status::PhaseMarks)
             return (s & status::FourWire) ? t.fourWire : t.threeWire;
         return {};
-    case 4: return field(r.valueText);
-    case 5: return field(r.prefixText);
-    case 6: return (c == code::Ohms || c == code::Ohms2) ? t.ohm : field(r.unitText);
-    case 7: return field(r.subText);
-    case 8: return fieldText(r.subText).empty() ? QString() : field(r.subFunction);
+    case 4: return field(r.head.valueText);
+    case 5: return field(r.head.prefixText);
+    case 6: return (c == code::Ohms || c == code::Ohms2) ? t.ohm : field(r.head.unitText);
+    case 7: return field(r.sub.subText);
+    case 8: return fieldText(r.sub.subText).empty() ? QString() : field(r.sub.subFunction);
     case 9: {
         if (!hasPhaseColumn(c))
             return {};
