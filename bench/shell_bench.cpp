@@ -2,6 +2,7 @@
 // complete, the digital meter's update and the posted hand-offs to the
 // analog meter, the comparator and the recorder, all views visible.
 #include "app/app_windows.h"
+#include "app/core/acquisition_cycle.h"
 #include "app/form_main.h"
 #include "app/core/global_state.h"
 #include "app/core/prompt_service.h"
@@ -52,13 +53,13 @@ void BM_TickWithoutExchange(benchmark::State& state)
     for (std::int64_t t = 0; t < 6 * vt640::sim::DemoMeter::kStepMs; t += 750)
         frames.push_back(meter.frameAt(t));
 
-    vt640::AcquisitionCycle& cycle = windows.formMain()->cycle();
+    vt640::AcquisitionCycle& cycle = windows.cycle();
     std::size_t i = 0;
     for (auto _ : state) {
         vt640::decodeMeterFrame(frames[i], cycle.reading());
         vt640::takeFunctionCode(cycle.reading());
         cycle.handOut();
-        cycle.TimerGetSd().stop();
+        cycle.stop();
         QCoreApplication::processEvents(); // the posted hand-offs
         if (++i == frames.size())
             i = 0;

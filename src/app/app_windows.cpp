@@ -1,10 +1,13 @@
 #include "app/app_windows.h"
 
 #include "app/auto_msg_form.h"
+#include "app/core/acquisition_cycle.h"
+#include "app/core/global_state.h"
+#include "app/core/link_state.h"
 #include "app/dlg_about_form.h"
 #include "app/dlg_rs_port_form.h"
 #include "app/form_main.h"
-#include "app/core/global_state.h"
+#include "app/widgets/outer_size_limits.h"
 #include "recorder/dialog_option.h"
 #include "recorder/graphical_form.h"
 #include "viewer/data_string_grid_form.h"
@@ -20,24 +23,36 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QScreen>
 #include <QToolButton>
 
 #include <utility>
 
 namespace vt640 {
+namespace {
+
+QRect screenRect()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+} // namespace
 
 AppWindows::AppWindows(GlobalState& state, PromptService& prompts, const Options& options)
 {
-    formMain_ = std::make_unique<TFormMain>(state, prompts, *this, options.demoDevice);
+    cycle_ = std::make_unique<AcquisitionCycle>(state, prompts);
+    link_ = std::make_unique<LinkState>(state, *cycle_);
+    formMain_ = std::make_unique<TFormMain>(state, prompts, *cycle_, *link_, options.demoDevice);
     formMain_->FormCreate();
     dlgRsPortForm_ = std::make_unique<TDlgRsPortForm>(state, formMain_.get());
     dlgAboutForm_ = std::make_unique<TDlgAboutForm>(formMain_.get());
     autoMsgForm_ = std::make_unique<TAutoMsgForm>(formMain_.get());
     digitalMeterForm_ = std::make_unique<TDigitalMeterForm>(state);
-    analogMeterForm_ = std::make_unique<TAnalogMeterForm>(state);
-    dlgHiLowForm_ = std::make_unique<TDlgHiLowForm>(state, prompts);
+    analogMeterForm_ = std::make_unique<TAnalogMeterForm>();
+    dlgHiLowForm_ = std::make_unique<TDlgHiLowForm>(prompts);
     comparatorForm_ = std::make_unique<TComparatorForm>(state, prompts, *dlgHiLowForm_);
-    graphicalForm_ = std::make_unique<TGraphicalForm>(state, prompts, formMain_->reading());
+    graphicalForm_ = std::make_unique<TGraphicalForm>(state, prompts, cycle_->reading());
     dialogOption_ = std::make_unique<TDialogOption>(prompts);
     formViewGraphic_ = std::make_unique<TFormViewGraphic>();
     dlgFitExportForm_ = std::make_unique<TDlgFitExportForm>();
@@ -66,26 +81,67 @@ AppWindows::~AppWindows()
     dlgAboutForm_.reset();
     dlgRsPortForm_.reset();
     formMain_.reset();
+    link_.reset();
+    cycle_.reset();
 }
 
 void AppWindows::wire(GlobalState& state)
 {
-    AcquisitionCycle& cycle = formMain_->cycle();
-    cycle.setViews({digitalMeterForm_.get(), analogMeterForm_.get(), comparatorForm_.get(),
-                    graphicalForm_.get()});
+    // Every reading goes to the digital meter, the recorder, the analog meter
+    // and the comparator, in that order.
+    cycle_->addSink(*digitalMeterForm_);
+    cycle_->addSink(*graphicalForm_);
+    cycle_->addSink(*analogMeterForm_);
+    cycle_->addSink(*comparatorForm_);
     TAutoMsgForm* autoMsg = autoMsgForm_.get();
-    cycle.setAutoMessage([autoMsg](const QString& caption, const QString& l1, const QString& l2,
-                                   const QString& l3) {
+    cycle_->setAutoMessage([autoMsg](const QString& caption, const QString& l1, const QString& l2,
+                                     const QString& l3) {
         autoMsg->setMessage(caption, l1, l2, l3);
-        return autoMsg->run();
+        switch (autoMsg->run()) {
+        case TAutoMsgForm::Abort: return AcquisitionCycle::AutoMessageResult::Abort;
+        case TAutoMsgForm::Retry: return AcquisitionCycle::AutoMessageResult::Continue;
+        default: return AcquisitionCycle::AutoMessageResult::TimedOut;
+        }
     });
 
     TFormMain* main = formMain_.get();
+    main->setDialogs(dlgRsPortForm_.get(), dlgAboutForm_.get());
+    main->setUnsavedData(graphicalForm_.get());
+    main->setLimitSource(comparatorForm_.get());
+    QObject::connect(main, &TFormMain::showViewRequested, main, [this](TFormMain::View v) {
+        switch (v) {
+        case TFormMain::View::DigitalMeter: {
+            // Always visible: it is only restored and brought to the front.
+            QWidget* digital = digitalMeterForm_.get();
+            if (digital->isMinimized())
+                digital->showNormal();
+            digital->raise();
+            digital->activateWindow();
+            break;
+        }
+        case TFormMain::View::AnalogMeter: showView(analogMeterForm_.get()); break;
+        case TFormMain::View::Comparator: showView(comparatorForm_.get()); break;
+        case TFormMain::View::Recorder: showView(graphicalForm_.get()); break;
+        case TFormMain::View::DataList: showView(dataStringGridForm_.get()); break;
+        }
+    });
+    QObject::connect(main, &TFormMain::tileRequested, main, [this] { tile(); });
+    TDigitalMeterForm* digital = digitalMeterForm_.get();
+    QObject::connect(main, &TFormMain::portChosen, digital, [digital](int port) {
+        digital->setPortCaption(port);
+        digital->raise();
+    });
+
     // The link controls follow the recorder's file loading as it starts and ends.
     QObject::connect(&state, &GlobalState::fileLoadBusyChanged, main, &TFormMain::refreshLinkControls);
+    // The recorder stops logging when the link drops.
+    TGraphicalForm* recorder = graphicalForm_.get();
+    QObject::connect(link_.get(), &LinkState::linkedChanged, recorder, [recorder](bool linked) {
+        if (!linked)
+            recorder->linkDropped();
+    });
     // The recorder tells the data list about every record and every clear.
     TDataStringGridForm* dataList = dataStringGridForm_.get();
-    TGraphicalForm* recorder = graphicalForm_.get();
     dataList->setBuffer(recorder->buffer());
     QObject::connect(recorder, &TGraphicalForm::dataListCleared, dataList, &TDataStringGridForm::clearList);
     QObject::connect(recorder, &TGraphicalForm::dataListRowAdded, dataList, &TDataStringGridForm::addRow);
@@ -100,8 +156,20 @@ void AppWindows::wire(GlobalState& state)
         view->setWindowIcon(main->button(QString::fromLatin1(button))->icon());
 
     TFormViewGraphic* viewer = formViewGraphic_.get();
-    QObject::connect(graphicalForm_.get(), &TGraphicalForm::fitAllDataRequested, main,
-                     [main, viewer] { main->showView(viewer); });
+    QObject::connect(recorder, &TGraphicalForm::fitAllDataRequested, main,
+                     [this, viewer] { showView(viewer); });
+}
+
+void AppWindows::showView(QWidget* view)
+{
+    if (!view)
+        return;
+    if (view->isHidden())
+        view->show();
+    if (view->isMinimized())
+        view->showNormal();
+    view->raise();
+    view->activateWindow();
 }
 
 void AppWindows::showStartupWindows()
@@ -115,7 +183,7 @@ void AppWindows::showStartupWindows()
     const int digitalHeight = digitalMeterForm_->frameGeometry().height();
     graphicalForm_->placeInitially(mainHeight, digitalHeight);
     dataStringGridForm_->placeInitially(mainHeight, digitalHeight, formMain_->taskbarHeight());
-    formMain_->placeStartupWindows();
+    placeStartupWindows();
     // The hidden views know where they belong when first shown.
     analogMeterForm_->placeInitially(mainHeight, digitalMeterForm_->frameGeometry().height());
     const FrameMetrics m = formMain_->frameMetrics();
@@ -126,7 +194,82 @@ void AppWindows::showStartupWindows()
     // Their own frames may have pushed them past their size limits before the
     // limits could allow for the frames: place them once more.
     waitForFrame({digitalMeterForm_.get(), graphicalForm_.get(), dataStringGridForm_.get()});
-    formMain_->placeStartupWindows();
+    placeStartupWindows();
+}
+
+void AppWindows::placeWindow(QWidget* window, const QRect& outer)
+{
+    if (window->isMinimized())
+        window->showNormal();
+    // Layout rectangles are outer frames; Qt places the client area. A shown
+    // window knows its own decoration, a new one gets what the main window has.
+    QMargins decoration;
+    const QRect frame = window->frameGeometry();
+    const QRect client = window->geometry();
+    if (window->isVisible() && frame != client) {
+        decoration = QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                              frame.right() - client.right(), frame.bottom() - client.bottom());
+    } else {
+        const FrameMetrics m = formMain_->frameMetrics();
+        decoration = QMargins(m.fixedFrame, m.fixedFrame + m.caption, m.fixedFrame, m.fixedFrame);
+    }
+    if (OuterSizeLimits* limits = OuterSizeLimits::of(window))
+        limits->refresh(); // the frame may be new since the limits were set
+    window->setGeometry(outer.marginsRemoved(decoration));
+}
+
+TileInput AppWindows::tileInput() const
+{
+    const QRect screen = screenRect();
+    TileInput in;
+    in.screenWidth = screen.width();
+    in.screenHeight = screen.height();
+    in.taskbarHeight = formMain_->taskbarHeight();
+    in.metrics = formMain_->frameMetrics();
+    in.dialHeight = TAnalogMeterForm::dialHeight();
+    in.comparatorFrameWidth = TComparatorForm::frameWidth();
+    in.comparatorFrameHeight = TComparatorForm::frameHeight();
+    in.alarmButtonHeight = comparatorForm_->alarmButtonHeight();
+    in.limitButtonHeight = comparatorForm_->limitButtonHeight();
+    return in;
+}
+
+void AppWindows::placeStartupWindows()
+{
+    // The digital meter, the recorder and the data list start where tiling
+    // puts them.
+    TileInput in = tileInput();
+    in.recorderVisible = in.dataListVisible = true;
+    const TileLayout layout = tileWindows(in);
+    placeWindow(digitalMeterForm_.get(), layout.digitalMeter);
+    placeWindow(graphicalForm_.get(), *layout.recorder);
+    placeWindow(dataStringGridForm_.get(), *layout.dataList);
+}
+
+void AppWindows::tile()
+{
+    formMain_->measureTaskbar();
+    TileInput in = tileInput();
+    in.recorderVisible = graphicalForm_->isVisible();
+    in.dataListVisible = dataStringGridForm_->isVisible();
+    in.analogVisible = analogMeterForm_->isVisible();
+    in.comparatorVisible = comparatorForm_->isVisible();
+    const TileLayout layout = tileWindows(in);
+
+    formMain_->move(layout.main.topLeft());
+    placeWindow(digitalMeterForm_.get(), layout.digitalMeter);
+    if (layout.recorder)
+        placeWindow(graphicalForm_.get(), *layout.recorder);
+    if (layout.dataList)
+        placeWindow(dataStringGridForm_.get(), *layout.dataList);
+    if (layout.analogMeter)
+        placeWindow(analogMeterForm_.get(), *layout.analogMeter);
+    if (layout.comparator) {
+        placeWindow(comparatorForm_.get(), *layout.comparator);
+        comparatorForm_->raise();
+    }
+    formMain_->activateWindow();
+    formMain_->setFocus();
 }
 
 void AppWindows::waitForFrame(std::initializer_list<QWidget*> windows)

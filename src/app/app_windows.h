@@ -1,16 +1,20 @@
 #pragma once
 
+#include "app/core/tile_layout.h"
+
 #include <QString>
 
 #include <initializer_list>
-
 #include <memory>
 
+class QRect;
 class QWidget;
 
 namespace vt640 {
 
+class AcquisitionCycle;
 class GlobalState;
+class LinkState;
 class PromptService;
 class TAnalogMeterForm;
 class TAutoMsgForm;
@@ -28,9 +32,10 @@ class TFormViewGraphic;
 class TGraphicalForm;
 class TMsgForm;
 
-// The program's fifteen windows. They are created once, in this order, live
-// for the whole run and are only hidden and shown; they are destroyed in the
-// reverse order when the program ends.
+// The program's fifteen windows, the acquisition cycle and the link: the one
+// place where the parts are created and wired together. The windows are
+// created once, in this order, live for the whole run and are only hidden
+// and shown; they are destroyed in the reverse order when the program ends.
 class AppWindows {
 public:
     struct Options {
@@ -44,6 +49,13 @@ public:
 
     // Shows the four windows that are visible after start-up.
     void showStartupWindows();
+
+    // The main window's commands that act on other windows.
+    void showView(QWidget* view);
+    void tile();
+
+    AcquisitionCycle& cycle() const { return *cycle_; }
+    LinkState& link() const { return *link_; }
 
     TFormMain* formMain() const { return formMain_.get(); }
     TDlgRsPortForm* dlgRsPortForm() const { return dlgRsPortForm_.get(); }
@@ -63,10 +75,16 @@ public:
 
 private:
     void wire(GlobalState& state);
+    // Puts the digital meter, the recorder and the data list where they start.
+    void placeStartupWindows();
+    void placeWindow(QWidget* window, const QRect& outer);
+    TileInput tileInput() const;
     // Lets the window manager frame `windows` (at most half a second, and
     // only where there is one).
     static void waitForFrame(std::initializer_list<QWidget*> windows);
 
+    std::unique_ptr<AcquisitionCycle> cycle_;
+    std::unique_ptr<LinkState> link_;
     std::unique_ptr<TFormMain> formMain_;
     std::unique_ptr<TDlgRsPortForm> dlgRsPortForm_;
     std::unique_ptr<TDlgAboutForm> dlgAboutForm_;

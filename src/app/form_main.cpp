@@ -1,20 +1,17 @@
 #include "app/form_main.h"
 
-#include "app/app_windows.h"
-#include "app/dlg_about_form.h"
-#include "app/dlg_rs_port_form.h"
+#include "app/core/acquisition_cycle.h"
 #include "app/core/global_state.h"
-#include "app/widgets/outer_size_limits.h"
+#include "app/core/limit_source.h"
+#include "app/core/link_state.h"
 #include "app/core/port_error_messages.h"
 #include "app/core/prompt_service.h"
 #include "app/core/settings_file.h"
-#include "app/tool_icons.h"
+#include "app/core/unsaved_data.h"
 #include "app/core/user_messages.h"
-#include "recorder/graphical_form.h"
-#include "viewer/data_string_grid_form.h"
-#include "views/analog_meter_form.h"
-#include "views/comparator_form.h"
-#include "views/digital_meter_form.h"
+#include "app/dlg_about_form.h"
+#include "app/dlg_rs_port_form.h"
+#include "app/tool_icons.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -54,12 +51,12 @@ QRect screenRect()
 
 } // namespace
 
-TFormMain::TFormMain(GlobalState& state, PromptService& prompts, AppWindows& windows,
-                     const QString& demoDevice)
+TFormMain::TFormMain(GlobalState& state, PromptService& prompts, AcquisitionCycle& cycle,
+                     LinkState& link, const QString& demoDevice)
     : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                                Qt::CustomizeWindowHint),
-      state_(state), prompts_(prompts), windows_(windows), demoDevice_(demoDevice)
+      state_(state), prompts_(prompts), cycle_(cycle), link_(link), demoDevice_(demoDevice)
 {
     const QString title = loadString(Str::MeterModel) + " " + loadString(Str::AppTitle);
     setWindowTitle(title);
@@ -67,14 +64,15 @@ TFormMain::TFormMain(GlobalState& state, PromptService& prompts, AppWindows& win
     QApplication::setApplicationName(title);
     setWindowIcon(QApplication::windowIcon());
 
-    cycle_ = new AcquisitionCycle(state_, prompts_, this);
-    cycle_->setUnlink([this] { setLinked(false); });
+    cycle_.setMessageOwner(this);
+    // The link button and menu command mirror the link, whoever changed it.
+    connect(&link_, &LinkState::linkedChanged, this, &TFormMain::refreshLinkControls);
 
     measureTaskbar();
     buildButtons();
     menuBar(); // created now so that its height is known below
     state_.readingAvailable = false;
-    cycle_->resetFailureCount();
+    cycle_.resetFailureCount();
 }
 
 void TFormMain::buildButtons()
@@ -102,15 +100,16 @@ void TFormMain::buildButtons()
     // The link button stays down while linked; it is a group of its own.
     sbtnLink_->setCheckable(true);
     connect(sbtnLink_, &QToolButton::clicked, this, &TFormMain::sbtnLinkClick);
-    connect(button("sbtnDigitMeter"), &QToolButton::clicked, this, &TFormMain::sbtnDigitMeterClick);
+    connect(button("sbtnDigitMeter"), &QToolButton::clicked, this,
+            [this] { emit showViewRequested(View::DigitalMeter); });
     connect(button("sbtnAnalogMeter"), &QToolButton::clicked, this,
-            [this] { showView(windows_.analogMeterForm()); });
+            [this] { emit showViewRequested(View::AnalogMeter); });
     connect(button("sbtnDataList"), &QToolButton::clicked, this,
-            [this] { showView(windows_.dataStringGridForm()); });
+            [this] { emit showViewRequested(View::DataList); });
     connect(button("sbtnGraphical"), &QToolButton::clicked, this,
-            [this] { showView(windows_.graphicalForm()); });
+            [this] { emit showViewRequested(View::Recorder); });
     connect(button("sbtnComparator"), &QToolButton::clicked, this,
-            [this] { showView(windows_.comparatorForm()); });
+            [this] { emit showViewRequested(View::Comparator); });
     connect(button("sbtnWinTile"), &QToolButton::clicked, this, &TFormMain::sbtnWinTileClick);
     connect(sbtnPort_, &QToolButton::clicked, this, &TFormMain::sbtnPortClick);
     connect(sbtnAbout_, &QToolButton::clicked, this, &TFormMain::sbtnAboutClick);
@@ -133,11 +132,13 @@ void TFormMain::buildMenus()
     QMenu* window = bar->addMenu(loadString(Str::MenuWindow));
     window->addAction(loadString(Str::MenuTile), this, &TFormMain::sbtnWinTileClick);
     window->addSeparator();
-    window->addAction(loadString(Str::MenuDigitalMeter), this, &TFormMain::sbtnDigitMeterClick);
-    window->addAction(loadString(Str::MenuAnalogMeter), this, [this] { showView(windows_.analogMeterForm()); });
-    window->addAction(loadString(Str::MenuComparator), this, [this] { showView(windows_.comparatorForm()); });
-    window->addAction(loadString(Str::MenuRecorder), this, [this] { showView(windows_.graphicalForm()); });
-    window->addAction(loadString(Str::MenuDataList), this, [this] { showView(windows_.dataStringGridForm()); });
+    const std::pair<Str, View> views[] = {{Str::MenuDigitalMeter, View::DigitalMeter},
+                                          {Str::MenuAnalogMeter, View::AnalogMeter},
+                                          {Str::MenuComparator, View::Comparator},
+                                          {Str::MenuRecorder, View::Recorder},
+                                          {Str::MenuDataList, View::DataList}};
+    for (const auto& [caption, view] : views)
+        window->addAction(loadString(caption), this, [this, view = view] { emit showViewRequested(view); });
 
     portAction_ = bar->addAction(loadString(Str::MenuPort));
     connect(portAction_, &QAction::triggered, this, &TFormMain::sbtnPortClick);
@@ -202,39 +203,26 @@ void TFormMain::openStoredPort(PromptService::Icon warningIcon)
     }
 }
 
-bool TFormMain::isLinked() const { return sbtnLink_->isChecked(); }
+bool TFormMain::isLinked() const { return link_.isLinked(); }
 
-void TFormMain::setLinked(bool linked)
-{
-    sbtnLink_->setChecked(linked);
-    sbtnLinkClick();
-}
-
-void TFormMain::linkMenuClick() { setLinked(!isLinked()); }
+void TFormMain::linkMenuClick() { link_.toggle(); }
 
 void TFormMain::sbtnLinkClick()
 {
-    if (!isLinked()) {
-        state_.readingAvailable = false;
-        if (TGraphicalForm* recorder = windows_.graphicalForm())
-            recorder->linkDropped();
-    } else {
+    // The button has changed state already; the link follows it.
+    const bool linking = sbtnLink_->isChecked();
+    if (linking) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         QApplication::restoreOverrideCursor();
-        cycle_->resetFailureCount();
     }
-    refreshLinkControls();
-    // The first poll comes one interval after linking.
-    if (isLinked())
-        cycle_->TimerGetSd().start();
-    else
-        cycle_->TimerGetSd().stop();
+    link_.setLinked(linking);
 }
 
 void TFormMain::refreshLinkControls()
 {
     const bool linked = isLinked();
     const bool busy = state_.fileLoadBusy();
+    sbtnLink_->setChecked(linked);
     if (linkAction_) {
         linkAction_->setText(loadString(linked ? Str::MenuUnlink : Str::MenuLink));
         linkAction_->setEnabled(!busy);
@@ -253,39 +241,26 @@ void TFormMain::sbtnPortClick()
         state_.meterPort->closeNow();
         state_.meterPort.reset();
     }
-    TDlgRsPortForm* dialog = windows_.dlgRsPortForm();
-    dialog->setSelectedPort(state_.iPort);
-    if (dialog->exec() == QDialog::Accepted)
-        state_.iPort = dialog->selectedPort();
+    if (portDialog_) {
+        portDialog_->setSelectedPort(state_.iPort);
+        if (portDialog_->exec() == QDialog::Accepted)
+            state_.iPort = portDialog_->selectedPort();
+    }
 
     openStoredPort(PromptService::Icon::Stop);
-    if (TDigitalMeterForm* digital = windows_.digitalMeterForm()) {
-        digital->setPortCaption(state_.iPort);
-        digital->raise();
-    }
+    emit portChosen(state_.iPort);
 }
 
-void TFormMain::sbtnAboutClick() { windows_.dlgAboutForm()->exec(); }
-
-void TFormMain::sbtnDigitMeterClick()
+void TFormMain::sbtnAboutClick()
 {
-    QWidget* digital = windows_.digitalMeterForm();
-    if (digital->isMinimized())
-        digital->showNormal();
-    digital->raise();
-    digital->activateWindow();
+    if (aboutBox_)
+        aboutBox_->exec();
 }
 
-void TFormMain::showView(QWidget* view)
+void TFormMain::setDialogs(TDlgRsPortForm* portDialog, TDlgAboutForm* aboutBox)
 {
-    if (!view)
-        return;
-    if (view->isHidden())
-        view->show();
-    if (view->isMinimized())
-        view->showNormal();
-    view->raise();
-    view->activateWindow();
+    portDialog_ = portDialog;
+    aboutBox_ = aboutBox;
 }
 
 void TFormMain::measureTaskbar()
@@ -314,91 +289,14 @@ int TFormMain::outerHeight() const { return mainWindowHeight(frameMetrics()); }
 
 int TFormMain::taskbarHeight() const { return state_.taskbarHeight; }
 
-void TFormMain::placeWindow(QWidget* window, const QRect& outer)
-{
-    if (window->isMinimized())
-        window->showNormal();
-    // Layout rectangles are outer frames; Qt places the client area. A shown
-    // window knows its own decoration, a new one gets what this one has.
-    QMargins decoration;
-    const QRect frame = window->frameGeometry();
-    const QRect client = window->geometry();
-    if (window->isVisible() && frame != client) {
-        decoration = QMargins(client.left() - frame.left(), client.top() - frame.top(),
-                              frame.right() - client.right(), frame.bottom() - client.bottom());
-    } else {
-        const FrameMetrics m = frameMetrics();
-        decoration = QMargins(m.fixedFrame, m.fixedFrame + m.caption, m.fixedFrame, m.fixedFrame);
-    }
-    if (OuterSizeLimits* limits = OuterSizeLimits::of(window))
-        limits->refresh(); // the frame may be new since the limits were set
-    window->setGeometry(outer.marginsRemoved(decoration));
-}
-
-TileInput TFormMain::tileInput() const
-{
-    const QRect screen = screenRect();
-    TileInput in;
-    in.screenWidth = screen.width();
-    in.screenHeight = screen.height();
-    in.taskbarHeight = state_.taskbarHeight;
-    in.metrics = frameMetrics();
-    in.dialHeight = TAnalogMeterForm::dialHeight();
-    in.comparatorFrameWidth = TComparatorForm::frameWidth();
-    in.comparatorFrameHeight = TComparatorForm::frameHeight();
-    if (TComparatorForm* comparator = windows_.comparatorForm()) {
-        in.alarmButtonHeight = comparator->alarmButtonHeight();
-        in.limitButtonHeight = comparator->limitButtonHeight();
-    }
-    return in;
-}
-
-void TFormMain::placeStartupWindows()
-{
-    // The digital meter, the recorder and the data list start where tiling
-    // puts them.
-    TileInput in = tileInput();
-    in.recorderVisible = in.dataListVisible = true;
-    const TileLayout layout = tileWindows(in);
-    placeWindow(windows_.digitalMeterForm(), layout.digitalMeter);
-    placeWindow(windows_.graphicalForm(), *layout.recorder);
-    placeWindow(windows_.dataStringGridForm(), *layout.dataList);
-}
-
 void TFormMain::sbtnWinTileClick()
 {
-    measureTaskbar();
-    TileInput in = tileInput();
-    TGraphicalForm* recorder = windows_.graphicalForm();
-    QWidget* dataList = windows_.dataStringGridForm();
-    TAnalogMeterForm* analog = windows_.analogMeterForm();
-    TComparatorForm* comparator = windows_.comparatorForm();
-    in.recorderVisible = recorder && recorder->isVisible();
-    in.dataListVisible = dataList && dataList->isVisible();
-    in.analogVisible = analog && analog->isVisible();
-    in.comparatorVisible = comparator && comparator->isVisible();
-    const TileLayout layout = tileWindows(in);
-
-    move(layout.main.topLeft());
-    placeWindow(windows_.digitalMeterForm(), layout.digitalMeter);
-    if (layout.recorder)
-        placeWindow(recorder, *layout.recorder);
-    if (layout.dataList)
-        placeWindow(dataList, *layout.dataList);
-    if (layout.analogMeter)
-        placeWindow(analog, *layout.analogMeter);
-    if (layout.comparator) {
-        placeWindow(comparator, *layout.comparator);
-        comparator->raise();
-    }
-    activateWindow();
-    setFocus();
+    emit tileRequested();
 }
 
 bool TFormMain::FormCloseQuery()
 {
-    TGraphicalForm* recorder = windows_.graphicalForm();
-    if (!recorder || recorder->bufferEmpty() || !recorder->unsavedData())
+    if (!unsavedData_ || !unsavedData_->hasUnsavedData())
         return true;
     PromptService::Message box;
     box.caption = warningCaption(Str::WarnBufferHasData);
@@ -410,8 +308,7 @@ bool TFormMain::FormCloseQuery()
     case PromptService::Button::No:
         return true;
     case PromptService::Button::Yes:
-        recorder->saveDataAs();
-        return !recorder->unsavedData();
+        return unsavedData_->saveData();
     default:
         return false;
     }
@@ -419,17 +316,16 @@ bool TFormMain::FormCloseQuery()
 
 void TFormMain::FormClose()
 {
-    TComparatorForm* comparator = windows_.comparatorForm();
     QString error;
-    if (!saveSettings(state_, comparator ? comparator->hiLimit() : state_.fHiLimit,
-                      comparator ? comparator->lowLimit() : state_.fLowLimit, &error)) {
+    if (!saveSettings(state_, limitSource_ ? limitSource_->hiLimit() : state_.fHiLimit,
+                      limitSource_ ? limitSource_->lowLimit() : state_.fLowLimit, &error)) {
         PromptService::Message box;
         box.caption = windowTitle();
         box.text = error;
         box.icon = PromptService::Icon::Stop;
         prompts_.message(this, box);
     }
-    cycle_->TimerGetSd().stop();
+    cycle_.stop();
     closeMeterPort(state_.meterPort);
 }
 

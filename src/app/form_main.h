@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/acquisition_cycle.h"
 #include "app/core/prompt_service.h"
 #include "app/core/tile_layout.h"
 
@@ -12,24 +11,37 @@ class QToolButton;
 
 namespace vt640 {
 
-class AppWindows;
+class AcquisitionCycle;
 class GlobalState;
-class PromptService;
+class LimitSource;
+class LinkState;
+class TDlgAboutForm;
+class TDlgRsPortForm;
+class UnsavedData;
 
 // The main window: a bar across the top of the screen with the menu and the
-// tool buttons. It owns the acquisition cycle and the link state, starts the
-// program up and shuts it down.
+// tool buttons. It starts the program up and shuts it down; the link button
+// and menu command drive the link state and mirror it. It knows no other
+// window of the program: showing the views and tiling are requested through
+// signals, and the few collaborators it uses come in through narrow
+// interfaces.
 class TFormMain : public QMainWindow {
     Q_OBJECT
 public:
-    TFormMain(GlobalState& state, PromptService& prompts, AppWindows& windows,
+    // The views the main window's commands show.
+    enum class View { DigitalMeter, AnalogMeter, Comparator, Recorder, DataList };
+
+    TFormMain(GlobalState& state, PromptService& prompts, AcquisitionCycle& cycle, LinkState& link,
               const QString& demoDevice = {});
 
     // The creation handler: menus, buttons, port probe, settings, the port.
     void FormCreate();
 
-    AcquisitionCycle& cycle() { return *cycle_; }
-    const MeterReading& reading() const { return cycle_->reading(); }
+    // The collaborators created after the main window.
+    void setDialogs(TDlgRsPortForm* portDialog, TDlgAboutForm* aboutBox);
+    void setUnsavedData(UnsavedData* data) { unsavedData_ = data; }
+    void setLimitSource(LimitSource* limits) { limitSource_ = limits; }
+
     bool isLinked() const;
 
     // Commands; each tool button and its menu item run the same one.
@@ -39,17 +51,13 @@ public:
     void sbtnPortClick();
     void sbtnWinTileClick();
     void sbtnAboutClick();
-    void sbtnDigitMeterClick();
-    void showView(QWidget* view);
-    // Sets the link button to `linked` and runs the link action.
-    void setLinked(bool linked);
 
     // The frame sizes of this desktop, for the layout arithmetic.
     FrameMetrics frameMetrics() const;
     int outerHeight() const;
     int taskbarHeight() const;
-    // Puts the digital meter, the recorder and the data list where they start.
-    void placeStartupWindows();
+    // Measures the task bar again (tiling does, before it places anything).
+    void measureTaskbar();
 
     QToolButton* button(const QString& name) const;
     QAction* linkAction() const { return linkAction_; }
@@ -57,6 +65,10 @@ public:
     QMenu* helpMenu() const { return helpMenu_; }
 
 signals:
+    void showViewRequested(vt640::TFormMain::View view);
+    void tileRequested();
+    // The port number may have changed (after the port dialog).
+    void portChosen(int port);
     // The main window has closed: the program ends.
     void programEnding();
 
@@ -71,15 +83,16 @@ private:
     void openStoredPort(PromptService::Icon warningIcon);
     bool FormCloseQuery();
     void FormClose();
-    void measureTaskbar();
-    void placeWindow(QWidget* window, const QRect& outer);
-    TileInput tileInput() const;
 
     GlobalState& state_;
     PromptService& prompts_;
-    AppWindows& windows_;
+    AcquisitionCycle& cycle_;
+    LinkState& link_;
     QString demoDevice_;
-    AcquisitionCycle* cycle_ = nullptr;
+    TDlgRsPortForm* portDialog_ = nullptr;
+    TDlgAboutForm* aboutBox_ = nullptr;
+    UnsavedData* unsavedData_ = nullptr;
+    LimitSource* limitSource_ = nullptr;
     QToolButton* sbtnLink_ = nullptr;
     QToolButton* sbtnPort_ = nullptr;
     QToolButton* sbtnAbout_ = nullptr;

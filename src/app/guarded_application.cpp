@@ -12,8 +12,16 @@ GuardedApplication::GuardedApplication(int& argc, char** argv) : QApplication(ar
 
 bool GuardedApplication::notify(QObject* receiver, QEvent* event)
 {
+    bool handled = false;
+    guard([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
+}
+
+bool GuardedApplication::guard(const std::function<void()>& step)
+{
     try {
-        return QApplication::notify(receiver, event);
+        step();
+        return true;
     } catch (const std::exception& e) {
         reportException(QString::fromLocal8Bit(e.what()));
     } catch (...) {

@@ -1,8 +1,9 @@
 // vt640-recorder: the meter's data logger.
 #include "app/app_windows.h"
+#include "app/core/global_state.h"
+#include "app/core/link_state.h"
 #include "app/dlg_about_form.h"
 #include "app/form_main.h"
-#include "app/core/global_state.h"
 #include "app/guarded_application.h"
 #include "app/widget_prompt_service.h"
 #include "meter/sim/demo_meter_host.h"
@@ -40,15 +41,28 @@ int main(int argc, char** argv)
     }
 
     vt640::GlobalState state;
-    int status = 0;
+    int status = 1;
     {
-        vt640::AppWindows windows(state, prompts, options);
-        QObject::connect(windows.formMain(), &vt640::TFormMain::programEnding, &app,
-                         &QCoreApplication::quit, Qt::QueuedConnection);
-        windows.showStartupWindows();
-        if (demo && state.meterPort)
-            windows.formMain()->setLinked(true);
-        status = app.exec();
+        std::unique_ptr<vt640::AppWindows> windows;
+        // Start-up runs before the event loop: what throws there is reported
+        // as in the loop, and the program then ends.
+        const bool started = app.guard([&] {
+            windows = std::make_unique<vt640::AppWindows>(state, prompts, options);
+            windows->showStartupWindows();
+            if (demo && state.meterPort)
+                windows->link().setLinked(true);
+        });
+        if (started) {
+            // Leaving the loop with exit() rather than quit(): quit() would
+            // first ask every window to close, and the views only hide when
+            // asked (the digital meter refuses), so the program would never end.
+            QObject::connect(
+                windows->formMain(), &vt640::TFormMain::programEnding, &app,
+                [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+            status = app.exec();
+        }
+        // The windows go in the reverse order of their creation; the
+        // recorder removes its temporary files on the way.
     }
     return status;
 }

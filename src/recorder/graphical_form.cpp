@@ -416,6 +416,13 @@ void TGraphicalForm::meterReadingArrived()
     logOneRecord();
 }
 
+void TGraphicalForm::takeReading(const MeterReading&)
+{
+    // The record is built from the shared reading when the call runs.
+    if (core_.sampleRequested())
+        QMetaObject::invokeMethod(this, &TGraphicalForm::meterReadingArrived, Qt::QueuedConnection);
+}
+
 void TGraphicalForm::linkDropped()
 {
     if (core_.logging()) {

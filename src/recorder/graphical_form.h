@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/core/reading_sink.h"
+#include "app/core/unsaved_data.h"
 #include "meter/meter_reading.h"
 #include "recorder/core/command_rules.h"
 #include "recorder/core/recorder_core.h"
@@ -29,7 +31,7 @@ class TDialogOption;
 //
 // Hiding the window changes nothing about logging: records keep coming and
 // the window shows them when it is shown again.
-class TGraphicalForm : public QMainWindow {
+class TGraphicalForm : public QMainWindow, public ReadingSink, public UnsavedData {
     Q_OBJECT
 public:
     // `reading` is the shared current reading held by the main window.
@@ -58,6 +60,14 @@ public:
     // The status bar's panels, left to right.
     enum StatusPanel { PanelLogging, PanelRecordCount, PanelPage, PanelMode, PanelClock, StatusPanelCount };
     QString statusPanelText(StatusPanel panel) const;
+
+    // The acquisition cycle's hand-off: when a sample is requested, the record
+    // is logged once the tick has returned (a posted call).
+    void takeReading(const MeterReading& reading) override;
+
+    // What closing the program asks: unsaved records, and Save As for them.
+    bool hasUnsavedData() const override { return !bufferEmpty() && unsavedData(); }
+    bool saveData() override { return saveDataAs(); }
 
     // Save As: the whole buffer as a ".640" logger file of 128-byte records,
     // to a file the user chooses. True when the data ended up saved.
@@ -139,7 +149,7 @@ public:
 public slots:
     // The posted reading message: clear the sample request and log one record.
     void meterReadingArrived();
-    // Sent by the unlink action: automatic logging stops.
+    // The link has dropped: automatic logging stops.
     void linkDropped();
 
 signals:

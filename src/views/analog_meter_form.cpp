@@ -1,6 +1,5 @@
 #include "views/analog_meter_form.h"
 
-#include "app/core/global_state.h"
 #include "app/core/user_messages.h"
 #include "views/core/display_fonts.h"
 #include "views/lcd_label.h"
@@ -25,10 +24,10 @@ int scaleIndex(AnalogScale scale) { return static_cast<int>(scale); }
 
 } // namespace
 
-TAnalogMeterForm::TAnalogMeterForm(GlobalState& state, QWidget* parent)
+TAnalogMeterForm::TAnalogMeterForm(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      state_(state), sweepAnimation_(new QVariantAnimation(this)),
+      sweepAnimation_(new QVariantAnimation(this)),
       dial_(artwork::analogDial()), plusMark_(artwork::signMark(false)),
       minusMark_(artwork::signMark(true))
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/core/reading_sink.h"
 #include "meter/meter_reading.h"
 #include "views/core/analog_meter_layout.h"
 #include "views/core/analog_meter_model.h"
@@ -15,7 +16,6 @@ class QVariantAnimation;
 
 namespace vt640 {
 
-class GlobalState;
 
 // The moving-coil needle meter: a needle over a 120-degree scale, the
 // multiplier, prefix and unit in a strip below, and a plus or minus mark.
@@ -24,10 +24,10 @@ class GlobalState;
 // it posts itself while it is visible and not minimised. A view restored from
 // hiding shows the scale, sign and texts of the latest feed at once; its
 // needle moves with the next reading.
-class TAnalogMeterForm : public QWidget {
+class TAnalogMeterForm : public QWidget, public ReadingSink {
     Q_OBJECT
 public:
-    explicit TAnalogMeterForm(GlobalState& state, QWidget* parent = nullptr);
+    explicit TAnalogMeterForm(QWidget* parent = nullptr);
 
     // Height of the dial artwork; tiling sizes the window from it.
     static int dialHeight();
@@ -35,6 +35,8 @@ public:
     // Stores the needle inputs of the reading whether or not the view is
     // shown, then posts itself a redraw if it is visible and not minimised.
     void feed(const MeterReading& reading);
+    // The acquisition cycle's hand-off: feed().
+    void takeReading(const MeterReading& reading) override { feed(reading); }
 
     // Places the view as at start-up and when tiling: a quarter of the screen
     // wide, the dial's height high, at the left edge below the main window
@@ -68,7 +70,6 @@ private:
     void showTexts();
     void stopSweep();
 
-    GlobalState& state_;
     AnalogMeterModel model_;
     AnalogMeterLayout layout_;
     double shownAngle_ = AnalogMeterModel::kZeroAngle;

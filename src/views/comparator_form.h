@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/core/limit_source.h"
+#include "app/core/reading_sink.h"
 #include "meter/meter_reading.h"
 #include "views/core/comparator_layout.h"
 #include "views/core/comparator_model.h"
@@ -24,7 +26,7 @@ class ToneOutput;
 // NG/GO/NG band, the two limits with the reading's prefix and unit, and an
 // alarm that sounds a high tone above the upper limit and a low one below the
 // lower limit.
-class TComparatorForm : public QWidget {
+class TComparatorForm : public QWidget, public ReadingSink, public LimitSource {
     Q_OBJECT
 public:
     TComparatorForm(GlobalState& state, PromptService& prompts, TDlgHiLowForm& limitsDialog,
@@ -44,12 +46,14 @@ public:
     void placeInitially(int mainHeight, int frameAllowance = -1);
 
     // The confirmed limits, written to the settings file at exit.
-    double hiLimit() const { return model_.upperLimit(); }
-    double lowLimit() const { return model_.lowerLimit(); }
+    double hiLimit() const override { return model_.upperLimit(); }
+    double lowLimit() const override { return model_.lowerLimit(); }
 
     // Stores the reading whether or not the view is shown, then posts itself
     // an update if it is visible and not minimised.
     void feed(const MeterReading& reading);
+    // The acquisition cycle's hand-off: feed().
+    void takeReading(const MeterReading& reading) override { feed(reading); }
 
     // Where the alarm sounds; the view keeps an ALSA output of its own until
     // it is given another one (which must outlive it). Null restores its own.

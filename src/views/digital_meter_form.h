@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/core/reading_sink.h"
 #include "meter/meter_reading.h"
 #include "views/core/digital_meter_layout.h"
 
@@ -20,13 +21,15 @@ class GlobalState;
 // with its prefix and unit, the sub-display strip with the phase marks, and
 // the annunciator column. Lime on black; the fields are laid out anew on
 // every resize.
-class TDigitalMeterForm : public QWidget {
+class TDigitalMeterForm : public QWidget, public ReadingSink {
     Q_OBJECT
 public:
     explicit TDigitalMeterForm(GlobalState& state, QWidget* parent = nullptr);
 
     // Called directly by the acquisition tick after each completed reading.
     void updateReading(const MeterReading& reading);
+    // The acquisition cycle's hand-off: the panels are written at once.
+    void takeReading(const MeterReading& reading) override { updateReading(reading); }
     // Caption "Digital Meter : COM n".
     void setPortCaption(int port);
     // Places the view as at start-up, below the main window of `mainHeight`,

@@ -1,6 +1,5 @@
 #include "views/dlg_hi_low_form.h"
 
-#include "app/core/global_state.h"
 #include "app/core/user_messages.h"
 #include "meter/number_text.h"
 #include "resources/string_table.h"
@@ -53,8 +52,8 @@ QLabel* unitField(QWidget* parent, const char* name, int width)
 
 } // namespace
 
-TDlgHiLowForm::TDlgHiLowForm(GlobalState& state, PromptService& prompts, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), state_(state), prompts_(prompts)
+TDlgHiLowForm::TDlgHiLowForm(PromptService& prompts, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), prompts_(prompts)
 {
     setObjectName(QStringLiteral("DlgHiLowForm"));
     setWindowTitle(loadString(kCaption));

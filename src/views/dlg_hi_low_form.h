@@ -11,7 +11,6 @@ class QPushButton;
 
 namespace vt640 {
 
-class GlobalState;
 class PromptService;
 
 // The comparator's limits dialog. The comparator presets it with its limits
@@ -27,7 +26,7 @@ class PromptService;
 class TDlgHiLowForm : public QDialog {
     Q_OBJECT
 public:
-    TDlgHiLowForm(GlobalState& state, PromptService& prompts, QWidget* parent = nullptr);
+    TDlgHiLowForm(PromptService& prompts, QWidget* parent = nullptr);
 
     // Copies the comparator's state in before the dialog is shown.
     void preset(std::int32_t functionCode, double upperLimit, double lowerLimit,
@@ -48,7 +47,6 @@ private:
     // Shows the current limits, prefix and unit in the fields.
     void showValues();
 
-    GlobalState& state_;
     PromptService& prompts_;
     double upper_ = 0.0;
     double lower_ = 0.0;

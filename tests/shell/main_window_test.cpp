@@ -98,13 +98,13 @@ TEST_F(ShellTest, LinkMenuAndButtonAgree)
     EXPECT_FALSE(main().helpMenu()->menuAction()->isEnabled());
     EXPECT_FALSE(main().button("sbtnPort")->isEnabled());
     EXPECT_FALSE(main().button("sbtnAbout")->isEnabled());
-    EXPECT_TRUE(cycle().TimerGetSd().isActive());
+    EXPECT_TRUE(cycle().isPolling());
 
     main().linkAction()->trigger();
     EXPECT_FALSE(main().isLinked());
     EXPECT_EQ(main().linkAction()->text(), "&Link");
     EXPECT_TRUE(main().portAction()->isEnabled());
-    EXPECT_FALSE(cycle().TimerGetSd().isActive());
+    EXPECT_FALSE(cycle().isPolling());
 
     main().button("sbtnLink")->click();
     EXPECT_TRUE(main().isLinked());
@@ -187,9 +187,9 @@ TEST_F(ShellTest, UnreadableSettingsStopTheStartUpBeforeThePort)
 TEST_F(ShellTest, ClosingWritesTheSettingsAndClosesThePort)
 {
     startProgram("IPORT=2\r\nfHiLimit=12.5\r\nfLowLimit=-3\r\nother=1\r\n");
-    main().setLinked(true);
+    link().setLinked(true);
     main().close();
-    EXPECT_FALSE(cycle().TimerGetSd().isActive());
+    EXPECT_FALSE(cycle().isPolling());
     EXPECT_EQ(state_.meterPort, nullptr);
     EXPECT_EQ(readFile("KORUDL.ini"), "iPort=2\r\nfHiLimit=12.5\r\nfLowLimit=-3\r\n");
 }
@@ -259,6 +259,6 @@ TEST_F(ShellTest, AnExceptionInAHandlerIsReportedAndTheProgramGoesOn)
     ASSERT_EQ(prompts_.messageCount(), 1);
     EXPECT_EQ(prompts_.last().text, "disk on fire");
     EXPECT_EQ(prompts_.last().icon, PromptService::Icon::Stop);
-    main().setLinked(true); // still alive
+    link().setLinked(true); // still alive
     EXPECT_TRUE(main().isLinked());
 }

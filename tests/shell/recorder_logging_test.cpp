@@ -43,7 +43,7 @@ protected:
     void linkAndWaitForAReading()
     {
         QSignalSpy readings(&cycle(), &AcquisitionCycle::readingCompleted);
-        main().setLinked(true);
+        link().setLinked(true);
         ASSERT_TRUE(readings.wait(3000));
     }
 
@@ -79,7 +79,7 @@ TEST_F(LoggingTest, FullSpeedLogsEveryReadingIntoTheBufferAndTheTemporaryFile)
     EXPECT_EQ(buffer[4].head.value, 1234.0f);
 
     // Unlinking stops logging and closes the file; nothing more is logged.
-    main().setLinked(false);
+    link().setLinked(false);
     EXPECT_FALSE(recorder().logging());
     const int logged = static_cast<int>(buffer.size());
     QTest::qWait(1000);

@@ -4,10 +4,13 @@
 // prompts, and a simulated meter on a pseudo-terminal behind COM2 (the
 // default port), in a scratch working directory.
 #include "app/app_windows.h"
+#include "app/auto_msg_form.h"
+#include "app/core/acquisition_cycle.h"
+#include "app/core/link_state.h"
 #include "app/form_main.h"
 #include "app/core/global_state.h"
-#include "meter/sim/meter_encoder.h"
 #include "meter/sim/pty_meter_host.h"
+#include "support/meter_script.h"
 #include "support/scripted_prompt_service.h"
 
 #include <QDir>
@@ -19,36 +22,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 namespace vt640::test {
-
-// What the simulated meter shows; tests change it between polls.
-class MeterScript {
-public:
-    MeterScript() { show(0x4, "1.234"); }
-    void show(std::uint32_t functionBits, const std::string& display, bool kilo = false)
-    {
-        sim::LcdPicture p;
-        p.functionBits = functionBits;
-        p.kilo = kilo;
-        sim::setMainDisplay(p, display);
-        std::lock_guard lock(mutex_);
-        picture_ = p;
-    }
-    MeterFrame frame()
-    {
-        std::lock_guard lock(mutex_);
-        return sim::encodeMeterFrame(picture_);
-    }
-
-private:
-    std::mutex mutex_;
-    sim::LcdPicture picture_;
-};
 
 class ShellTest : public ::testing::Test {
 protected:
@@ -91,11 +69,12 @@ protected:
     }
 
     TFormMain& main() { return *windows_->formMain(); }
-    AcquisitionCycle& cycle() { return main().cycle(); }
+    AcquisitionCycle& cycle() { return windows_->cycle(); }
+    LinkState& link() { return windows_->link(); }
 
     // Scripts the self-closing dialog: every call answers `result` and is
     // recorded.
-    void scriptAutoMessages(TAutoMsgForm::Result result)
+    void scriptAutoMessages(AcquisitionCycle::AutoMessageResult result)
     {
         autoResult_ = result;
         cycle().setAutoMessage([this](const QString& caption, const QString& l1, const QString& l2,
@@ -127,7 +106,7 @@ protected:
     GlobalState state_;
     ScriptedPromptService prompts_;
     std::unique_ptr<AppWindows> windows_;
-    TAutoMsgForm::Result autoResult_ = TAutoMsgForm::Retry;
+    AcquisitionCycle::AutoMessageResult autoResult_ = AcquisitionCycle::AutoMessageResult::Continue;
     std::vector<QStringList> autoMessages_;
 };
 

@@ -1,4 +1,3 @@
-#include "app/core/global_state.h"
 #include "support/gui_test_app.h"
 #include "views/analog_meter_form.h"
 #include "views/core/analog_meter_layout.h"
@@ -199,8 +198,7 @@ protected:
     QString text(const char* name) { return form.findChild<QLabel*>(QString::fromLatin1(name))->text(); }
 
     QApplication& app = test::guiApp(); // before any widget
-    GlobalState state;
-    TAnalogMeterForm form{state};
+    TAnalogMeterForm form;
 };
 
 TEST_F(AnalogMeterFormTest, VisibleViewRedrawsOnEachReading)

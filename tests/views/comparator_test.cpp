@@ -205,7 +205,7 @@ protected:
     QApplication& app = test::guiApp(); // before any widget
     GlobalState state;
     ScriptedPromptService prompts;
-    TDlgHiLowForm dialog{state, prompts};
+    TDlgHiLowForm dialog{prompts};
     RecordingTone tone;
     std::optional<TComparatorForm> form;
 };

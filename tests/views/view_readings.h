@@ -2,23 +2,16 @@
 
 #include "meter/meter_reading.h"
 #include "meter/reading_completion.h"
+#include "support/gui_test_app.h"
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QInputDevice>
 #include <QObject>
 
 #include <cstdint>
 #include <string>
 
 namespace vt640::test {
-
-// The test program's QApplication lives in a function-local static. Once a
-// test has produced input (keys, window-state changes), Qt registers input
-// devices in a registry of its own, which is then younger than the
-// application, dies before it at exit, and the application's destructor
-// crashes on it. Touching the registry before main makes it the older one.
-inline const bool kInputDevicesBeforeApplication = (QInputDevice::devices(), true);
 
 // A reading as the acquisition cycle hands it to the views: decoded fields
 // set, then completed.

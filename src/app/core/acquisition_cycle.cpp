@@ -1,30 +1,19 @@
-#include "app/acquisition_cycle.h"
+#include "app/core/acquisition_cycle.h"
 
 #include "app/core/global_state.h"
 #include "app/core/prompt_service.h"
+#include "app/core/reading_sink.h"
 #include "app/core/user_messages.h"
 #include "meter/meter_link.h"
 #include "meter/reading_completion.h"
-#include "recorder/graphical_form.h"
-#include "views/analog_meter_form.h"
-#include "views/comparator_form.h"
-#include "views/digital_meter_form.h"
 
 namespace vt640 {
 
-AcquisitionCycle::AcquisitionCycle(GlobalState& state, PromptService& prompts, QWidget* owner)
-    : QObject(owner), state_(state), prompts_(prompts), owner_(owner)
+AcquisitionCycle::AcquisitionCycle(GlobalState& state, PromptService& prompts, QWidget* messageOwner)
+    : state_(state), prompts_(prompts), messageOwner_(messageOwner)
 {
     timer_.setInterval(kIntervalMs);
     connect(&timer_, &QTimer::timeout, this, &AcquisitionCycle::TimerGetSdTimer);
-}
-
-void AcquisitionCycle::unlink()
-{
-    if (unlink_)
-        unlink_();
-    else
-        timer_.stop();
 }
 
 void AcquisitionCycle::reopenLostPort()
@@ -41,12 +30,13 @@ void AcquisitionCycle::reopenLostPort()
 
 bool AcquisitionCycle::abortedIn(Str message, const QString& secondLine, const QString& thirdLine)
 {
-    const auto result = autoMessage_ ? autoMessage_(warningCaption(message), loadString(message),
-                                                    secondLine, thirdLine)
-                                     : TAutoMsgForm::Yes;
-    if (result != TAutoMsgForm::Abort)
+    const AutoMessageResult result =
+        autoMessage_ ? autoMessage_(warningCaption(message), loadString(message), secondLine, thirdLine)
+                     : AutoMessageResult::TimedOut;
+    if (result != AutoMessageResult::Abort)
         return false;
-    unlink();
+    emit unlinkRequested();
+    timer_.stop();
     return true;
 }
 
@@ -81,32 +71,27 @@ void AcquisitionCycle::handOut()
 {
     failureCount_ = 0;
     if (code::isEnergy(reading_.functionCode)) {
-        unlink();
+        emit unlinkRequested();
+        timer_.stop();
         PromptService::Message box;
         box.caption = warningCaption(Str::ErrKwhMode);
         box.text = loadString(Str::ErrKwhMode);
         box.icon = PromptService::Icon::Stop;
-        prompts_.message(owner_, box);
+        prompts_.message(messageOwner_, box);
         return;
     }
 
     // A low battery is told on every such reading; the reading then goes on.
-    if ((reading_.rawCode & code::LowBatteryBit) && abortedIn(Str::WarnLowBattery, loadString(Str::ContinueIn3Seconds), QString()))
+    if ((reading_.rawCode & code::LowBatteryBit) &&
+        abortedIn(Str::WarnLowBattery, loadString(Str::ContinueIn3Seconds), QString()))
         return;
 
     // Numbers are read and formatted with "." whatever the locale: the
     // decoder and completion never consult it.
     completeMeterReading(reading_);
-    if (views_.digitalMeter)
-        views_.digitalMeter->updateReading(reading_);
     state_.readingAvailable = true;
-    if (views_.recorder && views_.recorder->sampleRequested())
-        QMetaObject::invokeMethod(views_.recorder, &TGraphicalForm::meterReadingArrived,
-                                  Qt::QueuedConnection);
-    if (views_.analogMeter)
-        views_.analogMeter->feed(reading_);
-    if (views_.comparator)
-        views_.comparator->feed(reading_);
+    for (ReadingSink* sink : sinks_)
+        sink->takeReading(reading_);
     timer_.start();
     emit readingCompleted();
 }
