@@ -262,3 +262,21 @@ TEST_F(ShellTest, AnExceptionInAHandlerIsReportedAndTheProgramGoesOn)
     link().setLinked(true); // still alive
     EXPECT_TRUE(main().isLinked());
 }
+
+// Start-up runs before the event loop; main() runs it through the same report.
+TEST_F(ShellTest, AnExceptionAtStartUpIsReportedAsInTheLoop)
+{
+    auto* app = qobject_cast<GuardedApplication*>(QCoreApplication::instance());
+    ASSERT_TRUE(app);
+    app->setPrompts(&prompts_);
+    const bool started = app->guard([this] {
+        startProgram();
+        throw std::runtime_error("no room for the record buffer");
+    });
+    app->setPrompts(nullptr);
+    EXPECT_FALSE(started);
+    ASSERT_EQ(prompts_.messageCount(), 1);
+    EXPECT_EQ(prompts_.last().caption, "Vt640 Meter Data Recorder");
+    EXPECT_EQ(prompts_.last().text, "no room for the record buffer");
+    EXPECT_EQ(prompts_.last().icon, PromptService::Icon::Stop);
+}
