@@ -13,7 +13,7 @@ packages=(
   libqcustomplot-dev libasound2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core locales
-  xvfb openbox xdotool
+  xvfb openbox xdotool python3
 )
 
 missing=()
