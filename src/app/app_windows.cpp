@@ -55,11 +55,11 @@ AppWindows::AppWindows(GlobalState& state, PromptService& prompts, const Options
     graphicalForm_ = std::make_unique<TGraphicalForm>(state, prompts, cycle_->reading());
     dialogOption_ = std::make_unique<TDialogOption>(prompts);
     formViewGraphic_ = std::make_unique<TFormViewGraphic>();
-    dlgFitExportForm_ = std::make_unique<TDlgFitExportForm>();
+    dlgFitExportForm_ = std::make_unique<TDlgFitExportForm>(prompts);
     msgForm_ = std::make_unique<TMsgForm>();
-    dlgExportForm_ = std::make_unique<TDlgExportForm>();
+    dlgExportForm_ = std::make_unique<TDlgExportForm>(prompts);
     dataStringGridForm_ = std::make_unique<TDataStringGridForm>();
-    wire(state);
+    wire(state, prompts);
 }
 
 AppWindows::~AppWindows()
@@ -85,7 +85,7 @@ AppWindows::~AppWindows()
     cycle_.reset();
 }
 
-void AppWindows::wire(GlobalState& state)
+void AppWindows::wire(GlobalState& state, PromptService& prompts)
 {
     // Every reading goes to the digital meter, the recorder, the analog meter
     // and the comparator, in that order.
@@ -146,6 +146,11 @@ void AppWindows::wire(GlobalState& state)
     QObject::connect(recorder, &TGraphicalForm::dataListCleared, dataList, &TDataStringGridForm::clearList);
     QObject::connect(recorder, &TGraphicalForm::dataListRowAdded, dataList, &TDataStringGridForm::addRow);
     recorder->setIntervalDialog(*dialogOption_);
+    // Export: the recorder's dialog, and the data list writes the text.
+    recorder->setExportDialog(*dlgExportForm_);
+    dataList->setRecorder(&recorder->core());
+    dataList->setPrompts(&prompts);
+    QObject::connect(recorder, &TGraphicalForm::dataListSaveCsv, dataList, &TDataStringGridForm::saveCsv);
 
     // Each view wears the picture of the tool button that shows it.
     const std::pair<QWidget*, const char*> viewButtons[] = {

@@ -74,7 +74,7 @@ public:
     TDataStringGridForm* dataStringGridForm() const { return dataStringGridForm_.get(); }
 
 private:
-    void wire(GlobalState& state);
+    void wire(GlobalState& state, PromptService& prompts);
     // Puts the digital meter, the recorder and the data list where they start.
     void placeStartupWindows();
     void placeWindow(QWidget* window, const QRect& outer);

@@ -7,6 +7,7 @@
 #include "meter/annunciators.h"
 #include "recorder/core/command_rules.h"
 #include "recorder/dialog_option.h"
+#include "recorder/recorder_export.h"
 #include "recorder/core/page_math.h"
 #include "recorder/core/record_text.h"
 #include "recorder/core/time_text.h"
@@ -131,6 +132,12 @@ TGraphicalForm::TGraphicalForm(GlobalState& state, PromptService& prompts,
             [this](int key, Qt::KeyboardModifiers) { chartKeyDown(key); });
     connect(&state_, &GlobalState::fileLoadBusyChanged, this, [this] { refreshCommands(); });
 
+    export_ = std::make_unique<RecorderExport>(*this, prompts_);
+    export_->setSaveText([this](int first, int last, const QString& path) {
+        emit dataListSaveCsv(first, last, path);
+        return true;
+    });
+
     configureChart();
     core_.resetState();
     ProgressBar->setRange(0, core_.pointsPerPage());
@@ -142,6 +149,21 @@ TGraphicalForm::TGraphicalForm(GlobalState& state, PromptService& prompts,
 }
 
 TGraphicalForm::~TGraphicalForm() = default; // the core removes the temporary files
+
+void TGraphicalForm::setExportDialog(TDlgExportForm& dialog)
+{
+    export_->setDialog(&dialog);
+}
+
+void TGraphicalForm::exportData()
+{
+    export_->exportData();
+}
+
+void TGraphicalForm::printPage()
+{
+    export_->printPage();
+}
 
 void TGraphicalForm::setClock(RecorderClock& clock)
 {
@@ -204,6 +226,8 @@ void TGraphicalForm::buildToolPanel(QWidget* panel)
     connect(sbtnOption, &QToolButton::clicked, this, &TGraphicalForm::intervalOption);
     connect(sbtnSaveFile, &QToolButton::clicked, this, &TGraphicalForm::saveDataAs);
     connect(sbtnClear, &QToolButton::clicked, this, &TGraphicalForm::clearRecords);
+    connect(sbtnExport, &QToolButton::clicked, this, &TGraphicalForm::exportData);
+    connect(sbtnPrintGraphic, &QToolButton::clicked, this, &TGraphicalForm::printPage);
     connect(sbtnFirstPage, &QToolButton::clicked, this, &TGraphicalForm::firstPage);
     connect(sbtnPageUp, &QToolButton::clicked, this, &TGraphicalForm::pageUp);
     connect(sbtnPageDown, &QToolButton::clicked, this, &TGraphicalForm::pageDown);
@@ -312,6 +336,8 @@ void TGraphicalForm::buildMenus()
 
     connect(miSaveAs, &QAction::triggered, this, &TGraphicalForm::saveDataAs);
     connect(miClear, &QAction::triggered, this, &TGraphicalForm::clearRecords);
+    connect(miExport, &QAction::triggered, this, &TGraphicalForm::exportData);
+    connect(miPrint, &QAction::triggered, this, &TGraphicalForm::printPage);
     connect(miExit, &QAction::triggered, this, &QWidget::close);
     connect(miStart, &QAction::triggered, this, [this] {
         sbtnRecordStart->setChecked(true);
@@ -624,10 +650,18 @@ void TGraphicalForm::resetChart()
 
 void TGraphicalForm::drawPage()
 {
+    loadPage(core_.currentPage());
+    redrawChart();
+    refreshReadout();
+    applyPagingStates();
+    refreshStatusBar();
+}
+
+void TGraphicalForm::loadPage(int page)
+{
     PEGraph& g = *PEGraph_;
     const int P = core_.pointsPerPage();
-    const auto w = page_math::pageWindow(core_.buffer().size(), core_.totalPages(),
-                                         core_.currentPage(), P);
+    const auto w = page_math::pageWindow(core_.buffer().size(), core_.totalPages(), page, P);
     for (int i = 0; i < w.emptyPoints; ++i) {
         g.setYData(0, i, kNullValue);
         g.setPointLabels(i, QStringLiteral(" "));
@@ -639,10 +673,6 @@ void TGraphicalForm::drawPage()
     }
     g.setManualMaxY(core_.upperY());
     g.setManualMinY(core_.lowerY());
-    redrawChart();
-    refreshReadout();
-    applyPagingStates();
-    refreshStatusBar();
 }
 
 void TGraphicalForm::applyPagingStates()

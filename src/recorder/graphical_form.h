@@ -8,6 +8,8 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class QAction;
 class QLabel;
 class QProgressBar;
@@ -22,7 +24,9 @@ class GlobalState;
 class PEGraph;
 class PromptService;
 class RecorderClock;
+class RecorderExport;
 class TDialogOption;
+class TDlgExportForm;
 
 // The graphical recorder: logs readings against time, manually or
 // automatically (every reading, or the first one after every n seconds),
@@ -44,6 +48,8 @@ public:
 
     // The interval dialog the Interval command runs (created by the main window).
     void setIntervalDialog(TDialogOption& dialog) { intervalDialog_ = &dialog; }
+    // The export dialog the Export command presets and shows.
+    void setExportDialog(TDlgExportForm& dialog);
     // Where time comes from (tests hand in a clock of their own).
     void setClock(RecorderClock& clock);
 
@@ -73,6 +79,12 @@ public:
     // to a file the user chooses. True when the data ended up saved.
     bool saveDataAs();
 
+    // Puts page `page` of the buffer into the chart (without drawing it);
+    // the current page stays as it is.
+    void loadPage(int page);
+    // Draws the current page, with its readout, paging buttons and status.
+    void drawPage();
+
     // Commands (the buttons' and menu items' actions).
     void recordStart();
     void recordStop();
@@ -86,6 +98,8 @@ public:
     void undoZoom();
     void fitAllData();
     void graphLineColor();
+    void exportData();
+    void printPage();
 
     // Timer handlers.
     void TimerLoggerTimer();
@@ -156,6 +170,8 @@ signals:
     // The data list follows the buffer through these.
     void dataListCleared();
     void dataListRowAdded(int index);
+    // DL_SAVECSV: the data list writes pages first..last to `path`.
+    void dataListSaveCsv(int firstPage, int lastPage, const QString& path);
     // "Fit all data": show the graph viewer.
     void fitAllDataRequested();
 
@@ -169,7 +185,6 @@ private:
 
     void logOneRecord();
     void resetChart();
-    void drawPage();
     void redrawChart();
     void refreshReadout();
     void refreshMaxMinPanels();
@@ -188,6 +203,7 @@ private:
     const MeterReading& reading_;
     RecorderCore core_;
     TDialogOption* intervalDialog_ = nullptr;
+    std::unique_ptr<RecorderExport> export_;
     PEGraph* PEGraph_ = nullptr;
     QLabel* statusPanels_[StatusPanelCount] = {};
 };

@@ -2,7 +2,12 @@
 
 #include "app/widgets/outer_size_limits.h"
 #include "app/core/user_messages.h"
+#include "app/core/prompt_service.h"
+#include "recorder/core/recorder_core.h"
+#include "viewer/core/csv_export.h"
 #include "viewer/core/record_table_model.h"
+
+#include <QFile>
 
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -11,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstring>
 
 namespace vt640 {
 
@@ -93,6 +99,32 @@ void TDataStringGridForm::placeInitially(int mainHeight, int digitalMeterHeight,
                      QSize(w, h - mainHeight - taskbarHeight));
     move(w / 4, mainHeight);
     resize(QSize(w - w / 4, digitalMeterHeight) - sizeLimits_->frame());
+}
+
+bool TDataStringGridForm::saveCsv(int firstPage, int lastPage, const QString& path)
+{
+    if (!recorder_)
+        return false;
+    CsvExport::Pages pages;
+    pages.pointsPerPage = recorder_->pointsPerPage();
+    pages.totalPages = recorder_->totalPages();
+    pages.first = firstPage;
+    pages.last = lastPage;
+    int systemError = 0;
+    const AtomicFile::Error error = CsvExport::writeFile(QFile::encodeName(path).toStdString(),
+                                                         recorder_->buffer(), pages, &systemError);
+    if (error == AtomicFile::Error::None)
+        return true;
+    if (prompts_) {
+        PromptService::Message box;
+        box.caption = windowTitle();
+        box.text = loadFormatted(Str::CannotCreateFile, {path});
+        if (systemError != 0)
+            box.text += QLatin1Char('\n') + QString::fromLocal8Bit(std::strerror(systemError));
+        box.icon = PromptService::Icon::Stop;
+        prompts_->message(this, box);
+    }
+    return false;
 }
 
 } // namespace vt640

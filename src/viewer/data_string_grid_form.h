@@ -7,6 +7,8 @@ class QTableView;
 namespace vt640 {
 
 class OuterSizeLimits;
+class PromptService;
+class RecorderCore;
 
 class RecordBuffer;
 class RecordTableModel;
@@ -21,6 +23,9 @@ public:
 
     // The buffer the rows come from (the recorder's); must outlive the list.
     void setBuffer(const RecordBuffer& buffer);
+    // The recorder whose pages a save writes, and where its errors are told.
+    void setRecorder(const RecorderCore* recorder) { recorder_ = recorder; }
+    void setPrompts(PromptService* prompts) { prompts_ = prompts; }
 
     // Places the window as at start-up: right of the digital meter, below
     // the main window, as high as the digital meter; `taskbarHeight` sets
@@ -38,6 +43,10 @@ public slots:
     // DL_ADDROW: the record at `index` becomes the last filled row, and the
     // grid scrolls to the empty row after it.
     void addRow(int index);
+    // DL_SAVECSV: the rows of recorder pages first..last as comma-separated
+    // text, written whole to `path` (replacing a file there) or not at all.
+    // False, after telling the user, when the file could not be written.
+    bool saveCsv(int firstPage, int lastPage, const QString& path);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -46,6 +55,8 @@ private:
     OuterSizeLimits* sizeLimits_ = nullptr;
     QTableView* StringGrid1 = nullptr;
     RecordTableModel* model_ = nullptr;
+    const RecorderCore* recorder_ = nullptr;
+    PromptService* prompts_ = nullptr;
 };
 
 } // namespace vt640

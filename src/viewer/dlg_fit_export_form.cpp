@@ -1,12 +1,11 @@
 #include "viewer/dlg_fit_export_form.h"
 
-#include "app/core/user_messages.h"
-
 namespace vt640 {
 
-TDlgFitExportForm::TDlgFitExportForm(QWidget* parent) : QDialog(parent)
+TDlgFitExportForm::TDlgFitExportForm(PromptService& prompts, QWidget* parent)
+    : TDlgExportForm(prompts, ExportChoices::PrinterRule::ThisPageOnly, parent)
 {
-    setWindowTitle(loadString(Str::CaptionExport));
+    setObjectName(QStringLiteral("DlgFitExportForm"));
 }
 
 } // namespace vt640

@@ -5,14 +5,20 @@
 #include "recorder/core/record_text.h"
 
 #include <array>
+#include <charconv>
 
 namespace vt640::data_list {
 namespace {
 
+std::string bytes(Str id)
+{
+    return loadString(id).toStdString();
+}
+
 // The string-table texts, loaded once.
 struct Texts {
-    std::array<QString, kColumns> headers;
-    QString dc, ac, threePhase, threeWire, fourWire, ohm, amp, l1, l2, l3, lags, leads, peak, hold;
+    std::array<std::string, kColumns> headers;
+    std::string dc, ac, threePhase, threeWire, fourWire, ohm, amp, l1, l2, l3, lags, leads, peak, hold;
 
     Texts()
     {
@@ -22,21 +28,21 @@ struct Texts {
             Str::ColumnSubFunc,  Str::ColumnAmp,      Str::ColumnPeak,       Str::ColumnHold,
             Str::ColumnEnergy};
         for (std::size_t c = 0; c < kHeaders.size(); ++c)
-            headers[c] = loadString(kHeaders[c]);
-        dc = loadString(Str::CellDc);
-        ac = loadString(Str::CellAc);
-        threePhase = loadString(Str::CellThreePhase);
-        threeWire = loadString(Str::CellThreeWire);
-        fourWire = loadString(Str::CellFourWire);
-        ohm = loadString(Str::CellOhm);
-        amp = loadString(Str::CellPhasePrefix);
-        l1 = loadString(Str::CellL1);
-        l2 = loadString(Str::CellL2);
-        l3 = loadString(Str::CellL3);
-        lags = loadString(Str::CellALags);
-        leads = loadString(Str::CellALeads);
-        peak = loadString(Str::ColumnPeak);
-        hold = loadString(Str::CellHold);
+            headers[c] = bytes(kHeaders[c]);
+        dc = bytes(Str::CellDc);
+        ac = bytes(Str::CellAc);
+        threePhase = bytes(Str::CellThreePhase);
+        threeWire = bytes(Str::CellThreeWire);
+        fourWire = bytes(Str::CellFourWire);
+        ohm = bytes(Str::CellOhm);
+        amp = bytes(Str::CellPhasePrefix);
+        l1 = bytes(Str::CellL1);
+        l2 = bytes(Str::CellL2);
+        l3 = bytes(Str::CellL3);
+        lags = bytes(Str::CellALags);
+        leads = bytes(Str::CellALeads);
+        peak = bytes(Str::ColumnPeak);
+        hold = bytes(Str::CellHold);
     }
 };
 
@@ -47,10 +53,9 @@ const Texts& texts()
 }
 
 template <std::size_t N>
-QString field(const char (&f)[N])
+void field(std::string& out, const char (&f)[N])
 {
-    const std::string_view s = fieldText(f);
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+    out += fieldText(f);
 }
 
 bool hasPhaseColumn(std::int32_t c)
@@ -70,67 +75,100 @@ bool hasPhaseColumn(std::int32_t c)
 
 } // namespace
 
-QString headerText(int column)
+std::string headerBytes(int column)
 {
     if (column < 0 || column >= kColumns)
         return {};
     return texts().headers[static_cast<std::size_t>(column)];
 }
 
-QString cellText(const TBRecord& r, int index, int column)
+QString headerText(int column)
+{
+    return QString::fromStdString(headerBytes(column));
+}
+
+void appendCell(std::string& out, const TBRecord& r, int index, int column)
 {
     const Texts& t = texts();
     const std::int32_t c = r.head.functionCode;
     const std::uint8_t s = r.sub.status;
     switch (column) {
-    case 0: return QString::number(index + 1);
-    case 1: return field(r.head.timeText);
+    case 0: {
+        char number[16];
+        const auto end = std::to_chars(number, number + sizeof number, static_cast<long long>(index) + 1).ptr;
+        out.append(number, end);
+        return;
+    }
+    case 1: return field(out, r.head.timeText);
     case 2:
         switch (c) {
-        case code::DcVolts: return t.dc;
+        case code::DcVolts: out += t.dc; return;
         case code::AcVolts:
         case code::AcAmps:
         case code::ApparentPower1:
         case code::ReactivePower1:
         case code::ActivePower1:
         case code::Energy1:
-            return t.ac;
+            out += t.ac;
+            return;
         case code::ApparentPower3:
         case code::ReactivePower3:
         case code::ActivePower3:
         case code::Energy3:
-            return t.threePhase;
-        default: return {};
+            out += t.threePhase;
+            return;
+        default: return;
         }
     case 3:
         if (s & status::PhaseMarks)
-            return (s & status::FourWire) ? t.fourWire : t.threeWire;
-        return {};
-    case 4: return field(r.head.valueText);
-    case 5: return field(r.head.prefixText);
-    case 6: return (c == code::Ohms || c == code::Ohms2) ? t.ohm : field(r.head.unitText);
-    case 7: return field(r.sub.subText);
-    case 8: return fieldText(r.sub.subText).empty() ? QString() : field(r.sub.subFunction);
-    case 9: {
+            out += (s & status::FourWire) ? t.fourWire : t.threeWire;
+        return;
+    case 4: return field(out, r.head.valueText);
+    case 5: return field(out, r.head.prefixText);
+    case 6:
+        if (c == code::Ohms || c == code::Ohms2)
+            out += t.ohm;
+        else
+            field(out, r.head.unitText);
+        return;
+    case 7: return field(out, r.sub.subText);
+    case 8:
+        if (!fieldText(r.sub.subText).empty())
+            field(out, r.sub.subFunction);
+        return;
+    case 9:
         if (!hasPhaseColumn(c))
-            return {};
+            return;
         if (s & status::PhaseMarks) {
-            QString text = t.amp;
+            out += t.amp;
             if (s & status::L3)
-                text += t.l3;
+                out += t.l3;
             if (s & status::L2)
-                text += t.l2;
+                out += t.l2;
             if (s & status::L1)
-                text += t.l1;
-            return text;
+                out += t.l1;
+            return;
         }
-        return (s & status::ALags) ? t.lags : t.leads;
+        out += (s & status::ALags) ? t.lags : t.leads;
+        return;
+    case 10:
+        if (s & status::Peak)
+            out += t.peak;
+        return;
+    case 11:
+        if (s & status::Hold)
+            out += t.hold;
+        return;
+    case 12: return field(out, r.energyText);
+    default: return;
     }
-    case 10: return (s & status::Peak) ? t.peak : QString();
-    case 11: return (s & status::Hold) ? t.hold : QString();
-    case 12: return field(r.energyText);
-    default: return {};
-    }
+}
+
+QString cellText(const TBRecord& record, int index, int column)
+{
+    std::string text;
+    appendCell(text, record, index, column);
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 } // namespace vt640::data_list

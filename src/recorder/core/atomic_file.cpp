@@ -1,0 +1,139 @@
+#include "recorder/core/atomic_file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vt640 {
+namespace {
+
+std::string folderOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void syncFolder(const std::string& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd); // best effort: the rename is done already
+    ::close(fd);
+}
+
+} // namespace
+
+AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {}
+
+AtomicFile::~AtomicFile()
+{
+    discard();
+}
+
+bool AtomicFile::fail(Error error, int systemError)
+{
+    if (error_ == Error::None) {
+        error_ = error;
+        systemError_ = systemError;
+    }
+    return false;
+}
+
+bool AtomicFile::open()
+{
+    // lstat: a link at the name is not looked through.
+    struct stat st {};
+    if (::lstat(path_.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        return fail(Error::FolderAtName, EISDIR);
+    const std::string folder = folderOf(path_);
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return fail(Error::NoFolder, errno ? errno : ENOTDIR);
+
+    // A fresh name beside the target; O_EXCL and O_NOFOLLOW refuse anything
+    // that is already there, a planted link included.
+    std::random_device random;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        temp_ = path_ + "." + std::to_string(random()) + ".tmp";
+        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd_ >= 0)
+            return true;
+        if (errno != EEXIST)
+            break;
+    }
+    const int error = errno;
+    temp_.clear();
+    return fail(Error::CannotCreate, error);
+}
+
+bool AtomicFile::write(const void* data, std::size_t size)
+{
+    if (fd_ < 0 || error_ != Error::None)
+        return false;
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(fd_, p, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(Error::WriteFailed, errno);
+        }
+        if (n == 0)
+            return fail(Error::WriteFailed, ENOSPC);
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool AtomicFile::commit()
+{
+    if (fd_ < 0) {
+        discard();
+        return fail(Error::CannotCreate, EBADF);
+    }
+    if (error_ == Error::None && ::fsync(fd_) != 0)
+        fail(Error::WriteFailed, errno);
+    if (::close(fd_) != 0)
+        fail(Error::WriteFailed, errno);
+    fd_ = -1;
+    if (error_ != Error::None) {
+        discard();
+        return false;
+    }
+    if (::rename(temp_.c_str(), path_.c_str()) != 0) {
+        const int error = errno;
+        discard();
+        return fail(error == EISDIR ? Error::FolderAtName : Error::ReplaceFailed, error);
+    }
+    temp_.clear();
+    syncFolder(folderOf(path_));
+    return true;
+}
+
+void AtomicFile::discard()
+{
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temp_.empty()) {
+        ::unlink(temp_.c_str());
+        temp_.clear();
+    }
+}
+
+AtomicFile::Error AtomicFile::writeWhole(const std::string& path, std::string_view bytes, int* systemError)
+{
+    AtomicFile file(path);
+    const bool ok = file.open() && file.write(bytes) && file.commit();
+    if (systemError)
+        *systemError = file.systemError();
+    return ok ? Error::None : file.error();
+}
+
+} // namespace vt640

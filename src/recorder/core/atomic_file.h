@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vt640 {
+
+// Writes a file so that a reader only ever finds the old file or the whole
+// new one. The bytes go to a new file beside the target, created exclusively
+// and never through a link; commit() puts it on disk and renames it over the
+// target. A link planted at the target is replaced, never followed; a folder
+// at the target is refused. Until commit() succeeds the target is untouched,
+// and a file that is not committed is removed.
+class AtomicFile {
+public:
+    enum class Error {
+        None,
+        FolderAtName,  // the target is a folder
+        NoFolder,      // the target's folder does not exist
+        CannotCreate,  // the new file could not be made in the target's folder
+        WriteFailed,   // writing or flushing the new file failed (a full disk, say)
+        ReplaceFailed, // the complete file could not be put in place
+    };
+
+    explicit AtomicFile(std::string path);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    bool open();
+    // Appends bytes; once a write fails, every later call fails too.
+    bool write(const void* data, std::size_t size);
+    bool write(std::string_view text) { return write(text.data(), text.size()); }
+    bool commit();
+    // Gives up: the new file goes, the target stays as it was.
+    void discard();
+
+    const std::string& path() const { return path_; }
+    Error error() const { return error_; }
+    // The system's error number behind error(), 0 if none.
+    int systemError() const { return systemError_; }
+
+    // Writes `bytes` as the whole file at `path`.
+    static Error writeWhole(const std::string& path, std::string_view bytes, int* systemError = nullptr);
+
+private:
+    bool fail(Error error, int systemError);
+
+    std::string path_;
+    std::string temp_;
+    int fd_ = -1;
+    Error error_ = Error::None;
+    int systemError_ = 0;
+};
+
+} // namespace vt640

@@ -1,0 +1,144 @@
+#include "recorder/recorder_export.h"
+
+#include "app/core/prompt_service.h"
+#include "app/core/user_messages.h"
+#include "meter/number_text.h"
+#include "recorder/graphical_form.h"
+#include "viewer/dlg_export_form.h"
+#include "viewer/pe_graph.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <cmath>
+
+namespace vt640 {
+namespace {
+
+using Type = ExportChoices::Type;
+using Destination = ExportChoices::Destination;
+using Scope = ExportChoices::Scope;
+
+// A stored size as the chart's integer argument, truncated toward zero.
+int sizeArgument(double stored)
+{
+    if (!std::isfinite(stored))
+        return 0;
+    return static_cast<int>(std::clamp(std::trunc(stored), -2147483647.0, 2147483647.0));
+}
+
+} // namespace
+
+RecorderExport::RecorderExport(TGraphicalForm& recorder, PromptService& prompts)
+    : recorder_(recorder), prompts_(prompts)
+{
+}
+
+int RecorderExport::pageNumber(const QString& text)
+{
+    return parseInteger(text.trimmed().toStdString()).value_or(0);
+}
+
+int RecorderExport::clampPage(int page) const
+{
+    // Only pages of the buffer are read: numbers outside 1..T are taken as
+    // the nearest page.
+    return std::clamp(page, 1, std::max(1, recorder_.core().totalPages()));
+}
+
+void RecorderExport::printPage()
+{
+    PEGraph& g = *recorder_.graph();
+    g.setViewingStyle(PEGraph::gMonochrome);
+    g.setPEactions(PEGraph::gResetImage);
+    QCoreApplication::processEvents();
+    g.setPEactions(PEGraph::gPrintDialog);
+    g.setViewingStyle(PEGraph::gColor);
+    g.setPEnarg1(0);
+    g.setPEnarg2(0);
+    g.setPEactions(PEGraph::gReinitAndReset);
+}
+
+void RecorderExport::exportData()
+{
+    if (!dialog_)
+        return;
+    const RecorderCore& core = recorder_.core();
+    ExportChoices& c = dialog_->choices();
+    c.selectType(Type::Text);
+    c.selectScope(Scope::ThisPage);
+    c.setPageTexts(QStringLiteral("1"), QString::number(core.totalPages()));
+    c.setFileName(QString());
+    dialog_->focusBrowseOnShow();
+    if (dialog_->exec() != QDialog::Accepted)
+        return;
+
+    if (c.destination() == Destination::File && c.fileName().isEmpty()) {
+        showUserMessage(prompts_, &recorder_, Str::ErrorCaption, Str::ErrNoFileName);
+        return;
+    }
+
+    int first = core.currentPage();
+    int last = core.currentPage();
+    if (c.scope() == Scope::PageRange) {
+        first = pageNumber(c.pageFromText());
+        last = pageNumber(c.pageToText());
+    } else if (c.scope() == Scope::AllPages) {
+        first = 1;
+        last = core.totalPages();
+    }
+
+    if (c.type() == Type::Text) {
+        if (saveText_)
+            saveText_(first, last, c.fileName());
+        return;
+    }
+    const Kind kind = c.type() == Type::BitMap ? Kind::Bitmap : Kind::Metafile;
+    if (c.destination() == Destination::ClipBoard)
+        exportPages(kind, Where::ClipBoard, core.currentPage(), core.currentPage());
+    else if (c.destination() == Destination::File)
+        exportPages(kind, Where::File, core.currentPage(), core.currentPage());
+    else
+        exportPages(kind, Where::Printer, first, last);
+}
+
+void RecorderExport::exportPages(Kind kind, Where where, int first, int last)
+{
+    PEGraph& g = *recorder_.graph();
+    const ExportChoices& c = dialog_->choices();
+    // A first page after the last exports nothing.
+    if (first > last)
+        return;
+    first = clampPage(first);
+    last = clampPage(last);
+    for (int page = first; page <= last; ++page) {
+        recorder_.loadPage(page);
+        g.setPEnarg1(0);
+        g.setPEnarg2(0);
+        g.setPEactions(PEGraph::gReinitAndReset);
+        QCoreApplication::processEvents();
+        g.setPEnarg1(sizeArgument(c.storedWidth()));
+        g.setPEnarg2(sizeArgument(c.storedHeight()));
+        g.setPEstrarg1(c.fileName());
+        switch (where) {
+        case Where::ClipBoard:
+            g.setPEactions(kind == Kind::Bitmap ? PEGraph::gBmpToClip : PEGraph::gMetaToClip);
+            break;
+        case Where::File:
+            g.setPEactions(kind == Kind::Bitmap ? PEGraph::gBmpToFile : PEGraph::gMetaToFile);
+            break;
+        case Where::Printer:
+            g.setViewingStyle(PEGraph::gMonochrome);
+            g.setPEactions(PEGraph::gResetImage);
+            g.setPEactions(PEGraph::gPrintGraph);
+            g.setViewingStyle(PEGraph::gColor);
+            g.setPEnarg1(0);
+            g.setPEnarg2(0);
+            g.setPEactions(PEGraph::gReinitAndReset);
+            break;
+        }
+    }
+    recorder_.drawPage();
+}
+
+} // namespace vt640

@@ -1,0 +1,82 @@
+#include "viewer/core/csv_export.h"
+
+#include "recorder/core/record_buffer.h"
+#include "viewer/core/data_list_columns.h"
+
+#include <algorithm>
+
+namespace vt640 {
+namespace {
+
+constexpr std::size_t kChunk = 1 << 16;
+
+void appendHeader(std::string& out)
+{
+    for (int c = 0; c < data_list::kColumns; ++c) {
+        out += data_list::headerBytes(c);
+        out += ',';
+    }
+    out += "\r\n";
+}
+
+void appendRow(std::string& out, const TBRecord& record, int index)
+{
+    for (int c = 0; c < data_list::kColumns; ++c) {
+        data_list::appendCell(out, record, index, c);
+        out += ',';
+    }
+    out += "\r\n";
+}
+
+} // namespace
+
+CsvExport::Pages CsvExport::clamped(Pages pages)
+{
+    pages.totalPages = std::max(1, pages.totalPages);
+    pages.pointsPerPage = std::max(1, pages.pointsPerPage);
+    pages.first = std::clamp(pages.first, 1, pages.totalPages);
+    pages.last = std::clamp(pages.last, 1, pages.totalPages);
+    return pages;
+}
+
+bool CsvExport::write(const RecordBuffer& buffer, const Pages& requested,
+                      const std::function<bool(std::string_view)>& sink)
+{
+    const Pages pages = clamped(requested);
+    const long long n = buffer.size();
+    const long long P = pages.pointsPerPage;
+    std::string out;
+    out.reserve(kChunk + 1024);
+    for (int p = pages.first; p <= pages.last; ++p) {
+        // Page p ends at record c - 1.
+        const long long c = std::clamp(n - static_cast<long long>(pages.totalPages - p) * P, 0LL, n);
+        long long from = c - P;
+        if (c < P) {
+            appendHeader(out);
+            from = 0;
+        }
+        for (long long i = from; i < c; ++i) {
+            appendRow(out, buffer[static_cast<int>(i)], static_cast<int>(i));
+            if (out.size() >= kChunk) {
+                if (!sink(out))
+                    return false;
+                out.clear();
+            }
+        }
+    }
+    return out.empty() || sink(out);
+}
+
+AtomicFile::Error CsvExport::writeFile(const std::string& path, const RecordBuffer& buffer,
+                                       const Pages& pages, int* systemError)
+{
+    AtomicFile file(path);
+    const bool ok = file.open() &&
+                    write(buffer, pages, [&file](std::string_view text) { return file.write(text); }) &&
+                    file.commit();
+    if (systemError)
+        *systemError = file.systemError();
+    return ok ? AtomicFile::Error::None : file.error();
+}
+
+} // namespace vt640

@@ -1,0 +1,249 @@
+// The export dialog and the recorder's Export command, driven with the mouse
+// and the keyboard: text pages written through the data list.
+#include "app/core/global_state.h"
+#include "recorder/graphical_form.h"
+#include "recorder_test_support.h"
+#include "support/gui_test_app.h"
+#include "support/scripted_prompt_service.h"
+#include "viewer/data_string_grid_form.h"
+#include "viewer/dlg_export_form.h"
+#include "viewer/dlg_fit_export_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <functional>
+#include <memory>
+
+using namespace vt640;
+using vt640::test::FakeClock;
+using vt640::test::volts;
+
+namespace {
+
+void click(QWidget* w)
+{
+    ASSERT_TRUE(w->isVisible() && w->isEnabled()) << w->objectName().toStdString();
+    QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(6, w->height() / 2));
+}
+
+class ExportDialogTest : public ::testing::Test {
+protected:
+    QApplication& app = test::guiApp();
+    ScriptedPromptService prompts;
+    TDlgExportForm dialog{prompts};
+};
+
+TEST_F(ExportDialogTest, ChoicesFollowTheMouse)
+{
+    dialog.show();
+    click(dialog.rbtnMetaFile);
+    EXPECT_TRUE(dialog.rbtnClipBoard->isChecked());
+    EXPECT_TRUE(dialog.rbtnMillimeters->isChecked());
+    EXPECT_FALSE(dialog.rbtnPixels->isEnabled());
+    EXPECT_EQ(dialog.editWidth->text(), "100");
+    EXPECT_EQ(dialog.editHigh->text(), "68.1");
+    EXPECT_EQ(dialog.lblUnit->text(), "Units");
+    EXPECT_FALSE(dialog.btnBrowse->isEnabled());
+
+    click(dialog.rbtnBitMap);
+    EXPECT_TRUE(dialog.rbtnPixels->isChecked());
+    EXPECT_EQ(dialog.rbtnPixels->text(), "Pixels");
+    EXPECT_EQ(dialog.editWidth->text(), "1000");
+
+    click(dialog.rbtnText);
+    EXPECT_TRUE(dialog.rbtnFile->isChecked());
+    EXPECT_FALSE(dialog.rbtnClipBoard->isEnabled());
+    EXPECT_FALSE(dialog.rbtnPrinter->isEnabled());
+    EXPECT_FALSE(dialog.gbSize->isVisible());
+    click(dialog.rbtnPage);
+    EXPECT_TRUE(dialog.editPageFrom->isEnabled());
+    // Page numbers take digits only.
+    dialog.editPageFrom->clear();
+    QTest::keyClicks(dialog.editPageFrom, "1a2-");
+    EXPECT_EQ(dialog.editPageFrom->text(), "12");
+}
+
+TEST_F(ExportDialogTest, TypingASizeIsQuietAndExportRefusesANonNumber)
+{
+    dialog.show();
+    click(dialog.rbtnMetaFile);
+    click(dialog.rbtnInches);
+    dialog.editWidth->selectAll();
+    QTest::keyClicks(dialog.editWidth, "-");
+    QTest::keyClicks(dialog.editWidth, "2.5");
+    EXPECT_EQ(prompts.messageCount(), 0); // nothing while typing
+    EXPECT_DOUBLE_EQ(dialog.choices().storedWidth(), -2.5 * 2540);
+    dialog.editHigh->selectAll();
+    QTest::keyClicks(dialog.editHigh, "abc");
+    EXPECT_EQ(prompts.messageCount(), 0);
+    click(dialog.btnExport);
+    ASSERT_EQ(prompts.messageCount(), 1);
+    EXPECT_EQ(prompts.last().text, "'abc' is not a valid floating point value");
+    EXPECT_EQ(prompts.last().icon, PromptService::Icon::Stop);
+    EXPECT_TRUE(dialog.isVisible()) << "the dialog stays open";
+    EXPECT_NEAR(dialog.choices().storedHeight(), 6810, 1e-9) << "the stored height stays";
+}
+
+TEST_F(ExportDialogTest, BrowseShowsTheNameAndACancelKeepsIt)
+{
+    dialog.show();
+    click(dialog.rbtnText);
+    const QString path = "/home/user/measurements/2026/run-12.csv";
+    prompts.answerFileName(path);
+    click(dialog.btnBrowse);
+    ASSERT_EQ(prompts.fileRequests().size(), 1);
+    const auto& request = prompts.fileRequests()[0].request;
+    EXPECT_TRUE(request.save);
+    EXPECT_EQ(request.fileName, "Untitled");
+    EXPECT_EQ(request.filters, QStringList{"CSV files(*.csv)"});
+    EXPECT_EQ(request.defaultSuffix, "csv");
+    EXPECT_EQ(dialog.stxFileName->text(), "/ho...urements/2026/run-12.csv");
+    EXPECT_EQ(dialog.choices().fileName(), path);
+
+    click(dialog.btnBrowse); // cancelled
+    EXPECT_EQ(dialog.choices().fileName(), path);
+    EXPECT_EQ(dialog.stxFileName->text(), "/ho...urements/2026/run-12.csv");
+}
+
+TEST_F(ExportDialogTest, TheViewersPrinterExportsItsOnePage)
+{
+    TDlgFitExportForm fit{prompts};
+    fit.show();
+    click(fit.rbtnMetaFile);
+    click(fit.rbtnPrinter);
+    EXPECT_TRUE(fit.rbtnThisPage->isChecked());
+    EXPECT_FALSE(fit.rbtnPageAll->isEnabled());
+    dialog.show();
+    click(dialog.rbtnMetaFile);
+    click(dialog.rbtnPrinter);
+    EXPECT_TRUE(dialog.rbtnPageAll->isEnabled());
+}
+
+// The recorder with 450 logged records (three pages) and its data list.
+class RecorderExportTest : public ::testing::Test {
+protected:
+    RecorderExportTest()
+    {
+        state.workingDirectory = dir.path();
+        form = std::make_unique<TGraphicalForm>(state, prompts, reading);
+        form->setClock(clock);
+        form->setExportDialog(dialog);
+        list.setBuffer(form->buffer());
+        list.setRecorder(&form->core());
+        list.setPrompts(&prompts);
+        QObject::connect(form.get(), &TGraphicalForm::dataListSaveCsv, &list, &TDataStringGridForm::saveCsv);
+        state.readingAvailable = true;
+        for (int i = 0; i < 450; ++i) {
+            reading = volts(i);
+            form->manualLogging();
+            clock.advance(750);
+        }
+        form->show();
+    }
+
+    // Presses Export; `inDialog` acts in the modal dialog once it is up.
+    void exportWith(std::function<void()> inDialog)
+    {
+        QTimer::singleShot(0, &dialog, [this, inDialog] {
+            ASSERT_TRUE(dialog.isVisible());
+            inDialog();
+            if (dialog.isVisible())
+                click(dialog.btnExport);
+        });
+        click(form->sbtnExport);
+    }
+
+    int lineCount(const QString& path)
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            return -1;
+        return static_cast<int>(f.readAll().count("\r\n"));
+    }
+
+    QApplication& app = test::guiApp();
+    QTemporaryDir dir;
+    GlobalState state;
+    ScriptedPromptService prompts;
+    MeterReading reading;
+    FakeClock clock;
+    TDlgExportForm dialog{prompts};
+    TDataStringGridForm list;
+    std::unique_ptr<TGraphicalForm> form;
+};
+
+TEST_F(RecorderExportTest, PresetsTextThisPageAndTheBrowseButton)
+{
+    exportWith([this] {
+        EXPECT_TRUE(dialog.rbtnText->isChecked());
+        EXPECT_TRUE(dialog.rbtnFile->isChecked());
+        EXPECT_TRUE(dialog.rbtnThisPage->isChecked());
+        EXPECT_EQ(dialog.editPageFrom->text(), "1");
+        EXPECT_EQ(dialog.editPageTo->text(), "3");
+        EXPECT_TRUE(dialog.stxFileName->text().isEmpty());
+        EXPECT_EQ(dialog.focusWidget(), dialog.btnBrowse);
+        click(dialog.btnCancel);
+    });
+    EXPECT_EQ(prompts.messageCount(), 0);
+}
+
+TEST_F(RecorderExportTest, AFileWithoutANameIsRefused)
+{
+    exportWith([] {});
+    ASSERT_EQ(prompts.messageCount(), 1);
+    EXPECT_EQ(prompts.last().caption, "Error[E9013]");
+    EXPECT_EQ(prompts.last().text, "Please \"Browse\" and specify a file name !");
+    EXPECT_EQ(prompts.last().icon, PromptService::Icon::Stop);
+}
+
+TEST_F(RecorderExportTest, TextOfThisPageAllPagesAndARange)
+{
+    const QString path = dir.filePath("pages.csv");
+    auto exportScope = [&](QRadioButton* scope, const QString& from = {}, const QString& to = {}) {
+        exportWith([&] {
+            prompts.answerFileName(path);
+            click(dialog.btnBrowse);
+            click(scope);
+            if (!from.isNull()) {
+                dialog.editPageFrom->clear();
+                QTest::keyClicks(dialog.editPageFrom, from);
+                dialog.editPageTo->clear();
+                QTest::keyClicks(dialog.editPageTo, to);
+            }
+        });
+    };
+    exportScope(dialog.rbtnThisPage); // the last page, shown after logging
+    EXPECT_EQ(lineCount(path), 200);
+    exportScope(dialog.rbtnPageAll);
+    EXPECT_EQ(lineCount(path), 1 + 50 + 200 + 200);
+    exportScope(dialog.rbtnPage, "1", "1");
+    EXPECT_EQ(lineCount(path), 51);
+    exportScope(dialog.rbtnPage, "3", "2");
+    EXPECT_EQ(lineCount(path), 0);
+    EXPECT_EQ(prompts.messageCount(), 0);
+}
+
+TEST_F(RecorderExportTest, AFileThatCannotBeWrittenIsTold)
+{
+    const QString path = dir.filePath("missing/out.csv");
+    exportWith([&] {
+        prompts.answerFileName(path);
+        click(dialog.btnBrowse);
+    });
+    ASSERT_EQ(prompts.messageCount(), 1);
+    EXPECT_TRUE(prompts.last().text.startsWith("Cannot create file " + path));
+    EXPECT_EQ(prompts.last().icon, PromptService::Icon::Stop);
+}
+
+} // namespace
