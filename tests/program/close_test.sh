@@ -20,6 +20,8 @@ cleanup() {
 
 work=$(mktemp -d)
 cd "$work" || exit 1
+# The test suite runs on the offscreen platform; this test needs the X server.
+export QT_QPA_PLATFORM=xcb
 export HOME=$work XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
 mkdir -m 700 run
 
