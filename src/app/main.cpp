@@ -43,8 +43,7 @@ int main(int argc, char** argv)
     int status = 0;
     {
         vt640::AppWindows windows(state, prompts, options);
-        QObject::connect(windows.formMain(), &vt640::TFormMain::programEnding, &app,
-                         &QCoreApplication::quit, Qt::QueuedConnection);
+        app.endWithMainWindow(windows.formMain());
         windows.showStartupWindows();
         if (demo && state.meterPort)
             windows.formMain()->setLinked(true);
