@@ -13,6 +13,7 @@ packages=(
   libqcustomplot-dev libasound2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core locales
+  desktop-file-utils appstream libxml2-utils groff-base
 )
 
 missing=()

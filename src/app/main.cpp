@@ -26,6 +26,8 @@ int main(int argc, char** argv)
 
     vt640::GuardedApplication app(argc, argv);
     app.setWindowIcon(vt640::applicationIcon());
+    // Lets the desktop match the windows to the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VT640_APP_ID));
     vt640::WidgetPromptService prompts;
     app.setPrompts(&prompts);
 
