@@ -14,6 +14,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core locales
   xvfb openbox xdotool python3
+  desktop-file-utils appstream libxml2-utils groff-base
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "app/guarded_application.h"
 
 #include "app/core/prompt_service.h"
+#include "app/form_main.h"
 #include "app/core/user_messages.h"
 
 #include <cstdio>
@@ -28,6 +29,15 @@ bool GuardedApplication::guard(const std::function<void()>& step)
         reportException(QStringLiteral("Unknown exception"));
     }
     return false;
+}
+
+void GuardedApplication::endWithMainWindow(TFormMain* formMain)
+{
+    // Not quit(): that first asks every window to close and gives up when one
+    // refuses, and the meter views refuse, since they close only with the
+    // program. The close query has already run in the main window.
+    connect(formMain, &TFormMain::programEnding, this, [] { QCoreApplication::exit(0); },
+            Qt::QueuedConnection);
 }
 
 void GuardedApplication::reportException(const QString& what)

@@ -7,6 +7,7 @@
 namespace vt640 {
 
 class PromptService;
+class TFormMain;
 
 // The application object. An exception that escapes an event handler is
 // caught here, once for the whole program, reported in a message box, and
@@ -26,6 +27,9 @@ public:
 
     // Reports an exception the way notify() does; for code outside the loop.
     void reportException(const QString& what);
+
+    // Ends the event loop once the main window has closed.
+    void endWithMainWindow(TFormMain* formMain);
 
 private:
     PromptService* prompts_ = nullptr;

@@ -27,6 +27,8 @@ int main(int argc, char** argv)
 
     vt640::GuardedApplication app(argc, argv);
     app.setWindowIcon(vt640::applicationIcon());
+    // Lets the desktop match the windows to the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VT640_APP_ID));
     vt640::WidgetPromptService prompts;
     app.setPrompts(&prompts);
 
@@ -53,12 +55,7 @@ int main(int argc, char** argv)
                 windows->link().setLinked(true);
         });
         if (started) {
-            // Leaving the loop with exit() rather than quit(): quit() would
-            // first ask every window to close, and the views only hide when
-            // asked (the digital meter refuses), so the program would never end.
-            QObject::connect(
-                windows->formMain(), &vt640::TFormMain::programEnding, &app,
-                [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+            app.endWithMainWindow(windows->formMain());
             status = app.exec();
         }
         // The windows go in the reverse order of their creation; the

@@ -201,6 +201,20 @@ TEST_F(ShellTest, NoQuestionAtCloseWithoutUnsavedData)
     EXPECT_EQ(prompts_.messageCount(), 0);
 }
 
+TEST_F(ShellTest, ClosingTheMainWindowEndsTheProgramThoughTheViewsRefuseToClose)
+{
+    startProgram();
+    static_cast<GuardedApplication*>(qApp)->endWithMainWindow(&main());
+    QTimer::singleShot(0, &main(), [this] { main().close(); });
+    // Only a guard against hanging the suite: the program ends at once.
+    QTimer hang;
+    hang.setSingleShot(true);
+    QObject::connect(&hang, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    hang.start(60000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_FALSE(main().isVisible());
+}
+
 TEST_F(ShellTest, TilingArrangesTheVisibleViewsAndLeavesHiddenOnesAlone)
 {
     startProgram();
