@@ -139,9 +139,11 @@ MetafileCanvas::Handle WmfCanvas::createPen(const Pen& pen)
     uint32_t handle = 0;
     if (!handles_->table)
         return 0;
-    append(wcreatepenindirect_set(&handle, handles_->table,
-                                  U_PEN_set(penStyle(pen.style), static_cast<uint16_t>(std::clamp(pen.width, 1, kMaxCoordinate)),
-                                            colorRef(pen.color))));
+    // GDI draws dashes and dots only with pens one device pixel wide, which
+    // WMF writes as width 0; other pens keep their width in logical units.
+    const bool solid = pen.style == LineStyle::Solid || pen.style == LineStyle::Null;
+    const auto width = static_cast<uint16_t>(solid ? std::clamp(pen.width, 1, kMaxCoordinate) : 0);
+    append(wcreatepenindirect_set(&handle, handles_->table, U_PEN_set(penStyle(pen.style), width, colorRef(pen.color))));
     return handle;
 }
 
