@@ -19,8 +19,12 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
+#include <array>
 #include <cmath>
 #include <csignal>
+#include <map>
+#include <optional>
+#include <vector>
 #include <cstring>
 #include <sys/resource.h>
 
@@ -199,6 +203,154 @@ bool wmfHasBitmap(const QByteArray& wmf)
     return false;
 }
 
+// Plays the object records of a metafile as GDI keeps them and lists what
+// would go wrong: selecting or deleting an object that does not exist,
+// deleting one still selected, drawing before a pen, brush or font is
+// selected, more objects than the header declares. SaveDC/RestoreDC bring
+// back the selection.
+struct ObjectPlayer {
+    enum Kind { Pen, Brush, Font };
+    std::map<uint32_t, Kind> live;
+    std::array<std::optional<uint32_t>, 3> selected;
+    std::vector<std::array<std::optional<uint32_t>, 3>> saved;
+    QStringList problems;
+    uint32_t highest = 0;
+
+    void create(uint32_t index, Kind kind)
+    {
+        if (live.count(index))
+            problems << QStringLiteral("object %1 created twice").arg(index);
+        live[index] = kind;
+        highest = std::max(highest, index);
+    }
+    void select(uint32_t index)
+    {
+        const auto it = live.find(index);
+        if (it == live.end())
+            problems << QStringLiteral("selects missing object %1").arg(index);
+        else
+            selected[it->second] = index;
+    }
+    void remove(uint32_t index)
+    {
+        const auto it = live.find(index);
+        if (it == live.end()) {
+            problems << QStringLiteral("deletes missing object %1").arg(index);
+            return;
+        }
+        if (selected[it->second] == index)
+            problems << QStringLiteral("deletes selected object %1").arg(index);
+        for (const auto& state : saved)
+            if (state[it->second] == index)
+                problems << QStringLiteral("deletes object %1 kept by SaveDC").arg(index);
+        live.erase(it);
+    }
+    void draw(std::initializer_list<Kind> needs, const char* what)
+    {
+        for (Kind k : needs)
+            if (!selected[k])
+                problems << QStringLiteral("%1 without its object %2").arg(QLatin1String(what)).arg(int(k));
+    }
+    void save() { saved.push_back(selected); }
+    void restore()
+    {
+        if (saved.empty()) {
+            problems << QStringLiteral("RestoreDC without SaveDC");
+            return;
+        }
+        selected = saved.back();
+        saved.pop_back();
+    }
+};
+
+QStringList emfObjectProblems(const QByteArray& emf)
+{
+    ObjectPlayer play;
+    for (qsizetype at = readAt<uint32_t>(emf, 4); at + 8 <= emf.size();) {
+        const auto type = readAt<uint32_t>(emf, at);
+        const auto size = readAt<uint32_t>(emf, at + 4);
+        const auto index = readAt<uint32_t>(emf, at + 8);
+        switch (type) {
+        case 38: case 95: play.create(index, ObjectPlayer::Pen); break;
+        case 39: play.create(index, ObjectPlayer::Brush); break;
+        case 82: play.create(index, ObjectPlayer::Font); break;
+        case 37: play.select(index); break;
+        case 40: play.remove(index); break;
+        case 33: play.save(); break;
+        case 34: play.restore(); break;
+        case 3: case 8: play.draw({ObjectPlayer::Pen, ObjectPlayer::Brush}, "polygon"); break;
+        case 4: play.draw({ObjectPlayer::Pen}, "polyline"); break;
+        case 84: play.draw({ObjectPlayer::Font}, "text"); break;
+        default: break;
+        }
+        if (size < 8)
+            break;
+        at += size;
+    }
+    if (play.highest >= readAt<uint16_t>(emf, 56))
+        play.problems << QStringLiteral("header declares too few handles");
+    return play.problems;
+}
+
+QStringList wmfObjectProblems(const QByteArray& wmf)
+{
+    ObjectPlayer play;
+    // WMF objects take the lowest free index.
+    auto create = [&](ObjectPlayer::Kind kind) {
+        uint32_t index = 0;
+        while (play.live.count(index))
+            ++index;
+        play.create(index, kind);
+    };
+    for (qsizetype at = 22 + 18; at + 6 <= wmf.size();) {
+        const auto words = readAt<uint32_t>(wmf, at);
+        const auto function = readAt<uint16_t>(wmf, at + 4);
+        const auto index = readAt<uint16_t>(wmf, at + 6);
+        switch (function) {
+        case 0x02FA: create(ObjectPlayer::Pen); break;
+        case 0x02FC: create(ObjectPlayer::Brush); break;
+        case 0x02FB: create(ObjectPlayer::Font); break;
+        case 0x012D: play.select(index); break;
+        case 0x01F0: play.remove(index); break;
+        case 0x001E: play.save(); break;
+        case 0x0127: play.restore(); break;
+        case 0x0324: case 0x0538: play.draw({ObjectPlayer::Pen, ObjectPlayer::Brush}, "polygon"); break;
+        case 0x0325: play.draw({ObjectPlayer::Pen}, "polyline"); break;
+        case 0x0A32: play.draw({ObjectPlayer::Font}, "text"); break;
+        default: break;
+        }
+        if (words < 3)
+            break;
+        at += static_cast<qsizetype>(words) * 2;
+    }
+    if (play.highest >= readAt<uint16_t>(wmf, 22 + 10))
+        play.problems << QStringLiteral("header declares too few objects");
+    return play.problems;
+}
+
+// Pens, brushes and fonts changing inside and between clips, as a chart
+// draws its layers.
+void drawLayers(QPainter& p)
+{
+    drawPicture(p);
+    for (int i = 0; i < 12; ++i) {
+        if (i % 3 == 0)
+            p.setClipRect(QRect(10 * i, 5 * i, 200, 120));
+        else if (i % 3 == 1)
+            p.setClipping(false);
+        p.setPen(QPen(QColor::fromHsv(30 * i, 255, 200), 1 + i % 3, i % 2 ? Qt::DashLine : Qt::SolidLine));
+        p.setBrush(i % 4 ? QBrush(QColor::fromHsv(20 * i, 100, 250)) : QBrush());
+        p.drawEllipse(QPointF(30 * i + 10, 100), 12, 8);
+        p.setFont(QFont(QStringLiteral("DejaVu Sans"), 8 + i));
+        p.drawText(QPointF(30 * i, 200), QString::number(i));
+        p.save();
+        p.translate(20 * i, 230);
+        p.rotate(-30.0 * i);
+        p.drawLine(QPointF(0, 0), QPointF(25, 0));
+        p.restore();
+    }
+}
+
 class MetafileTest : public ::testing::Test {
 protected:
     void SetUp() override { test::guiApp(); }
@@ -330,6 +482,18 @@ TEST_F(MetafileTest, LargeWmfKeepsItsCoordinatesInSixteenBitsAndSizesOutsideTheR
                         .isEmpty());
         EXPECT_FALSE(drawn);
         EXPECT_FALSE(reason.isEmpty());
+    }
+}
+
+TEST_F(MetafileTest, ObjectsAreSelectedBeforeUseAndNeverDeletedWhileInUse)
+{
+    for (const MetafileFormat format : {MetafileFormat::Emf, MetafileFormat::Wmf}) {
+        SCOPED_TRACE(metafileFormatName(format).toStdString());
+        const QByteArray bytes = MetafileRenderer::render(format, kSize, drawLayers);
+        ASSERT_FALSE(bytes.isEmpty());
+        const QStringList problems =
+            format == MetafileFormat::Emf ? emfObjectProblems(bytes) : wmfObjectProblems(bytes);
+        EXPECT_TRUE(problems.isEmpty()) << problems.join(QLatin1Char('\n')).toStdString();
     }
 }
 

@@ -14,6 +14,8 @@ namespace vt640 {
 // libUEMF builds records in host byte order; metafiles are little-endian.
 static_assert(std::endian::native == std::endian::little, "metafile records are written in host order");
 
+// WMF object indexes start at 0; the canvas's handles are one more, so that
+// 0 stays "no object".
 struct WmfCanvas::Handles {
     WMFHANDLES* table = nullptr;
 };
@@ -144,7 +146,7 @@ MetafileCanvas::Handle WmfCanvas::createPen(const Pen& pen)
     const bool solid = pen.style == LineStyle::Solid || pen.style == LineStyle::Null;
     const auto width = static_cast<uint16_t>(solid ? std::clamp(pen.width, 1, kMaxCoordinate) : 0);
     append(wcreatepenindirect_set(&handle, handles_->table, U_PEN_set(penStyle(pen.style), width, colorRef(pen.color))));
-    return handle;
+    return handle + 1;
 }
 
 MetafileCanvas::Handle WmfCanvas::createBrush(const Brush& brush)
@@ -154,7 +156,7 @@ MetafileCanvas::Handle WmfCanvas::createBrush(const Brush& brush)
         return 0;
     append(wcreatebrushindirect_set(&handle, handles_->table,
                                     U_WLOGBRUSH_set(brush.hollow ? U_BS_NULL : U_BS_SOLID, colorRef(brush.color), 0)));
-    return handle;
+    return handle + 1;
 }
 
 MetafileCanvas::Handle WmfCanvas::createFont(const Font& font)
@@ -175,19 +177,20 @@ MetafileCanvas::Handle WmfCanvas::createFont(const Font& font)
     }
     append(wcreatefontindirect_set(&handle, handles_->table, logFont));
     std::free(logFont);
-    return handle;
+    return handle + 1;
 }
 
 void WmfCanvas::selectObject(Handle handle)
 {
     if (handles_->table && handle)
-        append(wselectobject_set(handle, handles_->table));
+        append(wselectobject_set(handle - 1, handles_->table));
 }
 
 void WmfCanvas::deleteObject(Handle handle)
 {
+    uint32_t index = handle - 1;
     if (handles_->table && handle)
-        append(wdeleteobject_set(&handle, handles_->table));
+        append(wdeleteobject_set(&index, handles_->table));
 }
 
 void WmfCanvas::saveDC()
