@@ -479,18 +479,25 @@ void PEGraph::render(QCPPainter* painter, int width, int height)
 {
     if (dirty_)
         rebuildData();
-    // Labels are spaced for the size drawn, not the widget's; the next
-    // replot on screen spaces them for the widget again.
+    // Labels are spaced for the size drawn, measured inside its margins;
+    // afterwards the layout is the widget's again, for the mouse.
+    auto layOut = [this](const QRect& viewport) {
+        plot_->setViewport(viewport);
+        for (int pass = 0; pass < 2; ++pass) {
+            for (auto phase : {QCPLayoutElement::upPreparation, QCPLayoutElement::upMargins, QCPLayoutElement::upLayout})
+                plot_->plotLayout()->update(phase);
+            updateTickerWidth();
+        }
+    };
     const QRect shown = plot_->viewport();
-    if (width > 0 && height > 0) {
-        plot_->setViewport(QRect(0, 0, width, height));
-        // Margins for this size first: the label spacing is measured inside them.
-        for (auto phase : {QCPLayoutElement::upPreparation, QCPLayoutElement::upMargins, QCPLayoutElement::upLayout})
-            plot_->plotLayout()->update(phase);
-    }
-    updateTickerWidth();
+    const bool sized = width > 0 && height > 0;
+    if (sized)
+        layOut(QRect(0, 0, width, height));
+    else
+        updateTickerWidth();
     plot_->toPainter(painter, width, height);
-    plot_->setViewport(shown);
+    if (sized)
+        layOut(shown);
 }
 
 QPixmap PEGraph::toPixmap(int width, int height)

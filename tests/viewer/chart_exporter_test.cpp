@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <qcustomplot.h>
+
 #include <QBuffer>
 #include <QClipboard>
 #include <QDir>
@@ -340,4 +342,19 @@ TEST_F(ChartExporterTest, AnActionWithoutAnImplementationIsNeverSilent)
 #else
     EXPECT_DEATH(run(static_cast<PEGraph::Action>(7), 0, 0), "action not built");
 #endif
+}
+
+TEST_F(ChartExporterTest, ExportingAtAnotherSizeLeavesTheShownChartLaidOutForTheMouse)
+{
+    graph_.show();
+    graph_.replotNow();
+    graph_.replotNow(); // the first pass measures inside the margins of none
+    const QRect before = graph_.plot()->axisRect()->rect();
+    const QStringList labels = graph_.visibleXLabels();
+    run(PEGraph::gBmpToFile, 400, 300, path("small.bmp"));
+    run(PEGraph::gMetaToFile, 30000, 20000, path("large.emf"));
+    EXPECT_EQ(graph_.plot()->axisRect()->rect(), before);
+    EXPECT_EQ(graph_.visibleXLabels().join(QLatin1Char(' ')).toStdString(),
+              labels.join(QLatin1Char(' ')).toStdString());
+    EXPECT_GT(labels.size(), 2);
 }
