@@ -10,7 +10,8 @@ build="${VT640_BUILD_DIR:-$here/build}"
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libqt6svg6-dev
-  libqcustomplot-dev libasound2-dev
+  libqcustomplot-dev libasound2-dev libuemf-dev
+  emf2svg libwmf-bin
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core locales
   xvfb openbox xdotool python3

@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -139,6 +141,18 @@ QString WidgetPromptService::text(QWidget* owner, const QString& caption, const 
     if (ok)
         *ok = accepted;
     return accepted ? answer : QString();
+}
+
+bool WidgetPromptService::printDialog(QWidget* owner, QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, owner);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool WidgetPromptService::printerSetup(QWidget* owner, QPrinter& printer)
+{
+    QPageSetupDialog dialog(&printer, owner);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace vt640

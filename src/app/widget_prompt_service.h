@@ -5,7 +5,7 @@
 namespace vt640 {
 
 // Shows the program's prompts with the toolkit's standard dialogs: message
-// boxes, file, colour and input dialogs, all modal.
+// boxes, file, colour, input, print and page set-up dialogs, all modal.
 class WidgetPromptService : public PromptService {
 public:
     // The message box: icon and buttons as asked, the default button (the
@@ -18,6 +18,8 @@ public:
     QColor color(QWidget* owner, const QColor& initial, const QString& caption) override;
     QString text(QWidget* owner, const QString& caption, const QString& label,
                  const QString& initial, bool* ok) override;
+    bool printDialog(QWidget* owner, QPrinter& printer) override;
+    bool printerSetup(QWidget* owner, QPrinter& printer) override;
 };
 
 } // namespace vt640

@@ -178,6 +178,19 @@ namespace vt640 {
     X(CellHold, 6095) \
     X(PortCaptionJoin, 6096) \
     X(NoEnergy, 6097) \
+    X(ReasonFolderAtName, 6100) \
+    X(ReasonNoFolder, 6101) \
+    X(ReasonCannotCreate, 6102) \
+    X(ReasonWriteFailed, 6103) \
+    X(ReasonReplaceFailed, 6104) \
+    X(ReasonBadPictureSize, 6105) \
+    X(ReasonDrawingFailed, 6106) \
+    X(ReasonNoPrinter, 6107) \
+    X(ReasonPrinterUnavailable, 6108) \
+    X(ReasonPrinterFailed, 6109) \
+    X(ReasonNoClipboard, 6110) \
+    X(ReasonNoPromptService, 6111) \
+    X(ReasonActionNotBuilt, 6112) \
     X(StatusLogging, 7001) \
     X(StatusRecordCount, 7002) \
     X(StatusPage, 7003) \
@@ -208,6 +221,10 @@ namespace vt640 {
     X(ErrPortSettings, 9009) \
     X(ErrNoFileName, 9013) \
     X(ErrKwhMode, 9015) \
+    X(ErrPictureSave, 9030) \
+    X(ErrPrint, 9031) \
+    X(ErrClipboard, 9032) \
+    X(ErrChartAction, 9033) \
     X(ErrorCaption, 9999)
 
 enum class Str : int {

@@ -211,6 +211,22 @@ constexpr std::array kStrings = std::to_array<StringEntry>({
     {Str::PortCaptionJoin, " : COM "},
     {Str::NoEnergy, "----"},
 
+    // Why a picture could not be written, printed or copied; shown inside
+    // the error boxes below.
+    {Str::ReasonFolderAtName, "A folder has that name."},
+    {Str::ReasonNoFolder, "The folder \"%s\" does not exist."},
+    {Str::ReasonCannotCreate, "No file can be created in \"%s\": %s."},
+    {Str::ReasonWriteFailed, "Writing failed: %s."},
+    {Str::ReasonReplaceFailed, "The new file could not take the place of the old one: %s."},
+    {Str::ReasonBadPictureSize, "A picture of %s \u00d7 %s %s cannot be made."},
+    {Str::ReasonDrawingFailed, "The picture could not be drawn."},
+    {Str::ReasonNoPrinter, "No printer is installed."},
+    {Str::ReasonPrinterUnavailable, "The printer \"%s\" is not available."},
+    {Str::ReasonPrinterFailed, "The printer \"%s\" could not be started."},
+    {Str::ReasonNoClipboard, "The clipboard is not available."},
+    {Str::ReasonNoPromptService, "No dialog can be shown here."},
+    {Str::ReasonActionNotBuilt, "The chart has no action %s."},
+
     // Information and status texts.
     {Str::StatusLogging, "Data Logging ..."},
     {Str::StatusRecordCount, "Data in buffer : %d"},
@@ -248,6 +264,10 @@ constexpr std::array kStrings = std::to_array<StringEntry>({
     // Shown under the caption W9015 when the meter is in an energy function.
     {Str::ErrKwhMode, "The Data logging feature is not supported in KWHr mode\n"
            "please change to active power mode\u2026"},
+    {Str::ErrPictureSave, "The picture could not be saved as \"%s\".\n%s"},
+    {Str::ErrPrint, "The page could not be printed.\n%s"},
+    {Str::ErrClipboard, "The picture could not be copied to the clipboard.\n%s"},
+    {Str::ErrChartAction, "The chart could not do what was asked.\n%s"},
     {Str::ErrorCaption, "Error[E%d]"},
 });
 

@@ -1,5 +1,6 @@
 #include "viewer/pe_graph.h"
 
+#include "viewer/chart_exporter.h"
 #include "viewer/point_label_ticker.h"
 
 #include <qcustomplot.h>
@@ -301,6 +302,8 @@ void PEGraph::applyProperties()
 
     plot_->setBackground(desk);
     plot_->axisRect()->setBackground(back);
+    cursorLine_->setPen(QPen(mono ? QColor(Qt::black) : kCursorColor, 2));
+    cursorTracer_->setPen(QPen(mono ? QColor(Qt::black) : kCursorColor, 2));
 
     QString title = mainTitle_;
     if (!subTitle_.isEmpty())
@@ -435,8 +438,16 @@ void PEGraph::showEvent(QShowEvent* event)
     plot_->replot(QCustomPlot::rpQueuedReplot);
 }
 
+ChartExporter& PEGraph::exporter()
+{
+    if (!exporter_)
+        exporter_ = std::make_unique<ChartExporter>(*this);
+    return *exporter_;
+}
+
 void PEGraph::setPEactions(Action action)
 {
+    lastActionError_.clear();
     switch (action) {
     case gReinitAndReset:
         applyProperties();
@@ -458,7 +469,8 @@ void PEGraph::setPEactions(Action action)
         requestReplot();
         break;
     default:
-        // Printing, the clipboard and files are not offered yet.
+        // Pictures and printing; an action number without one fails loudly.
+        exporter().perform(action, narg1_, narg2_, strarg1_, prompts_, this, &lastActionError_);
         break;
     }
 }
@@ -467,8 +479,25 @@ void PEGraph::render(QCPPainter* painter, int width, int height)
 {
     if (dirty_)
         rebuildData();
-    updateTickerWidth();
+    // Labels are spaced for the size drawn, measured inside its margins;
+    // afterwards the layout is the widget's again, for the mouse.
+    auto layOut = [this](const QRect& viewport) {
+        plot_->setViewport(viewport);
+        for (int pass = 0; pass < 2; ++pass) {
+            for (auto phase : {QCPLayoutElement::upPreparation, QCPLayoutElement::upMargins, QCPLayoutElement::upLayout})
+                plot_->plotLayout()->update(phase);
+            updateTickerWidth();
+        }
+    };
+    const QRect shown = plot_->viewport();
+    const bool sized = width > 0 && height > 0;
+    if (sized)
+        layOut(QRect(0, 0, width, height));
+    else
+        updateTickerWidth();
     plot_->toPainter(painter, width, height);
+    if (sized)
+        layOut(shown);
 }
 
 QPixmap PEGraph::toPixmap(int width, int height)

@@ -18,7 +18,9 @@ class QKeyEvent;
 
 namespace vt640 {
 
+class ChartExporter;
 class PointLabelTicker;
+class PromptService;
 
 // The chart of the recorder and the graph viewer: one or more series of
 // points with a text label each, a manual Y scale, a vertical-line cursor on
@@ -104,7 +106,10 @@ public:
     void setDataPrecision(DataPrecision p) { dataPrecision_ = p; }
     void setGridLineControl(GridLineControl g) { gridLineControl_ = g; }
     void setGridStyle(GridStyle g) { gridStyle_ = g; }
+    // Monochrome is black on white, for printing; it shows after
+    // gResetImage or gReinitAndReset, as other properties do.
     void setViewingStyle(ViewingStyle v) { viewingStyle_ = v; }
+    ViewingStyle viewingStyle() const { return viewingStyle_; }
     void setNoStackedData(bool) {}
     void setAllowHistogram(bool) {}
     void setAllowPopup(bool) {}
@@ -121,11 +126,24 @@ public:
     int cursorPoint() const { return cursorPoint_; }
     bool zoomed() const { return zoomed_; }
 
-    // Actions.
+    // Actions. PEnarg1 x PEnarg2 is a picture's size (pixels for bitmaps,
+    // 0.01 mm for metafiles; 0 x 0 is the chart's own size) and PEstrarg1
+    // the file written. A failed action shows an error box through the
+    // prompt service (when one is set) and leaves its text in
+    // lastActionError(); a successful one clears it.
     void setPEnarg1(int v) { narg1_ = v; }
     void setPEnarg2(int v) { narg2_ = v; }
     void setPEstrarg1(const QString& s) { strarg1_ = s; }
+    int PEnarg1() const { return narg1_; }
+    int PEnarg2() const { return narg2_; }
+    QString PEstrarg1() const { return strarg1_; }
     void setPEactions(Action action);
+    QString lastActionError() const { return lastActionError_; }
+    // The print dialog and error boxes of the actions go through `prompts`.
+    void setPromptService(PromptService* prompts) { prompts_ = prompts; }
+    // Pictures and printing of this chart; its printer keeps the choices of
+    // a printer set-up dialog.
+    ChartExporter& exporter();
 
     // Zooms to point range [firstPoint, lastPoint] and Y range [yLow, yHigh],
     // as a rubber band over them would; raises OnZoomIn.
@@ -209,6 +227,9 @@ private:
 
     int narg1_ = 0, narg2_ = 0;
     QString strarg1_;
+    QString lastActionError_;
+    PromptService* prompts_ = nullptr;
+    std::unique_ptr<ChartExporter> exporter_;
 };
 
 } // namespace vt640

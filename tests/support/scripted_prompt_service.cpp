@@ -41,6 +41,18 @@ ScriptedPromptService& ScriptedPromptService::cancelText()
     return *this;
 }
 
+ScriptedPromptService& ScriptedPromptService::answerPrintDialog(bool accept, PrinterChoice setUp)
+{
+    printAnswers_.enqueue({accept, std::move(setUp)});
+    return *this;
+}
+
+ScriptedPromptService& ScriptedPromptService::answerPrinterSetup(bool accept, PrinterChoice setUp)
+{
+    setupAnswers_.enqueue({accept, std::move(setUp)});
+    return *this;
+}
+
 void ScriptedPromptService::onMessage(std::function<void(const Message&)> hook)
 {
     hook_ = std::move(hook);
@@ -86,7 +98,7 @@ QStringList ScriptedPromptService::texts() const
 int ScriptedPromptService::pendingAnswers() const
 {
     return static_cast<int>(buttonAnswers_.size() + fileAnswers_.size() + colorAnswers_.size()
-                            + textAnswers_.size());
+                            + textAnswers_.size() + printAnswers_.size() + setupAnswers_.size());
 }
 
 void ScriptedPromptService::clear()
@@ -95,10 +107,14 @@ void ScriptedPromptService::clear()
     fileAnswers_.clear();
     colorAnswers_.clear();
     textAnswers_.clear();
+    printAnswers_.clear();
+    setupAnswers_.clear();
     messageCalls_.clear();
     fileCalls_.clear();
     colorCalls_.clear();
     textCalls_.clear();
+    printCalls_.clear();
+    setupCalls_.clear();
 }
 
 PromptService::Button ScriptedPromptService::defaultAnswer(const Message& message)
@@ -146,6 +162,24 @@ QString ScriptedPromptService::text(QWidget* owner, const QString& caption, cons
     if (ok)
         *ok = answer.ok;
     return answer.ok ? answer.text : QString();
+}
+
+bool ScriptedPromptService::printDialog(QWidget* owner, QPrinter& printer)
+{
+    const PrinterAnswer answer = printAnswers_.isEmpty() ? PrinterAnswer{} : printAnswers_.dequeue();
+    if (answer.accept && answer.setUp) // a cancelled dialog changes nothing
+        answer.setUp(printer);
+    printCalls_.append({owner, &printer, answer.accept});
+    return answer.accept;
+}
+
+bool ScriptedPromptService::printerSetup(QWidget* owner, QPrinter& printer)
+{
+    const PrinterAnswer answer = setupAnswers_.isEmpty() ? PrinterAnswer{} : setupAnswers_.dequeue();
+    if (answer.accept && answer.setUp) // a cancelled dialog changes nothing
+        answer.setUp(printer);
+    setupCalls_.append({owner, &printer, answer.accept});
+    return answer.accept;
 }
 
 const char* buttonName(PromptService::Button button)

@@ -43,6 +43,16 @@ public:
         QString caption;
         QColor answer;
     };
+    struct PrinterCall {
+        QWidget* owner = nullptr;
+        QPrinter* printer = nullptr;
+        bool accepted = false;
+    };
+    // A scripted print or page set-up dialog answers `accept`; when it
+    // accepts, `setUp` first makes the user's choices on the printer
+    // (output file, page size).
+    using PrinterChoice = std::function<void(QPrinter&)>;
+
     struct TextCall {
         QWidget* owner = nullptr;
         QString caption;
@@ -61,6 +71,8 @@ public:
     ScriptedPromptService& answerColor(const QColor& color);
     ScriptedPromptService& answerText(const QString& text);
     ScriptedPromptService& cancelText();
+    ScriptedPromptService& answerPrintDialog(bool accept, PrinterChoice setUp = {});
+    ScriptedPromptService& answerPrinterSetup(bool accept, PrinterChoice setUp = {});
     // Runs inside every message box before it answers, as if the user did
     // something while the box was open (timers firing, another window acting).
     void onMessage(std::function<void(const Message&)> hook);
@@ -77,6 +89,8 @@ public:
     const QList<FileCall>& fileRequests() const { return fileCalls_; }
     const QList<ColorCall>& colorRequests() const { return colorCalls_; }
     const QList<TextCall>& textRequests() const { return textCalls_; }
+    const QList<PrinterCall>& printDialogs() const { return printCalls_; }
+    const QList<PrinterCall>& printerSetups() const { return setupCalls_; }
 
     // Scripted answers not used yet (all kinds together).
     int pendingAnswers() const;
@@ -89,6 +103,9 @@ public:
     QColor color(QWidget* owner, const QColor& initial, const QString& caption) override;
     QString text(QWidget* owner, const QString& caption, const QString& label,
                  const QString& initial, bool* ok) override;
+    // Without a scripted answer both dialogs are cancelled.
+    bool printDialog(QWidget* owner, QPrinter& printer) override;
+    bool printerSetup(QWidget* owner, QPrinter& printer) override;
 
     // The button a box answers when nothing is scripted.
     static Button defaultAnswer(const Message& message);
@@ -103,12 +120,20 @@ private:
     QQueue<QString> fileAnswers_;
     QQueue<QColor> colorAnswers_;
     QQueue<TextAnswer> textAnswers_;
+    struct PrinterAnswer {
+        bool accept = false;
+        PrinterChoice setUp;
+    };
+    QQueue<PrinterAnswer> printAnswers_;
+    QQueue<PrinterAnswer> setupAnswers_;
     std::function<void(const Message&)> hook_;
 
     QList<MessageCall> messageCalls_;
     QList<FileCall> fileCalls_;
     QList<ColorCall> colorCalls_;
     QList<TextCall> textCalls_;
+    QList<PrinterCall> printCalls_;
+    QList<PrinterCall> setupCalls_;
 };
 
 // Readable names in test failure messages.

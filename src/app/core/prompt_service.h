@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+class QPrinter;
 class QWidget;
 
 namespace vt640 {
@@ -47,6 +48,12 @@ public:
     // Input box; `ok` false when cancelled.
     virtual QString text(QWidget* owner, const QString& caption, const QString& label,
                          const QString& initial, bool* ok) = 0;
+    // Standard print dialog on `printer`, which takes the choices made in
+    // it; true when the user chose to print.
+    virtual bool printDialog(QWidget* owner, QPrinter& printer) = 0;
+    // Standard page and printer set-up dialog on `printer`, which keeps the
+    // choices for later prints; true when accepted.
+    virtual bool printerSetup(QWidget* owner, QPrinter& printer) = 0;
 };
 
 } // namespace vt640
