@@ -41,7 +41,7 @@ AppWindows::AppWindows(GlobalState& state, PromptService& prompts, const Options
     dialogOption_ = std::make_unique<TDialogOption>(prompts);
     formViewGraphic_ = std::make_unique<TFormViewGraphic>();
     dlgFitExportForm_ = std::make_unique<TDlgFitExportForm>();
-    msgForm_ = std::make_unique<TMsgForm>();
+    msgForm_ = std::make_unique<TMsgForm>(state, prompts);
     dlgExportForm_ = std::make_unique<TDlgExportForm>();
     dataStringGridForm_ = std::make_unique<TDataStringGridForm>();
     wire(state);
@@ -89,7 +89,9 @@ void AppWindows::wire(GlobalState& state)
     dataList->setBuffer(recorder->buffer());
     QObject::connect(recorder, &TGraphicalForm::dataListCleared, dataList, &TDataStringGridForm::clearList);
     QObject::connect(recorder, &TGraphicalForm::dataListRowAdded, dataList, &TDataStringGridForm::addRow);
+    QObject::connect(recorder, &TGraphicalForm::dataListRowsAdded, dataList, &TDataStringGridForm::addRows);
     recorder->setIntervalDialog(*dialogOption_);
+    recorder->setProgressForm(*msgForm_);
 
     // Each view wears the picture of the tool button that shows it.
     const std::pair<QWidget*, const char*> viewButtons[] = {
@@ -127,6 +129,8 @@ void AppWindows::showStartupWindows()
     // limits could allow for the frames: place them once more.
     waitForFrame({digitalMeterForm_.get(), graphicalForm_.get(), dataStringGridForm_.get()});
     formMain_->placeStartupWindows();
+    // Records of a run that did not end normally are offered back.
+    graphicalForm_->offerRecovery();
 }
 
 void AppWindows::waitForFrame(std::initializer_list<QWidget*> windows)

@@ -6,6 +6,8 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class QAction;
 class QLabel;
 class QProgressBar;
@@ -17,10 +19,12 @@ namespace vt640 {
 class OuterSizeLimits;
 
 class GlobalState;
+class LoggerFileOpener;
 class PEGraph;
 class PromptService;
 class RecorderClock;
 class TDialogOption;
+class TMsgForm;
 
 // The graphical recorder: logs readings against time, manually or
 // automatically (every reading, or the first one after every n seconds),
@@ -42,6 +46,11 @@ public:
 
     // The interval dialog the Interval command runs (created by the main window).
     void setIntervalDialog(TDialogOption& dialog) { intervalDialog_ = &dialog; }
+    // The progress form file reading shows (created by the main window).
+    void setProgressForm(TMsgForm& form);
+    // At start-up: offers a temporary file left by a run that did not end
+    // normally, and opens it on the user's word.
+    void offerRecovery();
     // Where time comes from (tests hand in a clock of their own).
     void setClock(RecorderClock& clock);
 
@@ -62,6 +71,8 @@ public:
     // Save As: the whole buffer as a ".640" logger file of 128-byte records,
     // to a file the user chooses. True when the data ended up saved.
     bool saveDataAs();
+    // Open: replaces the buffer with the records of a logger file the user chooses.
+    void openFile();
 
     // Commands (the buttons' and menu items' actions).
     void recordStart();
@@ -146,10 +157,15 @@ signals:
     // The data list follows the buffer through these.
     void dataListCleared();
     void dataListRowAdded(int index);
+    // The records from `first` on, `count` of them, added at once (a file read).
+    void dataListRowsAdded(int first, int count);
     // "Fit all data": show the graph viewer.
     void fitAllDataRequested();
 
 private:
+    // Reading a logger file drives the window's state and drawing.
+    friend class LoggerFileOpener;
+
     OuterSizeLimits* sizeLimits_ = nullptr;
     void buildMenus();
     void buildToolPanel(QWidget* panel);
@@ -180,6 +196,7 @@ private:
     TDialogOption* intervalDialog_ = nullptr;
     PEGraph* PEGraph_ = nullptr;
     QLabel* statusPanels_[StatusPanelCount] = {};
+    std::unique_ptr<LoggerFileOpener> opener_;
 };
 
 } // namespace vt640

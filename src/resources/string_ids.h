@@ -197,6 +197,7 @@ namespace vt640 {
     X(WarnFirstPage, 8008) \
     X(WarnLastPage, 8009) \
     X(WarnAbortImport, 8014) \
+    X(WarnRecoverTempFile, 8015) \
     X(WarningCaption, 8999) \
     X(ErrPortOpen, 9001) \
     X(ErrNotLinked, 9002) \
@@ -208,6 +209,7 @@ namespace vt640 {
     X(ErrPortSettings, 9009) \
     X(ErrNoFileName, 9013) \
     X(ErrKwhMode, 9015) \
+    X(ErrTempWrite, 9016) \
     X(ErrorCaption, 9999)
 
 enum class Str : int {

@@ -77,6 +77,15 @@ void TDataStringGridForm::addRow(int)
         StringGrid1->scrollTo(empty);
 }
 
+void TDataStringGridForm::addRows(int, int count)
+{
+    model_->addRows(count);
+    const QModelIndex empty = model_->index(model_->rowCount() - 1, 0);
+    StringGrid1->setCurrentIndex(empty);
+    if (isVisible())
+        StringGrid1->scrollTo(empty);
+}
+
 void TDataStringGridForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);

@@ -38,6 +38,9 @@ public slots:
     // DL_ADDROW: the record at `index` becomes the last filled row, and the
     // grid scrolls to the empty row after it.
     void addRow(int index);
+    // `count` records from buffer index `first` on, added as a whole (a file
+    // that has been read): one insertion, then the grid shows the empty row.
+    void addRows(int first, int count);
 
 protected:
     void showEvent(QShowEvent* event) override;

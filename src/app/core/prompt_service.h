@@ -29,7 +29,9 @@ public:
         QString caption;
         QString directory;
         QString fileName;
-        QStringList filters; // "Logger files (*.640)" style
+        QStringList filters; // "Logger files (*.640)" style, the first one selected
+        QString defaultSuffix; // added to a typed name without one; empty: a save
+                               // dialog takes its filter's single extension
         bool save = false;
     };
 

@@ -13,6 +13,12 @@ void RecordBuffer::append(const TBRecord& record)
     records_.push_back(record);
 }
 
+void RecordBuffer::reserve(int count)
+{
+    if (count > 0)
+        records_.reserve(static_cast<std::size_t>(count));
+}
+
 void RecordBuffer::clear()
 {
     std::vector<TBRecord>().swap(records_);
