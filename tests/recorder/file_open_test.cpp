@@ -23,6 +23,8 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -349,7 +351,14 @@ TEST_F(FileOpenTest, UnterminatedTextsAndNonFiniteValuesAreListedAsTheyAre)
 TEST_F(FileOpenTest, FourHundredRecordsMakeThreePagesTheFirstOfThemEmpty)
 {
     write("four.640", image(records(400)));
+    list.resize(600, 300);
+    list.show();
     open("four.640");
+    // The data list shows its end, the empty row after the last record.
+    QScrollBar* rows = list.grid()->verticalScrollBar();
+    EXPECT_GT(rows->maximum(), 0);
+    EXPECT_EQ(rows->value(), rows->maximum());
+    EXPECT_EQ(list.grid()->currentIndex().row(), 400);
     EXPECT_EQ(form->core().totalPages(), 3);
     EXPECT_EQ(form->core().currentPage(), 3);
     EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelPage), "Page : 3 of 3");
