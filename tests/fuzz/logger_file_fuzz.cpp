@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto w = page_math::pageWindow(buffer.size(), core.totalPages(), 1, core.pointsPerPage());
         seen += static_cast<std::size_t>(w.recordCount + buffer.valueAt(core.maxIndex()) > 0);
     }
-    static volatile std::size_t sink;
+    [[maybe_unused]] static volatile std::size_t sink;
     sink = seen;
     return 0;
 }
