@@ -56,7 +56,7 @@ AppWindows::AppWindows(GlobalState& state, PromptService& prompts, const Options
     dialogOption_ = std::make_unique<TDialogOption>(prompts);
     formViewGraphic_ = std::make_unique<TFormViewGraphic>();
     dlgFitExportForm_ = std::make_unique<TDlgFitExportForm>(prompts);
-    msgForm_ = std::make_unique<TMsgForm>();
+    msgForm_ = std::make_unique<TMsgForm>(state, prompts);
     dlgExportForm_ = std::make_unique<TDlgExportForm>(prompts);
     dataStringGridForm_ = std::make_unique<TDataStringGridForm>();
     wire(state, prompts);
@@ -145,12 +145,14 @@ void AppWindows::wire(GlobalState& state, PromptService& prompts)
     dataList->setBuffer(recorder->buffer());
     QObject::connect(recorder, &TGraphicalForm::dataListCleared, dataList, &TDataStringGridForm::clearList);
     QObject::connect(recorder, &TGraphicalForm::dataListRowAdded, dataList, &TDataStringGridForm::addRow);
+    QObject::connect(recorder, &TGraphicalForm::dataListRowsAdded, dataList, &TDataStringGridForm::addRows);
     recorder->setIntervalDialog(*dialogOption_);
     // Export: the recorder's dialog, and the data list writes the text.
     recorder->setExportDialog(*dlgExportForm_);
     dataList->setRecorder(&recorder->core());
     dataList->setPrompts(&prompts);
     QObject::connect(recorder, &TGraphicalForm::dataListSaveCsv, dataList, &TDataStringGridForm::saveCsv);
+    recorder->setProgressForm(*msgForm_);
 
     // Each view wears the picture of the tool button that shows it.
     const std::pair<QWidget*, const char*> viewButtons[] = {
@@ -200,6 +202,8 @@ void AppWindows::showStartupWindows()
     // limits could allow for the frames: place them once more.
     waitForFrame({digitalMeterForm_.get(), graphicalForm_.get(), dataStringGridForm_.get()});
     placeStartupWindows();
+    // Records of a run that did not end normally are offered back.
+    graphicalForm_->offerRecovery();
 }
 
 void AppWindows::placeWindow(QWidget* window, const QRect& outer)

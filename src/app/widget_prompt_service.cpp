@@ -61,6 +61,25 @@ QString singleSuffix(const QString& filter)
     return match.hasMatch() ? match.captured(1) : QString();
 }
 
+// An open dialog's filter that matches its extensions in either case, as
+// the file systems the logger files come from do: "Temporary files(*.TMP)"
+// lists ~KRMDL1.TMP and log.tmp alike. The filter keeps showing its own
+// text (the added patterns are hidden as the filter's details).
+QString eitherCase(const QString& filter)
+{
+    static const QRegularExpression pattern(QStringLiteral("\\(([^()]*)\\)\\s*$"));
+    const QRegularExpressionMatch match = pattern.match(filter);
+    if (!match.hasMatch())
+        return filter;
+    QStringList patterns;
+    for (const QString& p : match.captured(1).split(QRegularExpression(QStringLiteral("[ ;]+")),
+                                                   Qt::SkipEmptyParts))
+        for (const QString& variant : {p, p.toLower(), p.toUpper()})
+            if (!patterns.contains(variant))
+                patterns << variant;
+    return filter + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+}
+
 } // namespace
 
 PromptService::Button WidgetPromptService::message(QWidget* owner, const Message& message)
@@ -112,9 +131,20 @@ QString WidgetPromptService::fileName(QWidget* owner, const FileRequest& request
     QFileDialog dialog(owner, request.caption, request.directory);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (!request.filters.isEmpty())
-        dialog.setNameFilters(request.filters);
-    if (request.save) {
+    if (!request.filters.isEmpty()) {
+        if (request.save) {
+            dialog.setNameFilters(request.filters);
+        } else {
+            QStringList filters;
+            for (const QString& f : request.filters)
+                filters << eitherCase(f);
+            dialog.setOption(QFileDialog::HideNameFilterDetails);
+            dialog.setNameFilters(filters);
+        }
+    }
+    if (!request.defaultSuffix.isEmpty()) {
+        dialog.setDefaultSuffix(request.defaultSuffix);
+    } else if (request.save) {
         const QString suffix = request.filters.isEmpty() ? QString() : singleSuffix(request.filters.first());
         dialog.setDefaultSuffix(suffix);
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,

@@ -6,8 +6,10 @@
 #include "app/core/user_messages.h"
 #include "meter/annunciators.h"
 #include "recorder/core/command_rules.h"
+#include "recorder/core/logger_file_writer.h"
 #include "recorder/dialog_option.h"
 #include "recorder/recorder_export.h"
+#include "recorder/logger_file_opener.h"
 #include "recorder/core/page_math.h"
 #include "recorder/core/record_text.h"
 #include "recorder/core/time_text.h"
@@ -22,7 +24,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QSaveFile>
+#include <QFile>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
@@ -86,6 +88,7 @@ TGraphicalForm::TGraphicalForm(GlobalState& state, PromptService& prompts,
 {
     setWindowTitle(loadString(Str::CaptionRecorder));
     sizeLimits_ = new OuterSizeLimits(this);
+    opener_ = std::make_unique<LoggerFileOpener>(*this, state_, prompts_);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -224,6 +227,7 @@ void TGraphicalForm::buildToolPanel(QWidget* panel)
     connect(sbtnRecordStop, &QToolButton::clicked, this, &TGraphicalForm::recordStop);
     connect(sbtnManualLogging, &QToolButton::clicked, this, &TGraphicalForm::manualLogging);
     connect(sbtnOption, &QToolButton::clicked, this, &TGraphicalForm::intervalOption);
+    connect(sbtnOpenFile, &QToolButton::clicked, this, &TGraphicalForm::openFile);
     connect(sbtnSaveFile, &QToolButton::clicked, this, &TGraphicalForm::saveDataAs);
     connect(sbtnClear, &QToolButton::clicked, this, &TGraphicalForm::clearRecords);
     connect(sbtnExport, &QToolButton::clicked, this, &TGraphicalForm::exportData);
@@ -334,6 +338,7 @@ void TGraphicalForm::buildMenus()
     view->addSeparator();
     miLineColor = item(view, Str::MenuLineColor);
 
+    connect(miOpen, &QAction::triggered, this, &TGraphicalForm::openFile);
     connect(miSaveAs, &QAction::triggered, this, &TGraphicalForm::saveDataAs);
     connect(miClear, &QAction::triggered, this, &TGraphicalForm::clearRecords);
     connect(miExport, &QAction::triggered, this, &TGraphicalForm::exportData);
@@ -464,6 +469,8 @@ void TGraphicalForm::TimerLoggerTimer()
 
 void TGraphicalForm::TimerTimeTimer()
 {
+    if (core_.tickTempFile())
+        showUserMessage(prompts_, this, Str::ErrorCaption, Str::ErrTempWrite);
     statusPanels_[PanelClock]->setText(QString::fromStdString(statusClockText(core_.clock().localTime())));
 }
 
@@ -537,6 +544,10 @@ void TGraphicalForm::logOneRecord()
     refreshStatusBar();
     refreshButtons();
     refreshMenu();
+    // Told once when the temporary file starts to fall behind; the record
+    // is in the buffer all the same.
+    if (logged->tempFileFailed)
+        showUserMessage(prompts_, this, Str::ErrorCaption, Str::ErrTempWrite);
 }
 
 void TGraphicalForm::stepProgress()
@@ -584,20 +595,15 @@ bool TGraphicalForm::saveDataAs()
         return false;
 
     // Written beside the target and renamed over it at the end, so a failed
-    // save never leaves a half-written file in place of a good one.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        showUserMessage(prompts_, this, Str::ErrorCaption, Str::ErrFileSave);
-        return false;
-    }
+    // save never leaves a half-written file in place of a good one. Any
+    // failure, not only a failed create, means the data is not on disk: the
+    // user is told, and it stays unsaved.
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const RecordBuffer& buf = core_.buffer();
-    file.write(reinterpret_cast<const char*>(buf.data()),
-               static_cast<qint64>(buf.size()) * static_cast<qint64>(sizeof(TBRecord)));
-    const bool saved = file.commit();
+    const auto status = LoggerFileWriter::write(QFile::encodeName(path).toStdString(), buf.data(),
+                                                static_cast<std::size_t>(buf.size()));
     QApplication::restoreOverrideCursor();
-    if (!saved) {
-        // The data is not on disk: say so, and it stays unsaved.
+    if (status != LoggerFileWriter::Status::Ok) {
         showUserMessage(prompts_, this, Str::ErrorCaption, Str::ErrFileSave);
         return false;
     }
@@ -606,6 +612,21 @@ bool TGraphicalForm::saveDataAs()
     refreshButtons();
     refreshMenu();
     return true;
+}
+
+void TGraphicalForm::openFile()
+{
+    opener_->open();
+}
+
+void TGraphicalForm::setProgressForm(TMsgForm& form)
+{
+    opener_->setProgressForm(form);
+}
+
+void TGraphicalForm::offerRecovery()
+{
+    opener_->offerRecovery();
 }
 
 void TGraphicalForm::intervalOption()

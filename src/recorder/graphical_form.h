@@ -21,12 +21,14 @@ namespace vt640 {
 class OuterSizeLimits;
 
 class GlobalState;
+class LoggerFileOpener;
 class PEGraph;
 class PromptService;
 class RecorderClock;
 class RecorderExport;
 class TDialogOption;
 class TDlgExportForm;
+class TMsgForm;
 
 // The graphical recorder: logs readings against time, manually or
 // automatically (every reading, or the first one after every n seconds),
@@ -50,6 +52,11 @@ public:
     void setIntervalDialog(TDialogOption& dialog) { intervalDialog_ = &dialog; }
     // The export dialog the Export command presets and shows.
     void setExportDialog(TDlgExportForm& dialog);
+    // The progress form file reading shows (created by the main window).
+    void setProgressForm(TMsgForm& form);
+    // At start-up: offers a temporary file left by a run that did not end
+    // normally, and opens it on the user's word.
+    void offerRecovery();
     // Where time comes from (tests hand in a clock of their own).
     void setClock(RecorderClock& clock);
 
@@ -78,6 +85,8 @@ public:
     // Save As: the whole buffer as a ".640" logger file of 128-byte records,
     // to a file the user chooses. True when the data ended up saved.
     bool saveDataAs();
+    // Open: replaces the buffer with the records of a logger file the user chooses.
+    void openFile();
 
     // Puts page `page` of the buffer into the chart (without drawing it);
     // the current page stays as it is.
@@ -172,10 +181,15 @@ signals:
     void dataListRowAdded(int index);
     // DL_SAVECSV: the data list writes pages first..last to `path`.
     void dataListSaveCsv(int firstPage, int lastPage, const QString& path);
+    // The records from `first` on, `count` of them, added at once (a file read).
+    void dataListRowsAdded(int first, int count);
     // "Fit all data": show the graph viewer.
     void fitAllDataRequested();
 
 private:
+    // Reading a logger file drives the window's state and drawing.
+    friend class LoggerFileOpener;
+
     OuterSizeLimits* sizeLimits_ = nullptr;
     void buildMenus();
     void buildToolPanel(QWidget* panel);
@@ -206,6 +220,7 @@ private:
     std::unique_ptr<RecorderExport> export_;
     PEGraph* PEGraph_ = nullptr;
     QLabel* statusPanels_[StatusPanelCount] = {};
+    std::unique_ptr<LoggerFileOpener> opener_;
 };
 
 } // namespace vt640

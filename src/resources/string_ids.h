@@ -210,6 +210,7 @@ namespace vt640 {
     X(WarnFirstPage, 8008) \
     X(WarnLastPage, 8009) \
     X(WarnAbortImport, 8014) \
+    X(WarnRecoverTempFile, 8015) \
     X(WarningCaption, 8999) \
     X(ErrPortOpen, 9001) \
     X(ErrNotLinked, 9002) \
@@ -221,6 +222,7 @@ namespace vt640 {
     X(ErrPortSettings, 9009) \
     X(ErrNoFileName, 9013) \
     X(ErrKwhMode, 9015) \
+    X(ErrTempWrite, 9016) \
     X(ErrPictureSave, 9030) \
     X(ErrPrint, 9031) \
     X(ErrClipboard, 9032) \

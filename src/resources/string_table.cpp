@@ -249,6 +249,12 @@ constexpr std::array kStrings = std::to_array<StringEntry>({
     {Str::WarnFirstPage, "First page."},
     {Str::WarnLastPage, "Last page."},
     {Str::WarnAbortImport, "Do you really want to abort import data ?"},
+    // The start-up question about a temporary file that a run which did not
+    // end normally left behind: "%s" its name, "%d" its records.
+    {Str::WarnRecoverTempFile, "A temporary storage file was left by a run that did not end normally:\n"
+           "%s (%d records).\n\n"
+           "Do you want to open it now ? The file stays on disk either way "
+           "and will not be offered again."},
     {Str::WarningCaption, "Warning[W%d]"},
 
     // Errors.
@@ -264,6 +270,9 @@ constexpr std::array kStrings = std::to_array<StringEntry>({
     // Shown under the caption W9015 when the meter is in an energy function.
     {Str::ErrKwhMode, "The Data logging feature is not supported in KWHr mode\n"
            "please change to active power mode\u2026"},
+    // A record could not be written to the temporary storage file (disk full).
+    {Str::ErrTempWrite, "Unable to write the real time temporary storage file in hard disk.\n"
+           "The data stays in the buffer; the file catches up once writing works again."},
     {Str::ErrPictureSave, "The picture could not be saved as \"%s\".\n%s"},
     {Str::ErrPrint, "The page could not be printed.\n%s"},
     {Str::ErrClipboard, "The picture could not be copied to the clipboard.\n%s"},

@@ -83,6 +83,17 @@ void TDataStringGridForm::addRow(int)
         StringGrid1->scrollTo(empty);
 }
 
+void TDataStringGridForm::addRows(int, int count)
+{
+    model_->addRows(count);
+    const QModelIndex empty = model_->index(model_->rowCount() - 1, 0);
+    StringGrid1->setCurrentIndex(empty);
+    // The empty row is the last one. Unlike scrollTo(), this lays the view
+    // out for its new rows first, which many rows at once need.
+    if (isVisible())
+        StringGrid1->scrollToBottom();
+}
+
 void TDataStringGridForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);

@@ -47,6 +47,9 @@ public slots:
     // text, written whole to `path` (replacing a file there) or not at all.
     // False, after telling the user, when the file could not be written.
     bool saveCsv(int firstPage, int lastPage, const QString& path);
+    // `count` records from buffer index `first` on, added as a whole (a file
+    // that has been read): one insertion, then the grid shows the empty row.
+    void addRows(int first, int count);
 
 protected:
     void showEvent(QShowEvent* event) override;

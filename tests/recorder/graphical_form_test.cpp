@@ -219,7 +219,7 @@ TEST_F(GraphicalFormTest, TemporaryFilesOfTwoRunsHoldTheirRecordsAndGoAtExit)
 TEST_F(GraphicalFormTest, UncreatableTemporaryFileStopsLogging)
 {
     state.readingAvailable = true;
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("~KRMDL1.TMP")));
+    state.workingDirectory = dir.filePath(QStringLiteral("gone")); // removed since start-up
     form->sbtnRecordStart->click();
     ASSERT_EQ(prompts.messageCount(), 1);
     EXPECT_EQ(prompts.last().caption, "Error[E9003]");

@@ -1,23 +1,16 @@
 // The recorder's bookkeeping without a window: values, energy, pages,
-// max/min, Y range and the temporary files.
+// max/min and Y range.
 #include "recorder/core/command_rules.h"
 #include "recorder/core/page_math.h"
 #include "recorder/core/record_text.h"
 #include "recorder/core/recorder_core.h"
-#include "recorder/core/temp_store.h"
 #include "recorder/core/time_text.h"
 #include "recorder/core/y_range.h"
 #include "recorder_test_support.h"
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
-
-#include <csignal>
-#include <sys/resource.h>
+#include <cmath>
 
 using namespace vt640;
 using vt640::test::FakeClock;
@@ -340,133 +333,6 @@ TEST(CommandRulesTest, PagingAfterDraw)
     EXPECT_FALSE(p.down || p.last);
     p = pagingStates(1, 1);
     EXPECT_FALSE(p.first || p.up || p.down || p.last);
-}
-
-// ---- temporary files ----------------------------------------------------------------
-
-namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QByteArray recordBytes(const RecordBuffer& b, int from, int to)
-{
-    return QByteArray(reinterpret_cast<const char*>(b.data() + from),
-                      static_cast<qsizetype>(to - from) * 128);
-}
-
-} // namespace
-
-TEST(TempStoreTest, EachRunItsFileExactRecordsAllRemovedAtTheEnd)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const std::string d = dir.path().toStdString();
-    const QString one = dir.filePath(QStringLiteral("~KRMDL1.TMP"));
-    const QString two = dir.filePath(QStringLiteral("~KRMDL2.TMP"));
-    {
-        FakeClock clock;
-        RecorderCore core(clock);
-        core.logOneRecord(volts(1)); // manual: no file
-        ASSERT_TRUE(core.openTempFile(d));
-        EXPECT_EQ(QString::fromStdString(core.tempStore().currentPath()), one);
-        for (int i = 0; i < 3; ++i)
-            core.logOneRecord(volts(10 + i));
-        core.closeTempFile();
-        core.logOneRecord(volts(99)); // between runs
-        ASSERT_TRUE(core.openTempFile(d));
-        core.logOneRecord(volts(20));
-        core.logOneRecord(makeReading("SHrt", "0", 4)); // no record, nothing written
-        core.logOneRecord(volts(21));
-        core.closeTempFile();
-
-        EXPECT_EQ(fileBytes(one), recordBytes(core.buffer(), 1, 4));
-        EXPECT_EQ(fileBytes(two), recordBytes(core.buffer(), 5, 7));
-        EXPECT_EQ(core.tempStore().counter(), 2);
-    }
-    EXPECT_FALSE(QFileInfo::exists(one));
-    EXPECT_FALSE(QFileInfo::exists(two));
-}
-
-TEST(TempStoreTest, StaleFileAndPlantedLinkAreReplacedNotFollowed)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString victim = dir.filePath(QStringLiteral("victim.txt"));
-    {
-        QFile f(victim);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("keep me");
-    }
-    // ~KRMDL1.TMP is a link to the victim, ~KRMDL2.TMP a stale file.
-    ASSERT_TRUE(QFile::link(victim, dir.filePath(QStringLiteral("~KRMDL1.TMP"))));
-    {
-        QFile f(dir.filePath(QStringLiteral("~KRMDL2.TMP")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(1000, 'z'));
-    }
-    {
-        FakeClock clock;
-        RecorderCore core(clock);
-        ASSERT_TRUE(core.openTempFile(dir.path().toStdString()));
-        core.logOneRecord(volts(1));
-        core.closeTempFile();
-        const QFileInfo first(dir.filePath(QStringLiteral("~KRMDL1.TMP")));
-        EXPECT_FALSE(first.isSymLink());
-        EXPECT_EQ(first.size(), 128);
-        ASSERT_TRUE(core.openTempFile(dir.path().toStdString()));
-        core.logOneRecord(volts(2));
-        core.closeTempFile();
-        EXPECT_EQ(QFileInfo(dir.filePath(QStringLiteral("~KRMDL2.TMP"))).size(), 128);
-    }
-    EXPECT_EQ(fileBytes(victim), QByteArray("keep me"));
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("~KRMDL1.TMP"))));
-}
-
-TEST(TempStoreTest, UncreatableFileFailsAndLeavesNothingBehind)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    // A directory at the name cannot be removed by unlink and blocks creation.
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("~KRMDL1.TMP")));
-    TempStore store;
-    EXPECT_FALSE(store.openNext(dir.path().toStdString()));
-    EXPECT_FALSE(store.isOpen());
-    EXPECT_EQ(store.counter(), 1);
-    store.removeAll();
-    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("~KRMDL1.TMP"))).isDir());
-    // The next run takes the next number.
-    EXPECT_TRUE(store.openNext(dir.path().toStdString()));
-    EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("~KRMDL2.TMP"))));
-}
-
-TEST(TempStoreTest, FailedWriteKeepsTheRecordInTheBuffer)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    FakeClock clock;
-    RecorderCore core(clock);
-    ASSERT_TRUE(core.openTempFile(dir.path().toStdString()));
-
-    // The file may not grow beyond one record: later writes fail (EFBIG).
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 128;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(core.logOneRecord(volts(i)));
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-
-    EXPECT_EQ(core.buffer().size(), 3);
-    EXPECT_EQ(core.recordCount(), 3);
-    core.closeTempFile();
-    EXPECT_EQ(fileBytes(dir.filePath(QStringLiteral("~KRMDL1.TMP"))), recordBytes(core.buffer(), 0, 1));
 }
 
 TEST(RecordBufferTest, GrowsByAnEighthAndClearsToNothing)

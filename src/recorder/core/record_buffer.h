@@ -24,6 +24,11 @@ public:
     // memory close to 128 bytes per record.
     void append(const TBRecord& record);
 
+    // Makes room for `count` records in all, so that appending up to them
+    // takes no further memory. Throws std::bad_alloc when there is not
+    // enough (the buffer is unchanged then).
+    void reserve(int count);
+
     // Removes every record and gives the memory back.
     void clear();
 

@@ -60,7 +60,8 @@ std::optional<RecorderCore::Logged> RecorderCore::logOneRecord(const MeterReadin
     logged.index = buffer_.size();
     logged.first = recordCount_ == 0;
     buffer_.append(record);
-    temp_.append(record);
+    temp_.catchUp(buffer_);
+    logged.tempFileFailed = temp_.takeFailureNotice();
 
     logged.tracked = !isStatusDisplay(reading.mainText);
     if (logged.tracked)
@@ -72,6 +73,18 @@ std::optional<RecorderCore::Logged> RecorderCore::logOneRecord(const MeterReadin
     bufferEmpty_ = false;
     unsaved_ = true;
     return logged;
+}
+
+void RecorderCore::adoptLoaded()
+{
+    const int n = buffer_.size();
+    for (int j = recordCount_; j < n; ++j) {
+        const float value = buffer_.valueAt(j);
+        yRange_.widen(value, j);
+        maxMin_.update(buffer_, j, value);
+        currentPage_ = j / kPointsPerPage + 1;
+    }
+    recordCount_ = n;
 }
 
 void RecorderCore::clearBuffer()

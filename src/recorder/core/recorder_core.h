@@ -66,6 +66,7 @@ public:
         int index = 0;          // buffer index of the new record
         bool first = false;     // it was the first record (max/min panels stay empty)
         bool tracked = false;   // it took part in the max/min tracking
+        bool tempFileFailed = false; // writing the temporary file has just started to fail
     };
 
     // Builds a record from `reading` and appends it to the buffer (and to the
@@ -81,9 +82,28 @@ public:
     // Removes every record and resets the state.
     void clearBuffer();
 
-    // Temporary file of one automatic logging run in `directory`.
-    bool openTempFile(const std::string& directory) { return temp_.openNext(directory); }
-    void closeTempFile() { temp_.close(); }
+    // Temporary file of one automatic logging run in `directory`; it holds
+    // the records logged from now on.
+    bool openTempFile(const std::string& directory) { return temp_.openNext(directory, buffer_.size()); }
+    // Ends the run's file, with a last attempt to write what it lacks.
+    void closeTempFile() { temp_.close(buffer_); }
+    // For the clock tick: the temporary file catches up and is flushed as
+    // due. True when writing it has just started to fail.
+    bool tickTempFile()
+    {
+        temp_.tick(buffer_);
+        return temp_.takeFailureNotice();
+    }
+
+    // Reading a logger file: the records are appended first, without any
+    // bookkeeping; adoptLoaded() then counts them in.
+    // Makes room for `count` records; throws std::bad_alloc when there is none.
+    void reserveLoaded(int count) { buffer_.reserve(count); }
+    void appendLoaded(const TBRecord& record) { buffer_.append(record); }
+    // Counts in every record of the buffer, oldest first, as a file's records
+    // are added: Y range, maximum/minimum (status displays included), page
+    // and record count.
+    void adoptLoaded();
 
 private:
     RecorderClock* clock_;

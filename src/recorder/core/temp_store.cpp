@@ -1,17 +1,24 @@
 #include "recorder/core/temp_store.h"
 
+#include "recorder/core/record_buffer.h"
 #include "resources/string_table.h"
 
 #include <cerrno>
-#include <fcntl.h>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vt640 {
+namespace {
+
+// How far past a taken number a new run looks for a free one.
+constexpr int kMaxSkipped = 100000;
+
+} // namespace
 
 TempStore::~TempStore()
 {
     removeAll();
-    close();
 }
 
 std::string TempStore::fileName(const std::string& directory, int n)
@@ -31,58 +38,108 @@ const std::string& TempStore::currentPath() const
     return paths_.empty() ? none : paths_.back();
 }
 
-bool TempStore::openNext(const std::string& directory)
+bool TempStore::openNext(const std::string& directory, int firstIndex)
 {
     close();
-    ++counter_;
-    const std::string path = fileName(directory, counter_);
-    // A file, a stale file of an earlier run or a planted link: all go.
-    ::unlink(path.c_str());
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    } while (fd < 0 && errno == EINTR);
-    fd_ = fd;
-    if (fd_ < 0)
-        return false;
-    paths_.push_back(path);
+    for (int skipped = 0; skipped <= kMaxSkipped; ++skipped) {
+        ++counter_;
+        const std::string path = fileName(directory, counter_);
+        switch (file_.create(path)) {
+        case TempFileAppender::Create::Exists:
+            continue; // someone else's file: left alone
+        case TempFileAppender::Create::Failed:
+            return false;
+        case TempFileAppender::Create::Created:
+            break;
+        }
+        Held held;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0) {
+            held.device = st.st_dev;
+            held.inode = st.st_ino;
+        }
+        paths_.push_back(path);
+        held_.push_back(held);
+        firstIndex_ = firstIndex;
+        failing_ = notice_ = false;
+        return true;
+    }
+    return false;
+}
+
+bool TempStore::catchUp(const RecordBuffer& buffer)
+{
+    if (!file_.isOpen())
+        return true;
+    const std::int64_t runRecords = static_cast<std::int64_t>(buffer.size()) - firstIndex_;
+    while (file_.records() < runRecords) {
+        const auto i = static_cast<int>(firstIndex_ + file_.records());
+        if (!file_.append(buffer[i])) {
+            if (!failing_)
+                notice_ = true;
+            failing_ = true;
+            return false;
+        }
+    }
+    failing_ = false;
     return true;
 }
 
-void TempStore::append(const TBRecord& record)
+bool TempStore::takeFailureNotice()
 {
-    if (fd_ < 0)
+    const bool notice = notice_;
+    notice_ = false;
+    return notice;
+}
+
+void TempStore::tick(const RecordBuffer& buffer)
+{
+    if (!file_.isOpen() || !catchUp(buffer))
         return;
-    const char* p = reinterpret_cast<const char*>(&record);
-    std::size_t left = sizeof record;
-    while (left > 0) {
-        const ssize_t n = ::write(fd_, p, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return; // disk full or the like: the buffer still has the record
-        p += n;
-        left -= static_cast<std::size_t>(n);
+    if (!file_.syncIfDue()) {
+        // The flush failed: the file is back at what is on disk and the
+        // next tick or record writes the rest again.
+        if (!failing_)
+            notice_ = true;
+        failing_ = true;
     }
+}
+
+void TempStore::close(const RecordBuffer& buffer)
+{
+    catchUp(buffer);
+    close();
 }
 
 void TempStore::close()
 {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    if (!file_.isOpen())
+        return;
+    held_.back().fd = file_.release();
 }
 
 void TempStore::removeAll()
 {
-    for (auto it = paths_.rbegin(); it != paths_.rend(); ++it) {
-        if (::unlink(it->c_str()) != 0 && errno != ENOENT) {
-            close();
-            ::unlink(it->c_str());
+    close();
+    for (std::size_t k = paths_.size(); k-- > 0;) {
+        const std::string& path = paths_[k];
+        Held& held = held_[k];
+        struct stat st {};
+        const bool ours = ::lstat(path.c_str(), &st) == 0 && st.st_dev == held.device &&
+                          st.st_ino == held.inode;
+        if (ours && ::unlink(path.c_str()) != 0 && errno != ENOENT) {
+            if (held.fd >= 0) {
+                ::close(held.fd);
+                held.fd = -1;
+            }
+            ::unlink(path.c_str());
         }
+        if (held.fd >= 0)
+            ::close(held.fd);
+        held.fd = -1;
     }
     paths_.clear();
+    held_.clear();
 }
 
 } // namespace vt640

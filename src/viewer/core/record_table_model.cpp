@@ -21,6 +21,15 @@ void RecordTableModel::addRow()
     endInsertRows();
 }
 
+void RecordTableModel::addRows(int count)
+{
+    if (count <= 0)
+        return;
+    beginInsertRows(QModelIndex(), rows_, rows_ + count - 1);
+    rows_ += count;
+    endInsertRows();
+}
+
 void RecordTableModel::clearRows()
 {
     if (rows_ == 0)

@@ -21,6 +21,8 @@ public:
     int recordRows() const { return rows_; }
     // One more record at the end (the recorder appends in buffer order).
     void addRow();
+    // `count` more records at the end, in one insertion.
+    void addRows(int count);
     // No records any more: only the empty row is left.
     void clearRows();
 

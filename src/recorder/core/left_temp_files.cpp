@@ -1,0 +1,135 @@
+#include "recorder/core/left_temp_files.h"
+
+#include "recorder/core/t_b_record.h"
+#include "resources/string_table.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <limits>
+#include <numeric>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vt640 {
+namespace {
+
+bool allDigits(std::string_view s)
+{
+    return !s.empty() && s.size() <= 9 &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Renames without ever replacing what is at `to`.
+bool renameNoReplace(const std::string& from, const std::string& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system without that rename: a new link fails on a taken name.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return false;
+    ::unlink(from.c_str());
+    return true;
+}
+
+} // namespace
+
+LeftTempFiles::~LeftTempFiles()
+{
+    release();
+}
+
+bool LeftTempFiles::isTempFileName(std::string_view name)
+{
+    const std::string_view stem = stringText(Str::TempFileStem);
+    constexpr std::string_view suffix = ".TMP";
+    if (name.size() <= stem.size() + suffix.size() || name.substr(0, stem.size()) != stem ||
+        name.substr(name.size() - suffix.size()) != suffix)
+        return false;
+    return allDigits(name.substr(stem.size(), name.size() - stem.size() - suffix.size()));
+}
+
+void LeftTempFiles::scan(const std::string& directory)
+{
+    release();
+    const std::string folder = directory.empty() ? std::string(".") : directory;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    std::vector<File> found;
+    std::vector<int> fds;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (!isTempFileName(name))
+            continue;
+        const std::string path = (folder.back() == '/' ? folder : folder + "/") + name;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        // A running instance holds the lock of each of its files.
+        const bool usable = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                            ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        const auto records = usable ? st.st_size / static_cast<off_t>(sizeof(TBRecord)) : 0;
+        if (!usable || records < 1 || records > std::numeric_limits<int>::max()) {
+            ::close(fd);
+            continue;
+        }
+        File f;
+        f.path = path;
+        f.name = name;
+        f.records = static_cast<int>(records);
+        f.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+        found.push_back(f);
+        fds.push_back(fd);
+    }
+    ::closedir(dir);
+
+    std::vector<std::size_t> order(found.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&found](std::size_t a, std::size_t b) {
+        return found[a].modifiedNs != found[b].modifiedNs ? found[a].modifiedNs > found[b].modifiedNs
+                                                          : found[a].name > found[b].name;
+    });
+    for (std::size_t k : order) {
+        files_.push_back(found[k]);
+        fds_.push_back(fds[k]);
+    }
+}
+
+std::string LeftTempFiles::keep(std::size_t i)
+{
+    if (i >= files_.size())
+        return {};
+    const File& f = files_[i];
+    // Only the very file that was found and locked is renamed.
+    struct stat held {}, now {};
+    if (::fstat(fds_[i], &held) != 0 || ::lstat(f.path.c_str(), &now) != 0 ||
+        held.st_dev != now.st_dev || held.st_ino != now.st_ino)
+        return {};
+    const std::string base = f.path.substr(0, f.path.size() - 4); // without ".TMP"
+    for (int n = 1; n < 1000; ++n) {
+        const std::string to = base + (n == 1 ? std::string("-kept") : "-kept" + std::to_string(n)) + ".TMP";
+        if (renameNoReplace(f.path, to))
+            return to;
+        if (errno != EEXIST)
+            return {};
+    }
+    return {};
+}
+
+void LeftTempFiles::release()
+{
+    for (int fd : fds_)
+        ::close(fd);
+    fds_.clear();
+    files_.clear();
+}
+
+} // namespace vt640

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "recorder/core/t_b_record.h"
+
+#include <cstddef>
+#include <string>
+
+namespace vt640 {
+
+// Writes records as a ".640" logger file: 128-byte record images one after
+// the other, no header. The bytes go to a new file beside the target,
+// which replaces the target only once it is complete and on disk, so a
+// failed save never leaves a half-written file where a good one stood, and
+// a link planted at the target is replaced rather than followed.
+class LoggerFileWriter {
+public:
+    enum class Status {
+        Ok,
+        CannotCreate, // the new file could not be made in the target's folder
+        WriteFailed,  // writing, flushing or putting it in place failed
+    };
+
+    static Status write(const std::string& path, const TBRecord* records, std::size_t count);
+};
+
+} // namespace vt640

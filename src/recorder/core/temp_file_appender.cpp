@@ -1,0 +1,115 @@
+#include "recorder/core/temp_file_appender.h"
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace vt640 {
+
+TempFileAppender::~TempFileAppender()
+{
+    close();
+}
+
+TempFileAppender::Create TempFileAppender::create(const std::string& path)
+{
+    close();
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        lastError_ = errno;
+        return errno == EEXIST ? Create::Exists : Create::Failed;
+    }
+    // Another instance looking for left files may hold the lock of a new,
+    // empty file for a moment; it lets go as soon as it sees it is empty.
+    int locked;
+    do {
+        locked = ::flock(fd, LOCK_EX);
+    } while (locked != 0 && errno == EINTR);
+    if (locked != 0) {
+        lastError_ = errno;
+        ::close(fd);
+        ::unlink(path.c_str());
+        return Create::Failed;
+    }
+    fd_ = fd;
+    records_ = synced_ = 0;
+    lastSync_ = {};
+    return Create::Created;
+}
+
+bool TempFileAppender::failed(int error, bool flush)
+{
+    lastError_ = error;
+    // A failed flush leaves unknown what reached the disk since the last
+    // good one: back to that, and the next append writes the rest again.
+    // A failed write only drops what it wrote of its own record.
+    if (flush)
+        records_ = synced_;
+    (void)::ftruncate(fd_, static_cast<off_t>(records_ * static_cast<std::int64_t>(sizeof(TBRecord))));
+    return false;
+}
+
+bool TempFileAppender::append(const TBRecord& record)
+{
+    if (fd_ < 0) {
+        lastError_ = EBADF;
+        return false;
+    }
+    const char* p = reinterpret_cast<const char*>(&record);
+    std::size_t done = 0;
+    const off_t at = static_cast<off_t>(records_ * static_cast<std::int64_t>(sizeof record));
+    while (done < sizeof record) {
+        const ssize_t n = ::pwrite(fd_, p + done, sizeof record - done, at + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return failed(n < 0 ? errno : ENOSPC, false);
+        done += static_cast<std::size_t>(n);
+    }
+    ++records_;
+    return syncIfDue();
+}
+
+bool TempFileAppender::syncIfDue()
+{
+    if (fd_ < 0 || synced_ == records_)
+        return true;
+    if (std::chrono::steady_clock::now() - lastSync_ < kSyncPeriod)
+        return true;
+    return sync();
+}
+
+bool TempFileAppender::sync()
+{
+    if (fd_ < 0 || synced_ == records_)
+        return true;
+    if (::fdatasync(fd_) != 0)
+        return failed(errno, true);
+    ++syncs_;
+    synced_ = records_;
+    lastSync_ = std::chrono::steady_clock::now();
+    return true;
+}
+
+int TempFileAppender::release()
+{
+    sync();
+    const int fd = fd_;
+    fd_ = -1;
+    records_ = synced_ = 0;
+    return fd;
+}
+
+void TempFileAppender::close()
+{
+    const int fd = release();
+    if (fd >= 0)
+        ::close(fd); // ends the lock
+}
+
+} // namespace vt640

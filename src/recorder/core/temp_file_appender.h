@@ -1,0 +1,72 @@
+#pragma once
+
+#include "recorder/core/t_b_record.h"
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+namespace vt640 {
+
+// A file that grows by one 128-byte record at a time and keeps what it has
+// been given on disk: each record is one write at its place, and the data
+// is flushed to the disk (fdatasync) at least once a second, so a killed
+// process loses nothing written and a power cut at most about a second.
+//
+// The file is created new (an existing file or a link at the name is never
+// opened, replaced or followed) and held under an exclusive advisory lock
+// (flock) for as long as this object, or whoever takes the descriptor with
+// release(), keeps it open; other instances read the lock as "in use".
+//
+// A failed write or flush is reported and leaves the file cut back to whole
+// records (after a failed flush, to those known to be on disk), so that
+// appending again later carries on from an exact prefix.
+class TempFileAppender {
+public:
+    enum class Create { Created, Exists, Failed };
+
+    TempFileAppender() = default;
+    ~TempFileAppender();
+    TempFileAppender(const TempFileAppender&) = delete;
+    TempFileAppender& operator=(const TempFileAppender&) = delete;
+
+    // Creates `path`, which must not exist, and locks it.
+    Create create(const std::string& path);
+    bool isOpen() const { return fd_ >= 0; }
+
+    // Writes `record` after the records already in the file. False when it
+    // did not reach the file (errno-style code in lastError()).
+    bool append(const TBRecord& record);
+    // Records in the file.
+    std::int64_t records() const { return records_; }
+    int lastError() const { return lastError_; }
+
+    // Flushes what is not on disk yet when the last flush is a second or
+    // more ago; for an owner's clock tick while no records come. False when
+    // the flush failed.
+    bool syncIfDue();
+    // Flushes now. False when the flush failed.
+    bool sync();
+    // Flushes done so far (every fdatasync call that succeeded).
+    int syncCount() const { return syncs_; }
+
+    // Flushes and hands over the still locked descriptor (the caller closes
+    // it, which ends the lock); this object is closed afterwards.
+    int release();
+    // Flushes, unlocks and closes.
+    void close();
+
+    static constexpr std::chrono::milliseconds kSyncPeriod{1000};
+
+private:
+    bool failed(int error, bool flush);
+
+    int fd_ = -1;
+    std::int64_t records_ = 0;
+    std::int64_t synced_ = 0; // records known to be on disk
+    int lastError_ = 0;
+    int syncs_ = 0;
+    std::chrono::steady_clock::time_point lastSync_{};
+};
+
+} // namespace vt640
