@@ -105,7 +105,19 @@ PEGraph::PEGraph(QWidget* parent) : QWidget(parent)
                 if (event && event->type() == QEvent::MouseButtonRelease)
                     clickAt(static_cast<QMouseEvent*>(event)->pos());
             });
-    connect(plot_, &QCustomPlot::mousePress, this, [this] { setFocus(Qt::MouseFocusReason); });
+    connect(plot_, &QCustomPlot::mousePress, this, [this](QMouseEvent* event) {
+        setFocus(Qt::MouseFocusReason);
+        if (event->button() == Qt::LeftButton)
+            pressPos_ = event->pos();
+    });
+    // A plain click (press and release in one place) puts the cursor on the
+    // nearest point. The plot cancels its rubber band on such a click
+    // without saying where it was, so the click is taken here; the
+    // tolerance is the plot's own for telling a click from a drag.
+    connect(plot_, &QCustomPlot::mouseRelease, this, [this](QMouseEvent* event) {
+        if (event->button() == Qt::LeftButton && (event->pos() - pressPos_).manhattanLength() <= 3)
+            clickAt(event->pos());
+    });
     connect(plot_, &QCustomPlot::beforeReplot, this, [this] {
         if (dirty_)
             rebuildData();

@@ -204,6 +204,7 @@ private:
     CursorMode cursorMode_ = gNoCursor;
     bool mouseCursorControl_ = false;
     int cursorPoint_ = 0;
+    QPoint pressPos_{-1000, -1000};
     bool zoomed_ = false;
     bool dirty_ = true;
 

@@ -20,8 +20,10 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <qcustomplot.h>
 
 #include <memory>
 
@@ -393,6 +395,38 @@ TEST_F(GraphicalFormTest, ReadoutFollowsTheCursor)
     EXPECT_EQ(form->ReadingDataPanel->text(), "");
     EXPECT_EQ(form->TimePanel->text(), "");
     EXPECT_EQ(form->graph()->yAxisLabel(), "Reading");
+}
+
+TEST_F(GraphicalFormTest, PlainClickOnTheChartMovesTheCursorAndADragZooms)
+{
+    logManually(5, 1); // 1.000 to 5.000 V on points 195 to 199
+    form->resize(1200, 700);
+    form->show();
+    PEGraph& g = *form->graph();
+    g.replotNow();
+    QCustomPlot* plot = g.plot(); // the surface the mouse lands on
+    const auto at = [plot](double point, double value) {
+        return QPoint(qRound(plot->xAxis->coordToPixel(point)), qRound(plot->yAxis->coordToPixel(value)));
+    };
+    int moved = 0;
+    QObject::connect(&g, &PEGraph::OnCursorMoved, [&] { ++moved; });
+
+    QTest::mouseClick(plot, Qt::LeftButton, {}, at(196.3, 0));
+    EXPECT_EQ(g.cursorPoint(), 196);
+    EXPECT_EQ(moved, 1);
+    EXPECT_EQ(form->ReadingDataPanel->text(), "2.000");
+    EXPECT_EQ(form->graph()->yAxisLabel(), "Reading(V)");
+    EXPECT_FALSE(g.zoomed());
+
+    // A drag draws a rubber band and zooms; the cursor stays.
+    QTest::mousePress(plot, Qt::LeftButton, {}, at(185, 6));
+    QTest::mouseMove(plot, at(192, 3));
+    QTest::mouseMove(plot, at(199, 0));
+    QTest::mouseRelease(plot, Qt::LeftButton, {}, at(199, 0));
+    EXPECT_TRUE(g.zoomed());
+    EXPECT_TRUE(form->sbtnUndoZoom->isEnabled());
+    EXPECT_EQ(g.cursorPoint(), 196);
+    EXPECT_EQ(moved, 1);
 }
 
 TEST_F(GraphicalFormTest, MaxMinPanelsAndYRange)
