@@ -320,6 +320,41 @@ TEST_F(GraphicalFormTest, IntervalChoicesAndManualModeEnabling)
     EXPECT_TRUE(form->core().manualMode());
 }
 
+TEST_F(GraphicalFormTest, RefusedIntervalEntriesNeverReachTheLoggingTimer)
+{
+    // The user picks "Customization..." with the arrow key and types the
+    // answers; only a whole number of seconds that fits the timer is taken.
+    const auto customInterval = [this] {
+        QTimer::singleShot(0, &dialog, [this] {
+            dialog.cbxInterval->setFocus();
+            QTest::keyClick(dialog.cbxInterval, Qt::Key_Down);
+            QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
+        });
+        form->sbtnOption->click();
+    };
+    prompts.answerText("-3").answerText("abc");
+    prompts.answerText("5000000").answerText("9");
+    customInterval();
+    EXPECT_EQ(prompts.captions(), QStringList(3, "Error[E9007]"));
+    EXPECT_EQ(form->core().intervalMs(), 9000);
+    EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelMode), "Interval in second(s):9S");
+
+    // The largest that fits.
+    QTimer::singleShot(0, &dialog, [this] {
+        QTest::keyClick(dialog.cbxInterval, Qt::Key_Up); // Full Speed
+        QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
+    });
+    form->sbtnOption->click();
+    prompts.answerText("2147483");
+    customInterval();
+    EXPECT_EQ(form->core().intervalMs(), 2147483000);
+    state.readingAvailable = true;
+    form->sbtnRecordStart->click();
+    EXPECT_EQ(form->TimerLogger->interval(), 2147483000);
+    EXPECT_TRUE(form->TimerLogger->isActive());
+    form->sbtnRecordStop->click();
+}
+
 TEST_F(GraphicalFormTest, PagingAcross450Records)
 {
     logManually(450);
