@@ -127,8 +127,7 @@ TGraphicalForm::TGraphicalForm(GlobalState& state, PromptService& prompts,
         sbtnUndoZoom->setEnabled(true);
         miUndoZoom->setEnabled(true);
     });
-    connect(PEGraph_, &PEGraph::OnKeyDown, this,
-            [this](int key, Qt::KeyboardModifiers) { chartKeyDown(key); });
+    connect(PEGraph_, &PEGraph::OnKeyDown, this, &TGraphicalForm::chartKeyDown);
     connect(&state_, &GlobalState::fileLoadBusyChanged, this, [this] { refreshCommands(); });
 
     configureChart();
@@ -755,11 +754,16 @@ void TGraphicalForm::graphLineColor()
     redrawChart();
 }
 
-void TGraphicalForm::chartKeyDown(int key)
+void TGraphicalForm::chartKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
-    if (key == Qt::Key_PageUp && sbtnPageUp->isEnabled())
+    // The keys run the paging commands whatever state the buttons are in, so
+    // that on the first and the last page they say why nothing moves. With
+    // Ctrl they are the menu's First page and Last page.
+    if (modifiers & Qt::ControlModifier)
+        return;
+    if (key == Qt::Key_PageUp)
         pageUp();
-    else if (key == Qt::Key_PageDown && sbtnPageDown->isEnabled())
+    else if (key == Qt::Key_PageDown)
         pageDown();
 }
 

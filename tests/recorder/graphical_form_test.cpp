@@ -389,10 +389,7 @@ TEST_F(GraphicalFormTest, PagingAcross450Records)
     EXPECT_EQ(form->core().currentPage(), 1);
 
     // Keys on the chart page as the buttons do.
-    // (Keys go straight to the chart's handler: a synthetic key event would
-    // create Qt's keyboard device, which the shared static application
-    // cannot tear down cleanly at exit.)
-    form->graph()->pressKey(Qt::Key_PageDown);
+    QTest::keyClick(form->graph(), Qt::Key_PageDown);
     EXPECT_EQ(form->core().currentPage(), 2);
     form->sbtnLastPage->click();
     form->pageDown();
@@ -405,6 +402,36 @@ TEST_F(GraphicalFormTest, PagingAcross450Records)
     EXPECT_EQ(form->core().currentPage(), 3);
     EXPECT_EQ(g.yData(0, 199), 1000.0f);
     EXPECT_EQ(g.yData(0, 198), 449.0f);
+}
+
+TEST_F(GraphicalFormTest, PageKeysWarnOnTheFirstAndLastPageWhateverTheButtons)
+{
+    logManually(250);
+    PEGraph* chart = form->graph();
+    QTest::keyClick(chart, Qt::Key_PageDown); // on the last page, its button disabled
+    ASSERT_EQ(prompts.messageCount(), 1);
+    EXPECT_EQ(prompts.last().caption, "Warning[W8009]");
+    EXPECT_EQ(prompts.last().text, "Last page.");
+    QTest::keyClick(chart, Qt::Key_PageUp);
+    EXPECT_EQ(form->core().currentPage(), 1);
+    EXPECT_FALSE(form->sbtnPageUp->isEnabled());
+    QTest::keyClick(chart, Qt::Key_PageUp);
+    ASSERT_EQ(prompts.messageCount(), 2);
+    EXPECT_EQ(prompts.last().caption, "Warning[W8008]");
+    EXPECT_EQ(prompts.last().text, "First page.");
+    EXPECT_EQ(form->core().currentPage(), 1);
+
+    // While logging every paging button is disabled; the keys still answer.
+    QTest::keyClick(chart, Qt::Key_PageDown);
+    deliver(volts(1));
+    form->sbtnRecordStart->click();
+    deliver(volts(2));
+    ASSERT_TRUE(form->logging());
+    EXPECT_FALSE(form->sbtnPageDown->isEnabled());
+    QTest::keyClick(chart, Qt::Key_PageDown);
+    EXPECT_EQ(prompts.last().caption, "Warning[W8009]");
+    EXPECT_EQ(prompts.messageCount(), 3);
+    form->sbtnRecordStop->click();
 }
 
 TEST_F(GraphicalFormTest, ReadoutFollowsTheCursor)
