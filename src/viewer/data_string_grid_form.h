@@ -35,8 +35,8 @@ public:
 public slots:
     // DL_CLEAR: only the header and one empty row remain.
     void clearList();
-    // DL_ADDROW: the record at `index` becomes the last filled row, and the
-    // grid scrolls to the empty row after it.
+    // DL_ADDROW: the record at `index` becomes the last filled row and the
+    // current cell; the grid scrolls to the empty row after it.
     void addRow(int index);
 
 protected:

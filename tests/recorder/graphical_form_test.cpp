@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -582,7 +583,17 @@ TEST_F(GraphicalFormTest, DataListFollowsTheRecorder)
     QObject::connect(form.get(), &TGraphicalForm::dataListCleared, &list, &TDataStringGridForm::clearList);
     QObject::connect(form.get(), &TGraphicalForm::dataListRowAdded, &list, &TDataStringGridForm::addRow);
     EXPECT_EQ(list.gridRowCount(), 2);
-    logManually(3, 7);
+    chooseInterval(true);
+    state.readingAvailable = true;
+    for (int i = 0; i < 3; ++i) {
+        reading = volts(7 + i);
+        QTest::mouseClick(form->sbtnManualLogging, Qt::LeftButton);
+        // The newest record's row is the current one: column 0, "Item#".
+        const QModelIndex current = list.grid()->currentIndex();
+        EXPECT_EQ(current.row(), i);
+        EXPECT_EQ(current.column(), 0);
+        EXPECT_EQ(current.data().toString(), QString::number(i + 1));
+    }
     EXPECT_EQ(list.gridRowCount(), 5);
     prompts.answer(Button::Ok);
     form->clearRecords();
