@@ -609,6 +609,9 @@ void TGraphicalForm::resetChart()
         g.setPointLabels(i, QStringLiteral(" "));
         g.setYData(0, i, kNullValue);
     }
+    // The readout leaves an empty buffer alone, so the caption it wrote for
+    // the last record is taken back here.
+    g.setYAxisLabel(loadString(Str::ChartYAxis));
     redrawChart();
     g.setCursorPoint(P - 1);
     refreshReadout();
@@ -687,6 +690,10 @@ void TGraphicalForm::refreshMaxMinPanels()
     const RecordBuffer& buf = core_.buffer();
     if (core_.recordCount() == 0 || buf.empty())
         return;
+    if (!core_.maxMinValid()) {
+        emptyMaxMinPanels();
+        return;
+    }
     const TBRecord& mx = buf[core_.maxIndex()];
     MaxDataPanel->setText(text(mx.head.valueText));
     showUnitPanels(MaxUnitPanel, MaxFuncPanel, mx);

@@ -205,7 +205,10 @@ void PEGraph::appendPoint(float value, const QString& label)
 
 bool PEGraph::isNull(float v) const
 {
-    return static_cast<double>(v) == static_cast<double>(static_cast<float>(nullDataValue_));
+    // A value that is no number or infinite (a logger file may hold one)
+    // has no place on the axis: it is a gap, like the empty points.
+    return !std::isfinite(v) ||
+           static_cast<double>(v) == static_cast<double>(static_cast<float>(nullDataValue_));
 }
 
 void PEGraph::setSubsetColors(int subset, const QColor& c)

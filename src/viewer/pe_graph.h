@@ -69,6 +69,7 @@ public:
     float yData(int subset, int point) const;
     void setPointLabels(int point, const QString& label);
     QString pointLabels(int point) const;
+    // Points of this value are not plotted (nor are NaN and infinities).
     void setNullDataValue(double v) { nullDataValue_ = v; }
     double nullDataValue() const { return nullDataValue_; }
     // Adds one point at the end of every series: the earlier points move one

@@ -26,6 +26,7 @@
 #include <QToolButton>
 #include <qcustomplot.h>
 
+#include <cmath>
 #include <memory>
 
 using namespace vt640;
@@ -512,6 +513,42 @@ TEST_F(GraphicalFormTest, MaxMinPanelsAndYRange)
     EXPECT_EQ(form->MinDataPanel->text(), "-11.000");
 }
 
+TEST_F(GraphicalFormTest, MaxMinAfterAStatusDisplayAndValuesBeyondTheFloatRange)
+{
+    chooseInterval(true);
+    state.readingAvailable = true;
+    const auto logByHand = [this](const MeterReading& r) {
+        reading = r;
+        QTest::mouseClick(form->sbtnManualLogging, Qt::LeftButton);
+    };
+    logByHand(makeReading("Strt", "0", code::DcVolts, "Strt", "V"));
+    logByHand(volts(5));
+    EXPECT_EQ(form->MaxDataPanel->text(), "5.000");
+    EXPECT_EQ(form->MinDataPanel->text(), "5.000");
+    logByHand(volts(6));
+    logByHand(volts(7));
+    EXPECT_EQ(form->MaxDataPanel->text(), "7.000");
+    EXPECT_EQ(form->MinDataPanel->text(), "5.000");
+
+    // A display whose value overflows the record's float logs infinity: it
+    // is a gap on the chart and leaves the Y range and max/min alone.
+    const float upper = form->graph()->manualMaxY();
+    logByHand(makeReading("9.999", "99", code::DcVolts, "9.999", "V"));
+    ASSERT_EQ(form->buffer().size(), 5);
+    ASSERT_TRUE(std::isinf(form->buffer()[4].head.value));
+    EXPECT_EQ(form->graph()->manualMaxY(), upper);
+    EXPECT_EQ(form->MaxDataPanel->text(), "7.000");
+    logByHand(volts(8));
+    PEGraph& g = *form->graph();
+    g.toPixmap(100, 100); // the chart takes in its data when drawn
+    const auto data = g.plot()->graph(0)->data();
+    EXPECT_DOUBLE_EQ(data->at(197)->value, 7.0);
+    EXPECT_TRUE(std::isnan(data->at(198)->value));
+    EXPECT_DOUBLE_EQ(data->at(199)->value, 8.0);
+    EXPECT_LE(g.plot()->yAxis->range().upper, 8.0 * 1.33 + 1e-3);
+    EXPECT_EQ(form->MaxDataPanel->text(), "8.000");
+}
+
 TEST_F(GraphicalFormTest, ClearAsksFirstWhenUnsaved)
 {
     int cleared = 0;
@@ -534,6 +571,7 @@ TEST_F(GraphicalFormTest, ClearAsksFirstWhenUnsaved)
     EXPECT_EQ(cleared, 1);
     EXPECT_EQ(form->graph()->yData(0, 199), -99999.0f);
     EXPECT_EQ(form->graph()->manualMaxY(), 100.0);
+    EXPECT_EQ(form->graph()->yAxisLabel(), "Reading"); // not "Reading(V)" of the last record
     EXPECT_EQ(form->MaxDataPanel->text(), "");
     EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelRecordCount), "Data in buffer : 0");
     EXPECT_FALSE(form->sbtnClear->isEnabled());

@@ -54,7 +54,7 @@ std::optional<RecorderCore::Logged> RecorderCore::logOneRecord(const MeterReadin
         return std::nullopt;
 
     const TBRecord record = buildRecord(reading, *value);
-    yRange_.widen(*value, recordCount_);
+    yRange_.widen(*value);
 
     Logged logged;
     logged.index = buffer_.size();
@@ -62,9 +62,7 @@ std::optional<RecorderCore::Logged> RecorderCore::logOneRecord(const MeterReadin
     buffer_.append(record);
     temp_.append(record);
 
-    logged.tracked = !isStatusDisplay(reading.mainText);
-    if (logged.tracked)
-        maxMin_.update(buffer_, logged.index, *value);
+    logged.tracked = !isStatusDisplay(reading.mainText) && maxMin_.update(buffer_, logged.index, *value);
 
     totalPages_ = page_math::totalPages(recordCount_, kPointsPerPage);
     currentPage_ = totalPages_;
