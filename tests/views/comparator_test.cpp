@@ -15,10 +15,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -391,6 +393,30 @@ TEST_F(ComparatorFormTest, ConfirmedLimitsReachTheStateAndTheSettingsFile)
     ASSERT_EQ(loadSettings(next).status, SettingsReadStatus::Ok);
     EXPECT_DOUBLE_EQ(next.fHiLimit, 12.5);
     EXPECT_DOUBLE_EQ(next.fLowLimit, -2.5);
+}
+
+TEST_F(ComparatorFormTest, TheLargestLimitTheDialogTakesComesBackFromTheSettingsFile)
+{
+    QTimer::singleShot(0, &dialog, [&] {
+        edit("mkeHiLimit")->selectAll();
+        QTest::keyClicks(edit("mkeHiLimit"), "1.7976931348623157e308");
+        edit("mkeLowLimit")->selectAll();
+        QTest::keyClicks(edit("mkeLowLimit"), "1");
+        QTest::mouseClick(button(dialog, "bbtnOk"), Qt::LeftButton);
+    });
+    QTest::mouseClick(button(*form, "bbtnHiLowLimit"), Qt::LeftButton);
+    ASSERT_EQ(form->hiLimit(), std::numeric_limits<double>::max());
+    EXPECT_EQ(prompts.messageCount(), 0);
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    state.workingDirectory = dir.path();
+    ASSERT_TRUE(saveSettings(state, form->hiLimit(), form->lowLimit()));
+    GlobalState next;
+    next.workingDirectory = dir.path();
+    ASSERT_EQ(loadSettings(next).status, SettingsReadStatus::Ok);
+    EXPECT_EQ(next.fHiLimit, std::numeric_limits<double>::max());
+    EXPECT_EQ(next.fLowLimit, 1.0);
 }
 
 TEST_F(ComparatorFormTest, CancelledDialogChangesNothing)
