@@ -162,6 +162,15 @@ void TDlgHiLowForm::mkeLowLimitChange(const QString& text)
 
 void TDlgHiLowForm::bbtnOkClick()
 {
+    // A field left with the start of a number ("-") holds no limit yet.
+    for (QLineEdit* edit : {mkeHiLimit_, mkeLowLimit_}) {
+        if (!isCompleteLimitText(edit->text())) {
+            showUserMessage(prompts_, this, Str::ErrorCaption, kInvalidNumber);
+            edit->setFocus();
+            edit->selectAll();
+            return;
+        }
+    }
     if (limitsAcceptable(upper_, lower_))
         accept();
     else
