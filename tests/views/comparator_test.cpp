@@ -428,7 +428,7 @@ TEST_F(ComparatorFormTest, TheLargestLimitTheDialogTakesComesBackFromTheSettings
         edit("mkeHiLimit")->selectAll();
         QTest::keyClicks(edit("mkeHiLimit"), "1.7976931348623157e308");
         edit("mkeLowLimit")->selectAll();
-        QTest::keyClicks(edit("mkeLowLimit"), "1");
+        QTest::keyClicks(edit("mkeLowLimit"), "-1.7976931348623157e308");
         QTest::mouseClick(button(dialog, "bbtnOk"), Qt::LeftButton);
     });
     QTest::mouseClick(button(*form, "bbtnHiLowLimit"), Qt::LeftButton);
@@ -443,7 +443,7 @@ TEST_F(ComparatorFormTest, TheLargestLimitTheDialogTakesComesBackFromTheSettings
     next.workingDirectory = dir.path();
     ASSERT_EQ(loadSettings(next).status, SettingsReadStatus::Ok);
     EXPECT_EQ(next.fHiLimit, std::numeric_limits<double>::max());
-    EXPECT_EQ(next.fLowLimit, 1.0);
+    EXPECT_EQ(next.fLowLimit, -std::numeric_limits<double>::max());
 }
 
 TEST_F(ComparatorFormTest, CancelledDialogChangesNothing)
