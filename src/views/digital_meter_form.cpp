@@ -14,6 +14,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QTimer>
 
 namespace vt640 {
 namespace {
@@ -117,6 +118,8 @@ void TDigitalMeterForm::placeInitially(int mainHeight)
     const int belowMain = screen.height() - mainHeight;
     const QSize smallest(screen.width() / 4, belowMain / 4);
     sizeLimits_->set(smallest, QSize(screen.width(), belowMain));
+    mainHeight_ = mainHeight;
+    beforeMaximised_ = QRect();
     move(0, mainHeight);
     resize(smallest - sizeLimits_->frame());
 }
@@ -125,6 +128,57 @@ void TDigitalMeterForm::closeEvent(QCloseEvent* event)
 {
     // The view closes only with the application.
     event->ignore();
+}
+
+void TDigitalMeterForm::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || mainHeight_ < 0)
+        return;
+    if (isMaximized() && !unmaximising_) {
+        unmaximising_ = true;
+        QMetaObject::invokeMethod(this, &TDigitalMeterForm::maximiseBelowMainWindow, Qt::QueuedConnection);
+    } else if (!isMaximized() && !isMinimized() && unmaximising_) {
+        // The window manager puts the window back as it was before it
+        // maximised it, and its last moves can come after the state change;
+        // the place the view belongs is asked for once they have settled.
+        unmaximising_ = false;
+        QTimer::singleShot(50, this, &TDigitalMeterForm::placeAfterMaximise);
+    }
+}
+
+void TDigitalMeterForm::maximiseBelowMainWindow()
+{
+    // A window manager maximises over the whole screen, the main window's bar
+    // included, while this view belongs below that bar. So a maximise puts it
+    // there in the normal state, and a maximise of the window that stands
+    // there already brings back the geometry from before, as a restore would.
+    if (!isMaximized()) {
+        unmaximising_ = false;
+        return;
+    }
+    // Filling the screen below the main window already, give or take what
+    // the window manager made of the request (its frame, its own limits)?
+    const QRect before = normalGeometry();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    constexpr int kSlack = 40;
+    restoreAfterMaximise_ = beforeMaximised_.isValid() && before.width() >= screen.width() - kSlack &&
+                            before.height() >= screen.height() - mainHeight_ - 2 * kSlack &&
+                            before.top() <= mainHeight_ + kSlack;
+    if (!restoreAfterMaximise_)
+        beforeMaximised_ = before;
+    setWindowState(windowState() & ~Qt::WindowMaximized);
+}
+
+void TDigitalMeterForm::placeAfterMaximise()
+{
+    if (restoreAfterMaximise_) {
+        setGeometry(beforeMaximised_);
+        return;
+    }
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    move(0, mainHeight_);
+    resize(QSize(screen.width(), std::max(0, screen.height() - mainHeight_)) - sizeLimits_->frame());
 }
 
 void TDigitalMeterForm::resizeEvent(QResizeEvent* event)

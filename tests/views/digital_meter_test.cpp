@@ -6,6 +6,7 @@
 #include "views/view_readings.h"
 
 #include <QCloseEvent>
+#include <QTest>
 #include <QLabel>
 
 #include <gtest/gtest.h>
@@ -218,6 +219,23 @@ TEST_F(DigitalMeterFormTest, StartsBelowTheMainWindowWithinItsSizeLimits)
     EXPECT_EQ(form.geometry(), QRect(0, 60, screen.width() / 4, (screen.height() - 60) / 4));
     EXPECT_EQ(form.maximumSize(), QSize(screen.width(), screen.height() - 60));
     EXPECT_EQ(form.minimumSize(), QSize(screen.width() / 4, (screen.height() - 60) / 4));
+}
+
+TEST_F(DigitalMeterFormTest, MaximisedItLeavesTheMainWindowInSightAndRestores)
+{
+    form.placeInitially(60);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const QRect normal = form.geometry();
+    const QRect screen = form.screen()->geometry();
+
+    form.showMaximized(); // what the title bar's button asks for
+    const QRect belowMain(0, 60, screen.width(), screen.height() - 60);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.isMaximized() && form.frameGeometry() == belowMain; }))
+        << form.frameGeometry().y() << " " << form.frameGeometry().height();
+
+    form.showMaximized(); // once more: back to where it was
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.isMaximized() && form.geometry() == normal; }));
 }
 
 } // namespace
