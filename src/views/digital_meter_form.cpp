@@ -19,6 +19,10 @@
 namespace vt640 {
 namespace {
 
+// The longest texts of the phase-marks field and of the current's lag field.
+const QString kWidestPhases = QStringLiteral("A: L3L2L1");
+const QString kWidestLag = QStringLiteral("A-Leads");
+
 QFont arialPoints(int points) { return arialFontPoints(points); }
 
 QFont arialPixels(int pixels) { return arialFontPixels(pixels); }
@@ -214,12 +218,17 @@ void TDigitalMeterForm::layOut()
     dataPanel_->setFont(arialPoints(layout_.dataPoints));
     applyUnitFonts();
     subDataPanel_->setFont(arialCell(layout_.subDataCellPixels));
-    pnlST1_->setFont(arialPixels(layout_.phasesPixels));
+    // The size the layout gives, as long as the longest text of the field
+    // fits it: a tall window would otherwise cut the phase marks short, and
+    // the current's lead would run into the sub-display beside it.
+    pnlST1_->setFont(fontFittingWidth(arialPixels(layout_.phasesPixels), kWidestPhases,
+                                      layout_.phases.width()));
     pnlAcDc_->setFont(arialPoints(layout_.acDcPoints));
     pnl3W4W_->setFont(arialPoints(layout_.wiresPoints));
     pnlHold_->setFont(arialPoints(layout_.holdPoints));
     pnlMax_->setFont(arialPoints(layout_.peakPoints));
-    pnlALag_->setFont(arialPoints(layout_.aLagPoints));
+    pnlALag_->setFont(fontFittingWidth(arialPoints(layout_.aLagPoints), kWidestLag,
+                                       layout_.aLag.width() * 9 / 10));
 }
 
 } // namespace vt640
