@@ -4,6 +4,7 @@
 #include "views/analog_meter_form.h"
 #include "views/core/analog_meter_layout.h"
 #include "views/core/analog_meter_model.h"
+#include "views/core/meter_artwork.h"
 #include "views/core/needle_geometry.h"
 #include "views/view_readings.h"
 
@@ -291,6 +292,55 @@ TEST(AnalogLayout, DialCentredWithThePivotInTheMiddle)
     // The sign mark sits one and a half marks left of the strip, bottoms level.
     EXPECT_EQ(l.signMark, QPoint(l.panel1.left() - 16, l.panel1.bottom() + 1 - 11));
     EXPECT_EQ(AnalogMeterLayout::windowSize(1600), QSize(400, 178 + 6));
+}
+
+TEST(AnalogArtwork, BaseIsLevelOnBothSidesOfThePivot)
+{
+    test::guiApp();
+    const QImage dial = artwork::analogDial();
+    const int pivotX = dial.width() / 2; // the pivot lies between pixels pivotX - 1 and pivotX
+    // The base and its dome are mirror images about the pivot (its shaded
+    // boss apart).
+    int compared = 0;
+    for (int y = 100; y < 145; ++y)
+        for (int dx = 1; dx < pivotX - 10; ++dx) {
+            if (dx < 10 && std::abs(y - AnalogMeterModel::kPivotY) < 10)
+                continue;
+            const QColor left = dial.pixelColor(pivotX - dx, y);
+            const QColor right = dial.pixelColor(pivotX - 1 + dx, y);
+            ASSERT_LE(std::abs(left.lightness() - right.lightness()), 8) << "dx " << dx << " y " << y;
+            ++compared;
+        }
+    EXPECT_GT(compared, 3000);
+}
+
+TEST(AnalogArtwork, NothingOnTheScaleLiesBeyondTheNeedlesTip)
+{
+    test::guiApp();
+    const QPointF pivot(artwork::kDialSize.width() / 2 - artwork::kScaleOnDial.x(),
+                        AnalogMeterModel::kPivotY - artwork::kScaleOnDial.y());
+    for (AnalogScale s : {AnalogScale::ZeroToFive, AnalogScale::ZeroToTen, AnalogScale::ZeroToTwenty}) {
+        const QImage scale = artwork::analogScale(s);
+        double farthest = 0;
+        double blueAngle = 0; // the largest angle of the blue zero, 150 being the end tick
+        for (int y = 0; y < scale.height(); ++y)
+            for (int x = 0; x < scale.width(); ++x) {
+                const QColor c = scale.pixelColor(x, y);
+                if (c.alpha() < 64)
+                    continue;
+                const double dx = x + 0.5 - pivot.x(), dy = pivot.y() - (y + 0.5);
+                farthest = std::max(farthest, std::hypot(dx, dy));
+                if (c.blue() > 150 && c.red() < 100)
+                    blueAngle = std::max(blueAngle, std::atan2(dy, dx) * 180.0 / 3.14159265358979);
+            }
+        // The needle is 100 pixels long: the arc is where it ends, and the
+        // numbers are inside it, never where the needle would run past.
+        EXPECT_LE(farthest, AnalogMeterModel::kNeedleLength + 1.0);
+        if (s == AnalogScale::ZeroToTen) {
+            EXPECT_GT(blueAngle, 0.0);
+            EXPECT_LT(blueAngle, 148.0); // clear of the end tick at 150 degrees
+        }
+    }
 }
 
 class AnalogMeterFormTest : public ::testing::Test {

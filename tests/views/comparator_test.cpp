@@ -10,6 +10,8 @@
 #include "views/core/tone_output.h"
 #include "views/view_readings.h"
 
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -373,6 +375,18 @@ TEST_F(ComparatorFormTest, EqualOrCrossedLimitsAreRefusedOnOkWithE9008)
     EXPECT_EQ(prompts.messageCount(), 2);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST_F(ComparatorFormTest, DialogIsWideEnoughForItsCaptionAndTheTitleBarButtons)
+{
+    dialog.show();
+    ASSERT_EQ(dialog.windowTitle(), "Comparator Hi-Low limit setting");
+    QFont title = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    title.setBold(true);
+    // Icon and buttons on either side of a centred caption.
+    EXPECT_GE(dialog.width(), QFontMetrics(title).horizontalAdvance(dialog.windowTitle()) + 2 * 80);
+    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize()); // still of a fixed size
+    dialog.reject();
 }
 
 TEST_F(ComparatorFormTest, DialogShowsTheReadingsUnitsBesideTheLimits)
