@@ -3,6 +3,7 @@
 
 #include <clocale>
 #include <cmath>
+#include <limits>
 #include <gtest/gtest.h>
 
 using namespace vt640;
@@ -80,4 +81,24 @@ TEST(FormatGeneral15, ShortestUpToFifteenDigits)
     EXPECT_EQ(formatGeneral15(0.1), "0.1");
     EXPECT_EQ(formatGeneral15(-300.0), "-300");
     EXPECT_EQ(formatGeneral15(1.0 / 3.0), "0.333333333333333");
+}
+
+TEST(ParseGeneral15, ReadsBackWhatFormatGeneral15Wrote)
+{
+    const double largest = std::numeric_limits<double>::max();
+    for (double v : {largest, -largest, 12.5, -0.001, 1e-300, 0.0}) {
+        const std::string text = formatGeneral15(v);
+        const auto back = parseGeneral15(text);
+        ASSERT_TRUE(back) << text;
+        EXPECT_TRUE(std::isfinite(*back)) << text;
+        EXPECT_EQ(formatGeneral15(*back), text);
+    }
+    EXPECT_EQ(parseGeneral15("1.79769313486232e+308"), largest);
+    EXPECT_EQ(parseGeneral15(" -1.79769313486232E308 "), -largest);
+    // Beyond that form it is out of range as before; texts that are no
+    // number stay refused.
+    EXPECT_TRUE(std::isinf(*parseGeneral15("1.79769313486233e308")));
+    EXPECT_TRUE(std::isinf(*parseGeneral15("1e999")));
+    EXPECT_FALSE(parseGeneral15("1.8e308x"));
+    EXPECT_FALSE(parseGeneral15("-"));
 }

@@ -243,6 +243,42 @@ TEST_F(MeterHostTest, TerminalDefaultsOfTheDriverDoNotAlterTheFrame)
     }
 }
 
+TEST_F(MeterHostTest, FlowControlLeftOnByAnEarlierUserIsSwitchedOff)
+{
+    // As `stty crtscts ixoff` leaves an adapter: with CRTSCTS the driver
+    // drives RTS itself, so the request pulse would not be ours to give.
+    {
+        const int fd = open(host.devicePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        termios tio{};
+        ASSERT_EQ(tcgetattr(fd, &tio), 0);
+        tio.c_cflag |= CRTSCTS | PARENB | CSTOPB;
+        tio.c_iflag |= IXOFF | IXON | IXANY | INPCK | ISTRIP;
+        tio.c_lflag |= ICANON | ECHO | ISIG | IEXTEN;
+        tio.c_oflag |= OPOST;
+        ASSERT_EQ(tcsetattr(fd, TCSANOW, &tio), 0);
+        termios check{};
+        ASSERT_EQ(tcgetattr(fd, &check), 0);
+        ASSERT_TRUE(check.c_cflag & CRTSCTS); // the pty keeps what was set
+        close(fd);
+    }
+    MeterPortHandle port = openMeterDevice(host.devicePath(), &reporter);
+    ASSERT_TRUE(port);
+    termios tio{};
+    ASSERT_EQ(tcgetattr(port->fd(), &tio), 0);
+    EXPECT_EQ(tio.c_cflag & CRTSCTS, 0u);
+    EXPECT_EQ(tio.c_iflag & (IXON | IXOFF | IXANY), 0u);
+    // Fully raw, 8N1.
+    EXPECT_EQ(tio.c_iflag & (IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | INPCK), 0u);
+    EXPECT_EQ(tio.c_oflag & OPOST, 0u);
+    EXPECT_EQ(tio.c_lflag & (ECHO | ECHONL | ICANON | ISIG | IEXTEN), 0u);
+    EXPECT_EQ(tio.c_cflag & (CSIZE | PARENB | CSTOPB), static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(tio.c_cflag & (CLOCAL | CREAD), static_cast<tcflag_t>(CLOCAL | CREAD));
+    EXPECT_EQ(cfgetispeed(&tio), static_cast<speed_t>(B9600));
+    EXPECT_EQ(tio.c_cc[VMIN], 1);
+    EXPECT_EQ(tio.c_cc[VTIME], 0);
+}
+
 TEST_F(MeterHostTest, ReplugAndReopenByTheSameLink)
 {
     ASSERT_TRUE(host.placeLink(config.link(7)));

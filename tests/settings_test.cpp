@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cmath>
 #include <clocale>
+#include <limits>
 #include <random>
 #include <string>
 
@@ -101,6 +102,20 @@ TEST_F(SettingsFileTest, OneUnusableValueResetsTheOthersToo)
         EXPECT_EQ(r.settings, kDefaults);
         EXPECT_TRUE(r.errorText.isEmpty());
     }
+}
+
+TEST_F(SettingsFileTest, LeadingByteOrderMarkIsSkipped)
+{
+    // As an editor that saves UTF-8 with a mark writes it: the first key
+    // must still be found, or all three values fall back to the defaults.
+    const SettingsReadResult r = readText("\xEF\xBB\xBFiPort=4\r\nfHiLimit=12.5\r\nfLowLimit=-3\r\n");
+    EXPECT_EQ(r.status, SettingsReadStatus::Ok);
+    EXPECT_EQ(r.settings, (Settings{4, 12.5, -3.0}));
+    // Only at the very start, and only the whole mark.
+    EXPECT_EQ(readText("iPort=4\r\n\xEF\xBB\xBF" "fHiLimit=12.5\r\nfLowLimit=-3\r\n").status,
+              SettingsReadStatus::Defaulted);
+    EXPECT_EQ(readText("\xEF\xBBiPort=4\r\nfHiLimit=12.5\r\nfLowLimit=-3\r\n").status,
+              SettingsReadStatus::Defaulted);
 }
 
 TEST_F(SettingsFileTest, KeysCompareWithoutCase)
@@ -260,6 +275,28 @@ TEST_F(SettingsFileTest, WrittenValuesReadBack)
     const SettingsReadResult r = file().read();
     EXPECT_EQ(r.status, SettingsReadStatus::Ok);
     EXPECT_EQ(r.settings, values);
+}
+
+TEST_F(SettingsFileTest, TheLargestLimitsSurviveTheirFifteenDigitForm)
+{
+    // The largest double is written "1.79769313486232e+308", which lies just
+    // above it; read back it is the largest double again, not out of range.
+    const double largest = std::numeric_limits<double>::max();
+    const Settings values{3, largest, -largest};
+    ASSERT_TRUE(file().write(values));
+    EXPECT_EQ(readBytes(settingsPath()),
+              "iPort=3\r\nfHiLimit=1.79769313486232e+308\r\nfLowLimit=-1.79769313486232e+308\r\n");
+    const SettingsReadResult r = file().read();
+    EXPECT_EQ(r.status, SettingsReadStatus::Ok);
+    EXPECT_EQ(r.settings, values);
+
+    // Other doubles that write in that form; and nothing beyond the form.
+    ASSERT_TRUE(file().write(Settings{3, std::nextafter(largest, 0.0), 0.0}));
+    EXPECT_EQ(file().read().settings.fHiLimit, largest);
+    ASSERT_TRUE(file().write(Settings{3, 1.7e308, 0.0}));
+    EXPECT_EQ(file().read().settings.fHiLimit, 1.7e308);
+    EXPECT_EQ(readText("iPort=3\r\nfHiLimit=1.79769313486233e308\r\nfLowLimit=1\r\n").status,
+              SettingsReadStatus::Defaulted);
 }
 
 TEST_F(SettingsFileTest, NewFileIsCreatedWithOrdinaryPermissions)

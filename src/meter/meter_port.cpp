@@ -64,19 +64,24 @@ int openExclusive(const std::string& device)
     return fd;
 }
 
-// 9600 baud, 8N1, raw, CLOCAL|CREAD. RTS/CTS handshaking stays as the
-// driver reports it. IXON/IXANY are cleared: with them the line discipline
-// takes 0x11 and 0x13 out of the input as XON/XOFF, and the meter's binary
+// 9600 baud, 8N1, fully raw, CLOCAL|CREAD, no flow control of any kind.
+// RTS is the request line and must move only when readMeterFrame moves it:
+// with CRTSCTS left on (some adapters keep it from an earlier user) the
+// driver drives RTS itself and the request pulse may never reach the meter.
+// Software flow control goes too: IXON/IXANY would take 0x11 and 0x13 out of
+// the input and IXOFF would send them to the meter, and the meter's binary
 // frame carries those values (annunciator bytes, unused bytes).
 bool configureLine(int fd)
 {
     termios tio{};
     if (tcgetattr(fd, &tio) != 0)
         return false;
-    tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | INPCK | IXON | IXANY);
+    // What cfmakeraw() clears, and the flow control on top.
+    tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | INPCK | IXON | IXOFF |
+                     IXANY);
     tio.c_oflag &= ~OPOST;
     tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-    tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB);
+    tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
     tio.c_cflag |= CS8 | CLOCAL | CREAD;
     tio.c_cc[VMIN] = 1;
     tio.c_cc[VTIME] = 0;

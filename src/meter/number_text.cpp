@@ -11,16 +11,23 @@ namespace {
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The largest double as "%.15g" writes it.
+constexpr long double kLargestDouble15 = 1.79769313486232e308L;
+
 } // namespace
 
-std::optional<double> parseDecimal(std::string_view text)
+namespace {
+
+// The text of parseDecimal's grammar rewritten for from_chars: "[-]int.frac"
+// and, when it is not 0, "e" and the exponent. Empty when the text is not a
+// number of that grammar; `exponent` gets the exponent read.
+std::string cleanNumber(std::string_view text, long long& exponent)
 {
     std::size_t i = 0;
     const std::size_t n = text.size();
     while (i < n && isBlank(text[i]))
         ++i;
 
-    // Build a clean "[-]int.frac" mantissa for from_chars.
     std::string number;
     number.reserve(n + 8);
     if (i < n && (text[i] == '+' || text[i] == '-')) {
@@ -48,11 +55,11 @@ std::optional<double> parseDecimal(std::string_view text)
         }
     }
     if (!anyDigit && !point)
-        return std::nullopt;
+        return {};
     if (number.back() == '.')
         number.push_back('0');
 
-    long long exponent = 0;
+    exponent = 0;
     if (i < n && (text[i] == 'E' || text[i] == 'e')) {
         ++i;
         bool negative = false;
@@ -71,12 +78,23 @@ std::optional<double> parseDecimal(std::string_view text)
     while (i < n && isBlank(text[i]))
         ++i;
     if (i != n)
-        return std::nullopt;
+        return {};
 
     if (exponent != 0) {
         number.push_back('e');
         number += std::to_string(exponent);
     }
+    return number;
+}
+
+} // namespace
+
+std::optional<double> parseDecimal(std::string_view text)
+{
+    long long exponent = 0;
+    const std::string number = cleanNumber(text, exponent);
+    if (number.empty())
+        return std::nullopt;
     double value = 0.0;
     const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
     if (result.ec == std::errc::result_out_of_range) {
@@ -89,6 +107,23 @@ std::optional<double> parseDecimal(std::string_view text)
     }
     if (result.ec != std::errc())
         return std::nullopt;
+    return value;
+}
+
+std::optional<double> parseGeneral15(std::string_view text)
+{
+    const std::optional<double> value = parseDecimal(text);
+    if (!value || std::isfinite(*value))
+        return value;
+    // Beyond the double range: the largest double when the number is no
+    // larger than "%.15g" writes the largest double, else infinity as before.
+    long long exponent = 0;
+    const std::string number = cleanNumber(text, exponent);
+    long double wide = 0.0L;
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), wide);
+    if (result.ec == std::errc() && std::fabs(wide) <= kLargestDouble15)
+        return std::signbit(*value) ? -std::numeric_limits<double>::max()
+                                    : std::numeric_limits<double>::max();
     return value;
 }
 

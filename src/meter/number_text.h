@@ -13,6 +13,13 @@ namespace vt640 {
 // left over fails.
 std::optional<double> parseDecimal(std::string_view text);
 
+// Reads a number written by formatGeneral15 back: parseDecimal, except that
+// a number beyond the double range that is no larger than the 15-digit form
+// of the largest double ("1.79769313486232e+308", which lies above it) reads
+// as the largest double with its sign instead of as infinity. So every
+// finite double, written and read back, stays finite.
+std::optional<double> parseGeneral15(std::string_view text);
+
 // Reads an optionally signed decimal integer that fits 32 bits.
 std::optional<int> parseInteger(std::string_view text);
 

@@ -102,32 +102,26 @@ void TDialogOption::intervalChanged(int item)
     }
     if (item != kCustomItem)
         return;
-    const int before = seconds_;
+    // Asks until the answer is a whole number of seconds that the logging
+    // timer can hold in milliseconds. Only Cancel ends the questions without
+    // one, and then the seconds stay as they were: a negative or overflowing
+    // interval would leave logging with a timer that never fires.
+    QString shown = QString::number(seconds_);
     for (;;) {
         bool ok = false;
-        const QString initial = QString::number(seconds_);
-        QString answer = prompts_.text(this, loadString(Str::IntervalInSeconds), loadString(Str::IntervalInputPrompt), initial, &ok);
+        const QString answer = prompts_.text(this, loadString(Str::IntervalInSeconds),
+                                             loadString(Str::IntervalInputPrompt), shown, &ok);
         if (!ok) {
-            // A cancelled box gives back its default text; after a negative
-            // entry that would ask forever, so cancelling then keeps the
-            // seconds the dialog had before.
-            if (seconds_ < 0) {
-                seconds_ = before;
-                selectIntervalItem();
-                return;
-            }
-            answer = initial;
-        }
-        const auto value = parseInteger(answer.trimmed().toStdString());
-        if (!value) {
-            showUserMessage(prompts_, this, Str::ErrorCaption, Str::ErrNotAFloat);
             selectIntervalItem();
             return;
         }
-        seconds_ = *value;
-        if (seconds_ >= 0)
+        const auto value = parseInteger(answer.trimmed().toStdString());
+        if (value && *value >= 0 && *value <= kMaxSeconds) {
+            seconds_ = *value;
             return;
+        }
         showUserMessage(prompts_, this, Str::ErrorCaption, Str::ErrNotAFloat);
+        shown = answer;
     }
 }
 

@@ -2,6 +2,9 @@
 
 #include <QDialog>
 
+#include <cstdint>
+#include <limits>
+
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -22,6 +25,9 @@ public:
 
     bool manual() const { return manual_; }
     void setManual(bool on) { manual_ = on; }
+    // The longest interval: its milliseconds still fit the timer's int.
+    static constexpr int kMaxSeconds = std::numeric_limits<std::int32_t>::max() / 1000;
+
     // 0 stands for Full Speed.
     int seconds() const { return seconds_; }
     void setSeconds(int s) { seconds_ = s; }

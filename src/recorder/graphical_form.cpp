@@ -131,8 +131,7 @@ TGraphicalForm::TGraphicalForm(GlobalState& state, PromptService& prompts,
         sbtnUndoZoom->setEnabled(true);
         miUndoZoom->setEnabled(true);
     });
-    connect(PEGraph_, &PEGraph::OnKeyDown, this,
-            [this](int key, Qt::KeyboardModifiers) { chartKeyDown(key); });
+    connect(PEGraph_, &PEGraph::OnKeyDown, this, &TGraphicalForm::chartKeyDown);
     connect(&state_, &GlobalState::fileLoadBusyChanged, this, [this] { refreshCommands(); });
 
     export_ = std::make_unique<RecorderExport>(*this, prompts_);
@@ -664,6 +663,9 @@ void TGraphicalForm::resetChart()
         g.setPointLabels(i, QStringLiteral(" "));
         g.setYData(0, i, kNullValue);
     }
+    // The readout leaves an empty buffer alone, so the caption it wrote for
+    // the last record is taken back here.
+    g.setYAxisLabel(loadString(Str::ChartYAxis));
     redrawChart();
     g.setCursorPoint(P - 1);
     refreshReadout();
@@ -746,6 +748,10 @@ void TGraphicalForm::refreshMaxMinPanels()
     const RecordBuffer& buf = core_.buffer();
     if (core_.recordCount() == 0 || buf.empty())
         return;
+    if (!core_.maxMinValid()) {
+        emptyMaxMinPanels();
+        return;
+    }
     const TBRecord& mx = buf[core_.maxIndex()];
     MaxDataPanel->setText(text(mx.head.valueText));
     showUnitPanels(MaxUnitPanel, MaxFuncPanel, mx);
@@ -813,11 +819,16 @@ void TGraphicalForm::graphLineColor()
     redrawChart();
 }
 
-void TGraphicalForm::chartKeyDown(int key)
+void TGraphicalForm::chartKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
-    if (key == Qt::Key_PageUp && sbtnPageUp->isEnabled())
+    // The keys run the paging commands whatever state the buttons are in, so
+    // that on the first and the last page they say why nothing moves. With
+    // Ctrl they are the menu's First page and Last page.
+    if (modifiers & Qt::ControlModifier)
+        return;
+    if (key == Qt::Key_PageUp)
         pageUp();
-    else if (key == Qt::Key_PageDown && sbtnPageDown->isEnabled())
+    else if (key == Qt::Key_PageDown)
         pageDown();
 }
 

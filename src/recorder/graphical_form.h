@@ -210,7 +210,7 @@ private:
     void refreshCommands();
     void applyPagingStates();
     void stepProgress();
-    void chartKeyDown(int key);
+    void chartKeyDown(int key, Qt::KeyboardModifiers modifiers);
 
     GlobalState& state_;
     PromptService& prompts_;

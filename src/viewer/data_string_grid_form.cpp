@@ -76,9 +76,11 @@ void TDataStringGridForm::clearList()
 void TDataStringGridForm::addRow(int)
 {
     // Rows follow the buffer in order, so the new row is the record's own.
+    // The current cell goes to the row just filled, the newest record, and
+    // the grid scrolls on to the empty row below it.
     model_->addRow();
     const QModelIndex empty = model_->index(model_->rowCount() - 1, 0);
-    StringGrid1->setCurrentIndex(empty);
+    StringGrid1->setCurrentIndex(model_->index(model_->rowCount() - 2, 0));
     if (isVisible())
         StringGrid1->scrollTo(empty);
 }
@@ -97,8 +99,8 @@ void TDataStringGridForm::addRows(int, int count)
 void TDataStringGridForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    // Rows added while hidden: show the newest.
-    StringGrid1->scrollTo(StringGrid1->currentIndex());
+    // Rows added while hidden: show the newest and the empty row after it.
+    StringGrid1->scrollTo(model_->index(model_->rowCount() - 1, 0));
 }
 
 void TDataStringGridForm::placeInitially(int mainHeight, int digitalMeterHeight, int taskbarHeight)

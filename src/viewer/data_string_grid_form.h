@@ -40,8 +40,8 @@ public:
 public slots:
     // DL_CLEAR: only the header and one empty row remain.
     void clearList();
-    // DL_ADDROW: the record at `index` becomes the last filled row, and the
-    // grid scrolls to the empty row after it.
+    // DL_ADDROW: the record at `index` becomes the last filled row and the
+    // current cell; the grid scrolls to the empty row after it.
     void addRow(int index);
     // DL_SAVECSV: the rows of recorder pages first..last as comma-separated
     // text, written whole to `path` (replacing a file there) or not at all.

@@ -106,7 +106,19 @@ PEGraph::PEGraph(QWidget* parent) : QWidget(parent)
                 if (event && event->type() == QEvent::MouseButtonRelease)
                     clickAt(static_cast<QMouseEvent*>(event)->pos());
             });
-    connect(plot_, &QCustomPlot::mousePress, this, [this] { setFocus(Qt::MouseFocusReason); });
+    connect(plot_, &QCustomPlot::mousePress, this, [this](QMouseEvent* event) {
+        setFocus(Qt::MouseFocusReason);
+        if (event->button() == Qt::LeftButton)
+            pressPos_ = event->pos();
+    });
+    // A plain click (press and release in one place) puts the cursor on the
+    // nearest point. The plot cancels its rubber band on such a click
+    // without saying where it was, so the click is taken here; the
+    // tolerance is the plot's own for telling a click from a drag.
+    connect(plot_, &QCustomPlot::mouseRelease, this, [this](QMouseEvent* event) {
+        if (event->button() == Qt::LeftButton && (event->pos() - pressPos_).manhattanLength() <= 3)
+            clickAt(event->pos());
+    });
     connect(plot_, &QCustomPlot::beforeReplot, this, [this] {
         if (dirty_)
             rebuildData();
@@ -194,7 +206,10 @@ void PEGraph::appendPoint(float value, const QString& label)
 
 bool PEGraph::isNull(float v) const
 {
-    return static_cast<double>(v) == static_cast<double>(static_cast<float>(nullDataValue_));
+    // A value that is no number or infinite (a logger file may hold one)
+    // has no place on the axis: it is a gap, like the empty points.
+    return !std::isfinite(v) ||
+           static_cast<double>(v) == static_cast<double>(static_cast<float>(nullDataValue_));
 }
 
 void PEGraph::setSubsetColors(int subset, const QColor& c)

@@ -71,6 +71,7 @@ public:
     float yData(int subset, int point) const;
     void setPointLabels(int point, const QString& label);
     QString pointLabels(int point) const;
+    // Points of this value are not plotted (nor are NaN and infinities).
     void setNullDataValue(double v) { nullDataValue_ = v; }
     double nullDataValue() const { return nullDataValue_; }
     // Adds one point at the end of every series: the earlier points move one
@@ -222,6 +223,7 @@ private:
     CursorMode cursorMode_ = gNoCursor;
     bool mouseCursorControl_ = false;
     int cursorPoint_ = 0;
+    QPoint pressPos_{-1000, -1000};
     bool zoomed_ = false;
     bool dirty_ = true;
 

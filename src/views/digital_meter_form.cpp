@@ -14,9 +14,14 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QTimer>
 
 namespace vt640 {
 namespace {
+
+// The longest texts of the phase-marks field and of the current's lag field.
+const QString kWidestPhases = QStringLiteral("A: L3L2L1");
+const QString kWidestLag = QStringLiteral("A-Leads");
 
 QFont arialPoints(int points) { return arialFontPoints(points); }
 
@@ -117,6 +122,8 @@ void TDigitalMeterForm::placeInitially(int mainHeight)
     const int belowMain = screen.height() - mainHeight;
     const QSize smallest(screen.width() / 4, belowMain / 4);
     sizeLimits_->set(smallest, QSize(screen.width(), belowMain));
+    mainHeight_ = mainHeight;
+    beforeMaximised_ = QRect();
     move(0, mainHeight);
     resize(smallest - sizeLimits_->frame());
 }
@@ -125,6 +132,57 @@ void TDigitalMeterForm::closeEvent(QCloseEvent* event)
 {
     // The view closes only with the application.
     event->ignore();
+}
+
+void TDigitalMeterForm::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || mainHeight_ < 0)
+        return;
+    if (isMaximized() && !unmaximising_) {
+        unmaximising_ = true;
+        QMetaObject::invokeMethod(this, &TDigitalMeterForm::maximiseBelowMainWindow, Qt::QueuedConnection);
+    } else if (!isMaximized() && !isMinimized() && unmaximising_) {
+        // The window manager puts the window back as it was before it
+        // maximised it, and its last moves can come after the state change;
+        // the place the view belongs is asked for once they have settled.
+        unmaximising_ = false;
+        QTimer::singleShot(50, this, &TDigitalMeterForm::placeAfterMaximise);
+    }
+}
+
+void TDigitalMeterForm::maximiseBelowMainWindow()
+{
+    // A window manager maximises over the whole screen, the main window's bar
+    // included, while this view belongs below that bar. So a maximise puts it
+    // there in the normal state, and a maximise of the window that stands
+    // there already brings back the geometry from before, as a restore would.
+    if (!isMaximized()) {
+        unmaximising_ = false;
+        return;
+    }
+    // Filling the screen below the main window already, give or take what
+    // the window manager made of the request (its frame, its own limits)?
+    const QRect before = normalGeometry();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    constexpr int kSlack = 40;
+    restoreAfterMaximise_ = beforeMaximised_.isValid() && before.width() >= screen.width() - kSlack &&
+                            before.height() >= screen.height() - mainHeight_ - 2 * kSlack &&
+                            before.top() <= mainHeight_ + kSlack;
+    if (!restoreAfterMaximise_)
+        beforeMaximised_ = before;
+    setWindowState(windowState() & ~Qt::WindowMaximized);
+}
+
+void TDigitalMeterForm::placeAfterMaximise()
+{
+    if (restoreAfterMaximise_) {
+        setGeometry(beforeMaximised_);
+        return;
+    }
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    move(0, mainHeight_);
+    resize(QSize(screen.width(), std::max(0, screen.height() - mainHeight_)) - sizeLimits_->frame());
 }
 
 void TDigitalMeterForm::resizeEvent(QResizeEvent* event)
@@ -160,12 +218,17 @@ void TDigitalMeterForm::layOut()
     dataPanel_->setFont(arialPoints(layout_.dataPoints));
     applyUnitFonts();
     subDataPanel_->setFont(arialCell(layout_.subDataCellPixels));
-    pnlST1_->setFont(arialPixels(layout_.phasesPixels));
+    // The size the layout gives, as long as the longest text of the field
+    // fits it: a tall window would otherwise cut the phase marks short, and
+    // the current's lead would run into the sub-display beside it.
+    pnlST1_->setFont(fontFittingWidth(arialPixels(layout_.phasesPixels), kWidestPhases,
+                                      layout_.phases.width()));
     pnlAcDc_->setFont(arialPoints(layout_.acDcPoints));
     pnl3W4W_->setFont(arialPoints(layout_.wiresPoints));
     pnlHold_->setFont(arialPoints(layout_.holdPoints));
     pnlMax_->setFont(arialPoints(layout_.peakPoints));
-    pnlALag_->setFont(arialPoints(layout_.aLagPoints));
+    pnlALag_->setFont(fontFittingWidth(arialPoints(layout_.aLagPoints), kWidestLag,
+                                       layout_.aLag.width() * 9 / 10));
 }
 
 } // namespace vt640

@@ -46,16 +46,26 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void layOut();
     void applyUnitFonts();
+    void maximiseBelowMainWindow();
+    void placeAfterMaximise();
 
     GlobalState& state_;
     std::int32_t functionCode_ = 0;
     DigitalMeterLayout layout_;
     // Outer size limits, empty until placed; the frame they were applied for.
     OuterSizeLimits* sizeLimits_ = nullptr;
+    // Maximising puts the view below the main window of `mainHeight_` (-1
+    // until placed); `beforeMaximised_` is where it stood before, for the
+    // next maximise to bring back.
+    int mainHeight_ = -1;
+    QRect beforeMaximised_;
+    bool unmaximising_ = false;
+    bool restoreAfterMaximise_ = false;
 
     QFrame* lcdPanel_;
     QWidget* statePanel_;

@@ -7,6 +7,8 @@
 #include "views/core/limit_rules.h"
 #include "views/core/unit_field_style.h"
 
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -15,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
+#include <QSpacerItem>
 #include <QVBoxLayout>
 
 namespace vt640 {
@@ -48,6 +51,16 @@ QLabel* unitField(QWidget* parent, const char* name, int width)
     label->setFixedWidth(width);
     label->setFont(arialFontPixels(14));
     return label;
+}
+
+// The width a title bar needs for `caption`: the text in a bold title face
+// and, on each side, room for an icon and three buttons.
+int captionRoom(const QString& caption)
+{
+    QFont title = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    title.setBold(true);
+    constexpr int kButtonsOnEachSide = 80;
+    return QFontMetrics(title).horizontalAdvance(caption) + 2 * kButtonsOnEachSide;
 }
 
 } // namespace
@@ -100,6 +113,10 @@ TDlgHiLowForm::TDlgHiLowForm(PromptService& prompts, QWidget* parent)
     page->setSpacing(14);
     page->addLayout(grid);
     page->addLayout(buttons);
+    // At least as wide as the caption in the title bar, with room for the
+    // window manager's icon and buttons on either side of it, so the caption
+    // is not cut short.
+    page->addSpacerItem(new QSpacerItem(captionRoom(windowTitle()), 0, QSizePolicy::Fixed, QSizePolicy::Fixed));
     page->setSizeConstraint(QLayout::SetFixedSize);
 
     // Only what the user types is checked; the dialog's own filling of the
@@ -161,6 +178,15 @@ void TDlgHiLowForm::mkeLowLimitChange(const QString& text)
 
 void TDlgHiLowForm::bbtnOkClick()
 {
+    // A field left with the start of a number ("-") holds no limit yet.
+    for (QLineEdit* edit : {mkeHiLimit_, mkeLowLimit_}) {
+        if (!isCompleteLimitText(edit->text())) {
+            showUserMessage(prompts_, this, Str::ErrorCaption, kInvalidNumber);
+            edit->setFocus();
+            edit->selectAll();
+            return;
+        }
+    }
     if (limitsAcceptable(upper_, lower_))
         accept();
     else

@@ -18,11 +18,11 @@ class PromptService;
 // reads the two limits back.
 //
 // Each edit of a limit field is checked as it is typed: an empty field is
-// left alone, a number becomes the limit, anything else (a lone "-" too) is
-// refused with E9007 and the limit keeps its value, while the field keeps the
-// text so that a negative number can be typed on after its "-". OK accepts only
-// an upper limit strictly above the lower one, else E9008 and the dialog
-// stays open.
+// left alone, a number becomes the limit, the start of a number (a lone "-")
+// waits silently for the keys that finish it, and anything else is refused
+// with E9007 while the limit keeps its value. OK refuses a field that is still
+// no number with E9007, and accepts only an upper limit strictly above the
+// lower one, else E9008; either way the dialog stays open.
 class TDlgHiLowForm : public QDialog {
     Q_OBJECT
 public:

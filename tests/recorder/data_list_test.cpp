@@ -138,8 +138,8 @@ TEST(DataListForm, RowsHeaderAndEmptyRow)
     EXPECT_FALSE(m.index(3, 0).data().isValid()); // the empty row
     EXPECT_EQ(m.headerData(0, Qt::Horizontal).toString(), "Item#");
     EXPECT_FALSE(m.flags(m.index(0, 0)) & Qt::ItemIsEditable);
-    // The current cell is column 0 of the empty row.
-    EXPECT_EQ(list.grid()->currentIndex(), m.index(3, 0));
+    // The current cell is column 0 of the newest record's row.
+    EXPECT_EQ(list.grid()->currentIndex(), m.index(2, 0));
 
     QHeaderView* cols = list.grid()->horizontalHeader();
     EXPECT_EQ(cols->sectionSize(0), 72);

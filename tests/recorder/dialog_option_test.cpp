@@ -92,25 +92,19 @@ TEST_F(DialogOptionTest, NegativeShowsE9007AndAsksAgain)
     EXPECT_EQ(dialog.seconds(), 4);
 }
 
-TEST_F(DialogOptionTest, NonNumericShowsE9007OnceAndKeepsTheOldValue)
+TEST_F(DialogOptionTest, AnythingButAWholeNumberOfSecondsIsAskedAgain)
 {
-    dialog.setSeconds(0);
-    prompts.answerText("abc");
+    // Not a number, not whole, negative, or more seconds than the timer's
+    // milliseconds can hold: E9007 each time, and the box asks again with
+    // the refused text.
+    prompts.answerText("abc").answerText("2.5").answerText("-3").answerText("2147484").answerText(
+        "2147483");
     chooseCustomization();
-    EXPECT_EQ(prompts.messageCount(), 1);
-    EXPECT_EQ(prompts.last().caption, "Error[E9007]");
-    EXPECT_EQ(prompts.textRequests().size(), 1);
-    EXPECT_EQ(dialog.seconds(), 0);
-    EXPECT_EQ(dialog.cbxInterval->currentIndex(), 0); // back on Full Speed
-
-    dialog.hide();
-    dialog.setSeconds(9);
-    dialog.show();
-    dialog.cbxInterval->setCurrentIndex(0);
-    dialog.setSeconds(9);
-    prompts.answerText("2.5");
-    dialog.cbxInterval->setCurrentIndex(1);
-    EXPECT_EQ(dialog.seconds(), 9);
+    EXPECT_EQ(prompts.messageCount(), 4);
+    EXPECT_EQ(prompts.captions(), QStringList(4, "Error[E9007]"));
+    ASSERT_EQ(prompts.textRequests().size(), 5);
+    EXPECT_EQ(prompts.textRequests()[4].initial, "2147484");
+    EXPECT_EQ(dialog.seconds(), 2147483);
     EXPECT_EQ(dialog.cbxInterval->currentIndex(), 1);
 }
 
@@ -125,8 +119,10 @@ TEST_F(DialogOptionTest, CancelKeepsTheValueAndNeverLoops)
     dialog.setSeconds(0);
     dialog.show();
     dialog.cbxInterval->setCurrentIndex(0);
-    prompts.answerText("-3").cancelText(); // cancelling after a negative entry
+    // Cancelling after refused entries keeps the seconds of before.
+    prompts.answerText("-3").answerText("abc").cancelText();
     dialog.cbxInterval->setCurrentIndex(1);
+    EXPECT_EQ(prompts.messageCount(), 2);
     EXPECT_EQ(dialog.seconds(), 0);
     EXPECT_EQ(dialog.cbxInterval->currentIndex(), 0);
 }

@@ -19,10 +19,14 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <qcustomplot.h>
 
+#include <cmath>
 #include <memory>
 
 using namespace vt640;
@@ -318,6 +322,41 @@ TEST_F(GraphicalFormTest, IntervalChoicesAndManualModeEnabling)
     EXPECT_TRUE(form->core().manualMode());
 }
 
+TEST_F(GraphicalFormTest, RefusedIntervalEntriesNeverReachTheLoggingTimer)
+{
+    // The user picks "Customization..." with the arrow key and types the
+    // answers; only a whole number of seconds that fits the timer is taken.
+    const auto customInterval = [this] {
+        QTimer::singleShot(0, &dialog, [this] {
+            dialog.cbxInterval->setFocus();
+            QTest::keyClick(dialog.cbxInterval, Qt::Key_Down);
+            QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
+        });
+        form->sbtnOption->click();
+    };
+    prompts.answerText("-3").answerText("abc");
+    prompts.answerText("5000000").answerText("9");
+    customInterval();
+    EXPECT_EQ(prompts.captions(), QStringList(3, "Error[E9007]"));
+    EXPECT_EQ(form->core().intervalMs(), 9000);
+    EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelMode), "Interval in second(s):9S");
+
+    // The largest that fits.
+    QTimer::singleShot(0, &dialog, [this] {
+        QTest::keyClick(dialog.cbxInterval, Qt::Key_Up); // Full Speed
+        QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
+    });
+    form->sbtnOption->click();
+    prompts.answerText("2147483");
+    customInterval();
+    EXPECT_EQ(form->core().intervalMs(), 2147483000);
+    state.readingAvailable = true;
+    form->sbtnRecordStart->click();
+    EXPECT_EQ(form->TimerLogger->interval(), 2147483000);
+    EXPECT_TRUE(form->TimerLogger->isActive());
+    form->sbtnRecordStop->click();
+}
+
 TEST_F(GraphicalFormTest, PagingAcross450Records)
 {
     logManually(450);
@@ -352,10 +391,7 @@ TEST_F(GraphicalFormTest, PagingAcross450Records)
     EXPECT_EQ(form->core().currentPage(), 1);
 
     // Keys on the chart page as the buttons do.
-    // (Keys go straight to the chart's handler: a synthetic key event would
-    // create Qt's keyboard device, which the shared static application
-    // cannot tear down cleanly at exit.)
-    form->graph()->pressKey(Qt::Key_PageDown);
+    QTest::keyClick(form->graph(), Qt::Key_PageDown);
     EXPECT_EQ(form->core().currentPage(), 2);
     form->sbtnLastPage->click();
     form->pageDown();
@@ -368,6 +404,36 @@ TEST_F(GraphicalFormTest, PagingAcross450Records)
     EXPECT_EQ(form->core().currentPage(), 3);
     EXPECT_EQ(g.yData(0, 199), 1000.0f);
     EXPECT_EQ(g.yData(0, 198), 449.0f);
+}
+
+TEST_F(GraphicalFormTest, PageKeysWarnOnTheFirstAndLastPageWhateverTheButtons)
+{
+    logManually(250);
+    PEGraph* chart = form->graph();
+    QTest::keyClick(chart, Qt::Key_PageDown); // on the last page, its button disabled
+    ASSERT_EQ(prompts.messageCount(), 1);
+    EXPECT_EQ(prompts.last().caption, "Warning[W8009]");
+    EXPECT_EQ(prompts.last().text, "Last page.");
+    QTest::keyClick(chart, Qt::Key_PageUp);
+    EXPECT_EQ(form->core().currentPage(), 1);
+    EXPECT_FALSE(form->sbtnPageUp->isEnabled());
+    QTest::keyClick(chart, Qt::Key_PageUp);
+    ASSERT_EQ(prompts.messageCount(), 2);
+    EXPECT_EQ(prompts.last().caption, "Warning[W8008]");
+    EXPECT_EQ(prompts.last().text, "First page.");
+    EXPECT_EQ(form->core().currentPage(), 1);
+
+    // While logging every paging button is disabled; the keys still answer.
+    QTest::keyClick(chart, Qt::Key_PageDown);
+    deliver(volts(1));
+    form->sbtnRecordStart->click();
+    deliver(volts(2));
+    ASSERT_TRUE(form->logging());
+    EXPECT_FALSE(form->sbtnPageDown->isEnabled());
+    QTest::keyClick(chart, Qt::Key_PageDown);
+    EXPECT_EQ(prompts.last().caption, "Warning[W8009]");
+    EXPECT_EQ(prompts.messageCount(), 3);
+    form->sbtnRecordStop->click();
 }
 
 TEST_F(GraphicalFormTest, ReadoutFollowsTheCursor)
@@ -395,6 +461,38 @@ TEST_F(GraphicalFormTest, ReadoutFollowsTheCursor)
     EXPECT_EQ(form->graph()->yAxisLabel(), "Reading");
 }
 
+TEST_F(GraphicalFormTest, PlainClickOnTheChartMovesTheCursorAndADragZooms)
+{
+    logManually(5, 1); // 1.000 to 5.000 V on points 195 to 199
+    form->resize(1200, 700);
+    form->show();
+    PEGraph& g = *form->graph();
+    g.replotNow();
+    QCustomPlot* plot = g.plot(); // the surface the mouse lands on
+    const auto at = [plot](double point, double value) {
+        return QPoint(qRound(plot->xAxis->coordToPixel(point)), qRound(plot->yAxis->coordToPixel(value)));
+    };
+    int moved = 0;
+    QObject::connect(&g, &PEGraph::OnCursorMoved, [&] { ++moved; });
+
+    QTest::mouseClick(plot, Qt::LeftButton, {}, at(196.3, 0));
+    EXPECT_EQ(g.cursorPoint(), 196);
+    EXPECT_EQ(moved, 1);
+    EXPECT_EQ(form->ReadingDataPanel->text(), "2.000");
+    EXPECT_EQ(form->graph()->yAxisLabel(), "Reading(V)");
+    EXPECT_FALSE(g.zoomed());
+
+    // A drag draws a rubber band and zooms; the cursor stays.
+    QTest::mousePress(plot, Qt::LeftButton, {}, at(185, 6));
+    QTest::mouseMove(plot, at(192, 3));
+    QTest::mouseMove(plot, at(199, 0));
+    QTest::mouseRelease(plot, Qt::LeftButton, {}, at(199, 0));
+    EXPECT_TRUE(g.zoomed());
+    EXPECT_TRUE(form->sbtnUndoZoom->isEnabled());
+    EXPECT_EQ(g.cursorPoint(), 196);
+    EXPECT_EQ(moved, 1);
+}
+
 TEST_F(GraphicalFormTest, MaxMinPanelsAndYRange)
 {
     state.readingAvailable = true;
@@ -413,6 +511,42 @@ TEST_F(GraphicalFormTest, MaxMinPanelsAndYRange)
     form->manualLogging();
     EXPECT_EQ(form->buffer().size(), 3);
     EXPECT_EQ(form->MinDataPanel->text(), "-11.000");
+}
+
+TEST_F(GraphicalFormTest, MaxMinAfterAStatusDisplayAndValuesBeyondTheFloatRange)
+{
+    chooseInterval(true);
+    state.readingAvailable = true;
+    const auto logByHand = [this](const MeterReading& r) {
+        reading = r;
+        QTest::mouseClick(form->sbtnManualLogging, Qt::LeftButton);
+    };
+    logByHand(makeReading("Strt", "0", code::DcVolts, "Strt", "V"));
+    logByHand(volts(5));
+    EXPECT_EQ(form->MaxDataPanel->text(), "5.000");
+    EXPECT_EQ(form->MinDataPanel->text(), "5.000");
+    logByHand(volts(6));
+    logByHand(volts(7));
+    EXPECT_EQ(form->MaxDataPanel->text(), "7.000");
+    EXPECT_EQ(form->MinDataPanel->text(), "5.000");
+
+    // A display whose value overflows the record's float logs infinity: it
+    // is a gap on the chart and leaves the Y range and max/min alone.
+    const float upper = form->graph()->manualMaxY();
+    logByHand(makeReading("9.999", "99", code::DcVolts, "9.999", "V"));
+    ASSERT_EQ(form->buffer().size(), 5);
+    ASSERT_TRUE(std::isinf(form->buffer()[4].head.value));
+    EXPECT_EQ(form->graph()->manualMaxY(), upper);
+    EXPECT_EQ(form->MaxDataPanel->text(), "7.000");
+    logByHand(volts(8));
+    PEGraph& g = *form->graph();
+    g.toPixmap(100, 100); // the chart takes in its data when drawn
+    const auto data = g.plot()->graph(0)->data();
+    EXPECT_DOUBLE_EQ(data->at(197)->value, 7.0);
+    EXPECT_TRUE(std::isnan(data->at(198)->value));
+    EXPECT_DOUBLE_EQ(data->at(199)->value, 8.0);
+    EXPECT_LE(g.plot()->yAxis->range().upper, 8.0 * 1.33 + 1e-3);
+    EXPECT_EQ(form->MaxDataPanel->text(), "8.000");
 }
 
 TEST_F(GraphicalFormTest, ClearAsksFirstWhenUnsaved)
@@ -437,6 +571,7 @@ TEST_F(GraphicalFormTest, ClearAsksFirstWhenUnsaved)
     EXPECT_EQ(cleared, 1);
     EXPECT_EQ(form->graph()->yData(0, 199), -99999.0f);
     EXPECT_EQ(form->graph()->manualMaxY(), 100.0);
+    EXPECT_EQ(form->graph()->yAxisLabel(), "Reading"); // not "Reading(V)" of the last record
     EXPECT_EQ(form->MaxDataPanel->text(), "");
     EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelRecordCount), "Data in buffer : 0");
     EXPECT_FALSE(form->sbtnClear->isEnabled());
@@ -486,7 +621,17 @@ TEST_F(GraphicalFormTest, DataListFollowsTheRecorder)
     QObject::connect(form.get(), &TGraphicalForm::dataListCleared, &list, &TDataStringGridForm::clearList);
     QObject::connect(form.get(), &TGraphicalForm::dataListRowAdded, &list, &TDataStringGridForm::addRow);
     EXPECT_EQ(list.gridRowCount(), 2);
-    logManually(3, 7);
+    chooseInterval(true);
+    state.readingAvailable = true;
+    for (int i = 0; i < 3; ++i) {
+        reading = volts(7 + i);
+        QTest::mouseClick(form->sbtnManualLogging, Qt::LeftButton);
+        // The newest record's row is the current one: column 0, "Item#".
+        const QModelIndex current = list.grid()->currentIndex();
+        EXPECT_EQ(current.row(), i);
+        EXPECT_EQ(current.column(), 0);
+        EXPECT_EQ(current.data().toString(), QString::number(i + 1));
+    }
     EXPECT_EQ(list.gridRowCount(), 5);
     prompts.answer(Button::Ok);
     form->clearRecords();

@@ -10,15 +10,19 @@
 #include "views/core/tone_output.h"
 #include "views/view_readings.h"
 
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -127,13 +131,23 @@ TEST(LimitRules, EditsOfALimitField)
 {
     double limit = 10;
     EXPECT_EQ(applyLimitText("", limit), LimitEdit::Ignored);
-    EXPECT_EQ(applyLimitText("-", limit), LimitEdit::Refused);
+    // The start of a number waits for the rest.
+    for (const char* start : {"-", "+", " -", " "})
+        EXPECT_EQ(applyLimitText(start, limit), LimitEdit::Unfinished) << start;
+    EXPECT_FALSE(isCompleteLimitText("-"));
+    EXPECT_TRUE(isCompleteLimitText(""));
     EXPECT_EQ(applyLimitText("1,5", limit), LimitEdit::Refused);
+    EXPECT_EQ(applyLimitText("--", limit), LimitEdit::Refused);
+    EXPECT_EQ(applyLimitText("1x", limit), LimitEdit::Refused);
     EXPECT_EQ(applyLimitText("abc", limit), LimitEdit::Refused);
     EXPECT_EQ(applyLimitText("1e999", limit), LimitEdit::Refused);
     EXPECT_DOUBLE_EQ(limit, 10);
     EXPECT_EQ(applyLimitText("-2.5", limit), LimitEdit::Accepted);
     EXPECT_DOUBLE_EQ(limit, -2.5);
+    // What the number grammar reads already: a point alone is 0, an exponent
+    // without digits is 0.
+    for (const char* partial : {".", "-.", "1e", "1e-"})
+        EXPECT_EQ(applyLimitText(partial, limit), LimitEdit::Accepted) << partial;
     EXPECT_FALSE(limitsAcceptable(5, 5));
     EXPECT_FALSE(limitsAcceptable(5, 6));
     EXPECT_TRUE(limitsAcceptable(6, 5));
@@ -294,31 +308,48 @@ TEST_F(ComparatorFormTest, HiddenOrMinimisedViewIsFedButNotUpdated)
     EXPECT_DOUBLE_EQ(form->model().needleAngle(), 90.0);
 }
 
-TEST_F(ComparatorFormTest, LoneMinusIsRefusedWithE9007AndTheLimitKept)
+TEST_F(ComparatorFormTest, NegativeLimitsTypeThroughWithoutAWord)
 {
     dialog.preset(4, 10, 0, "", "V");
     dialog.show();
-    typeInto(edit("mkeHiLimit"), "-");
+    QLineEdit* hi = edit("mkeHiLimit");
+    hi->setFocus();
+    hi->selectAll();
+    QTest::keyClicks(hi, "-0.000123");
+    EXPECT_EQ(prompts.messageCount(), 0);
+    EXPECT_EQ(hi->text(), "-0.000123");
+    EXPECT_DOUBLE_EQ(dialog.upperLimit(), -0.000123);
+
+    // Text that no typing on makes a number: E9007, and the limit is kept.
+    QLineEdit* low = edit("mkeLowLimit");
+    low->selectAll();
+    QTest::keyClicks(low, "x");
     ASSERT_EQ(prompts.messageCount(), 1);
     EXPECT_EQ(prompts.last().caption, "Error[E9007]");
     EXPECT_EQ(prompts.last().text, "Not a valid floating point value !");
     EXPECT_EQ(prompts.last().icon, PromptService::Icon::Stop);
-    EXPECT_DOUBLE_EQ(dialog.upperLimit(), 10.0);
-    // The minus stays in the field, so that the number can be finished.
-    typeInto(edit("mkeHiLimit"), QString(), "5");
-    EXPECT_EQ(edit("mkeHiLimit")->text(), "-5");
-    EXPECT_DOUBLE_EQ(dialog.upperLimit(), -5.0);
-    EXPECT_EQ(prompts.messageCount(), 1);
-
-    typeInto(edit("mkeLowLimit"), "x");
-    EXPECT_EQ(prompts.messageCount(), 2);
     EXPECT_DOUBLE_EQ(dialog.lowerLimit(), 0.0);
 
     // Clearing a field keeps its limit without a word.
-    typeInto(edit("mkeHiLimit"), "");
+    hi->selectAll();
+    QTest::keyClick(hi, Qt::Key_Delete);
+    EXPECT_EQ(prompts.messageCount(), 1);
+    EXPECT_DOUBLE_EQ(dialog.upperLimit(), -0.000123);
+
+    // OK with a field still holding only the start of a number: E9007, open.
+    low->selectAll();
+    QTest::keyClicks(low, "-");
+    EXPECT_EQ(prompts.messageCount(), 1);
+    QTest::mouseClick(button(dialog, "bbtnOk"), Qt::LeftButton);
+    ASSERT_EQ(prompts.messageCount(), 2);
+    EXPECT_EQ(prompts.last().caption, "Error[E9007]");
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(low->selectedText(), "-"); // selected, to be typed over
+    QTest::keyClicks(low, "-1");
+    QTest::mouseClick(button(dialog, "bbtnOk"), Qt::LeftButton);
     EXPECT_EQ(prompts.messageCount(), 2);
-    EXPECT_DOUBLE_EQ(dialog.upperLimit(), -5.0);
-    dialog.reject();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_DOUBLE_EQ(dialog.lowerLimit(), -1.0);
 }
 
 TEST_F(ComparatorFormTest, EqualOrCrossedLimitsAreRefusedOnOkWithE9008)
@@ -338,12 +369,24 @@ TEST_F(ComparatorFormTest, EqualOrCrossedLimitsAreRefusedOnOkWithE9008)
     EXPECT_EQ(prompts.messageCount(), 2);
     EXPECT_TRUE(dialog.isVisible());
 
-    typeInto(edit("mkeLowLimit"), "-2.5"); // E9007 on the lone "-" first
-    EXPECT_EQ(prompts.messageCount(), 3);
+    typeInto(edit("mkeLowLimit"), "-2.5");
+    EXPECT_EQ(prompts.messageCount(), 2);
     button(dialog, "bbtnOk")->click();
-    EXPECT_EQ(prompts.messageCount(), 3);
+    EXPECT_EQ(prompts.messageCount(), 2);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST_F(ComparatorFormTest, DialogIsWideEnoughForItsCaptionAndTheTitleBarButtons)
+{
+    dialog.show();
+    ASSERT_EQ(dialog.windowTitle(), "Comparator Hi-Low limit setting");
+    QFont title = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    title.setBold(true);
+    // Icon and buttons on either side of a centred caption.
+    EXPECT_GE(dialog.width(), QFontMetrics(title).horizontalAdvance(dialog.windowTitle()) + 2 * 80);
+    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize()); // still of a fixed size
+    dialog.reject();
 }
 
 TEST_F(ComparatorFormTest, DialogShowsTheReadingsUnitsBesideTheLimits)
@@ -391,6 +434,30 @@ TEST_F(ComparatorFormTest, ConfirmedLimitsReachTheStateAndTheSettingsFile)
     ASSERT_EQ(loadSettings(next).status, SettingsReadStatus::Ok);
     EXPECT_DOUBLE_EQ(next.fHiLimit, 12.5);
     EXPECT_DOUBLE_EQ(next.fLowLimit, -2.5);
+}
+
+TEST_F(ComparatorFormTest, TheLargestLimitTheDialogTakesComesBackFromTheSettingsFile)
+{
+    QTimer::singleShot(0, &dialog, [&] {
+        edit("mkeHiLimit")->selectAll();
+        QTest::keyClicks(edit("mkeHiLimit"), "1.7976931348623157e308");
+        edit("mkeLowLimit")->selectAll();
+        QTest::keyClicks(edit("mkeLowLimit"), "-1.7976931348623157e308");
+        QTest::mouseClick(button(dialog, "bbtnOk"), Qt::LeftButton);
+    });
+    QTest::mouseClick(button(*form, "bbtnHiLowLimit"), Qt::LeftButton);
+    ASSERT_EQ(form->hiLimit(), std::numeric_limits<double>::max());
+    EXPECT_EQ(prompts.messageCount(), 0);
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    state.workingDirectory = dir.path();
+    ASSERT_TRUE(saveSettings(state, form->hiLimit(), form->lowLimit()));
+    GlobalState next;
+    next.workingDirectory = dir.path();
+    ASSERT_EQ(loadSettings(next).status, SettingsReadStatus::Ok);
+    EXPECT_EQ(next.fHiLimit, std::numeric_limits<double>::max());
+    EXPECT_EQ(next.fLowLimit, -std::numeric_limits<double>::max());
 }
 
 TEST_F(ComparatorFormTest, CancelledDialogChangesNothing)

@@ -6,6 +6,8 @@
 #include "views/view_readings.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
+#include <QTest>
 #include <QLabel>
 
 #include <gtest/gtest.h>
@@ -211,6 +213,33 @@ TEST_F(DigitalMeterFormTest, LaysItsFieldsOutAnewOnEveryResize)
     EXPECT_EQ(field("pnlST1")->geometry(), form.fieldLayout().phases);
 }
 
+TEST_F(DigitalMeterFormTest, LongestAnnunciatorTextsFitTheirFieldsInAnyShape)
+{
+    const auto fits = [this](const char* name, int room) {
+        QLabel* label = field(name);
+        return QFontMetrics(label->font()).horizontalAdvance(label->text()) <= room;
+    };
+    form.show();
+    form.updateReading(completedReading("4.567", "3", code::ActivePower3,
+                                        status::PhaseMarks | status::L1 | status::L2 | status::L3));
+    ASSERT_EQ(field("pnlST1")->text(), "A: L3L2L1");
+    // Wide enough: the layout's own size.
+    form.resize(800, 300);
+    EXPECT_EQ(field("pnlST1")->font().pixelSize(), form.fieldLayout().phasesPixels);
+    // Taller than wide: the strip's height would make the text too wide.
+    for (const QSize size : {QSize(400, 420), QSize(400, 900), QSize(800, 300)}) {
+        form.resize(size);
+        EXPECT_TRUE(fits("pnlST1", field("pnlST1")->width())) << size.width() << "x" << size.height();
+    }
+    form.updateReading(completedReading("1.234", "3", code::ActivePower1));
+    ASSERT_EQ(field("pnlALag")->text(), "A-Leads");
+    for (const QSize size : {QSize(400, 240), QSize(400, 420), QSize(300, 900)}) {
+        form.resize(size);
+        // With room to spare on either side, clear of the sub-display.
+        EXPECT_TRUE(fits("pnlALag", field("pnlALag")->width() * 9 / 10)) << size.width() << "x" << size.height();
+    }
+}
+
 TEST_F(DigitalMeterFormTest, StartsBelowTheMainWindowWithinItsSizeLimits)
 {
     form.placeInitially(60);
@@ -218,6 +247,23 @@ TEST_F(DigitalMeterFormTest, StartsBelowTheMainWindowWithinItsSizeLimits)
     EXPECT_EQ(form.geometry(), QRect(0, 60, screen.width() / 4, (screen.height() - 60) / 4));
     EXPECT_EQ(form.maximumSize(), QSize(screen.width(), screen.height() - 60));
     EXPECT_EQ(form.minimumSize(), QSize(screen.width() / 4, (screen.height() - 60) / 4));
+}
+
+TEST_F(DigitalMeterFormTest, MaximisedItLeavesTheMainWindowInSightAndRestores)
+{
+    form.placeInitially(60);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const QRect normal = form.geometry();
+    const QRect screen = form.screen()->geometry();
+
+    form.showMaximized(); // what the title bar's button asks for
+    const QRect belowMain(0, 60, screen.width(), screen.height() - 60);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.isMaximized() && form.frameGeometry() == belowMain; }))
+        << form.frameGeometry().y() << " " << form.frameGeometry().height();
+
+    form.showMaximized(); // once more: back to where it was
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.isMaximized() && form.geometry() == normal; }));
 }
 
 } // namespace

@@ -72,7 +72,9 @@ std::optional<double> limitValue(const std::optional<FoundValue>& v)
 {
     if (!v || v->overlong)
         return std::nullopt;
-    const std::optional<double> d = parseDecimal(v->text);
+    // The limits are written in 15 digits; read so that the form the largest
+    // limit is written in comes back as a limit, not as out of range.
+    const std::optional<double> d = parseGeneral15(v->text);
     if (!d || !std::isfinite(*d))
         return std::nullopt;
     return d;
@@ -131,6 +133,12 @@ QString SettingsFile::temporaryPath() const
 Settings SettingsFile::parse(std::string_view contents, bool* complete)
 {
     std::optional<FoundValue> port, high, low;
+
+    // Some editors start a UTF-8 file with a byte-order mark; it belongs to
+    // no key.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (contents.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        contents.remove_prefix(kByteOrderMark.size());
 
     std::size_t pos = 0;
     while (pos < contents.size()) {

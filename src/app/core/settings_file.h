@@ -34,12 +34,15 @@ struct SettingsReadResult {
 // The settings file "KORUDL.ini" in the start-up directory: plain 8-bit text,
 // lines "key=value" ended by CR LF, keys "iPort", "fHiLimit", "fLowLimit".
 //
-// Reading: a key is the text before the first "=" of its line, compared
+// Reading: a leading UTF-8 byte-order mark is skipped. A key is the text
+// before the first "=" of its line, compared
 // without regard to ASCII case; the first matching line wins; other lines are
 // ignored. Lines may also end with LF or CR alone. iPort is a decimal integer
 // (surrounding blanks allowed), the limits are decimal numbers with "."
-// whatever the locale. If any of the three is missing, malformed or not
-// finite, all three take the defaults. A port number outside 1..10 is
+// whatever the locale; the 15-digit form of the largest double, which lies
+// just beyond it, reads as the largest double, so that every limit written
+// reads back. If any of the three is missing, malformed or out of range, all
+// three take the defaults. A port number outside 1..10 is
 // returned as read: it names no port, and the caller opening it gets no
 // handle and shows W8001.
 //

@@ -54,7 +54,7 @@ std::optional<RecorderCore::Logged> RecorderCore::logOneRecord(const MeterReadin
         return std::nullopt;
 
     const TBRecord record = buildRecord(reading, *value);
-    yRange_.widen(*value, recordCount_);
+    yRange_.widen(*value);
 
     Logged logged;
     logged.index = buffer_.size();
@@ -63,9 +63,7 @@ std::optional<RecorderCore::Logged> RecorderCore::logOneRecord(const MeterReadin
     temp_.catchUp(buffer_);
     logged.tempFileFailed = temp_.takeFailureNotice();
 
-    logged.tracked = !isStatusDisplay(reading.mainText);
-    if (logged.tracked)
-        maxMin_.update(buffer_, logged.index, *value);
+    logged.tracked = !isStatusDisplay(reading.mainText) && maxMin_.update(buffer_, logged.index, *value);
 
     totalPages_ = page_math::totalPages(recordCount_, kPointsPerPage);
     currentPage_ = totalPages_;
@@ -80,7 +78,7 @@ void RecorderCore::adoptLoaded()
     const int n = buffer_.size();
     for (int j = recordCount_; j < n; ++j) {
         const float value = buffer_.valueAt(j);
-        yRange_.widen(value, j);
+        yRange_.widen(value);
         maxMin_.update(buffer_, j, value);
         currentPage_ = j / kPointsPerPage + 1;
     }

@@ -35,6 +35,9 @@ public:
     int currentPage() const { return currentPage_; }
     int maxIndex() const { return maxMin_.maxIndex(); }
     int minIndex() const { return maxMin_.minIndex(); }
+    // Whether the two indexes stand for records (not before the first record
+    // that takes part in the tracking).
+    bool maxMinValid() const { return maxMin_.valid(); }
     float upperY() const { return yRange_.upper(); }
     float lowerY() const { return yRange_.lower(); }
     double energy() const { return energy_.energy(); }
@@ -65,7 +68,8 @@ public:
     struct Logged {
         int index = 0;          // buffer index of the new record
         bool first = false;     // it was the first record (max/min panels stay empty)
-        bool tracked = false;   // it took part in the max/min tracking
+        bool tracked = false;   // it took part in the max/min tracking (not a
+                                // status display, and its value is a number)
         bool tempFileFailed = false; // writing the temporary file has just started to fail
     };
 

@@ -1,6 +1,7 @@
 #include "recorder/core/y_range.h"
 
 #include <cmath>
+#include <limits>
 
 namespace vt640 {
 namespace {
@@ -10,15 +11,21 @@ constexpr double kInverseMargin = 0.7518796992481203; // 1 / 1.33
 
 float span(float x)
 {
-    const float s = static_cast<float>(std::fabs(static_cast<double>(x)) * kMargin);
-    return s == 0.0f ? 1.0f : s;
+    const double s = std::fabs(static_cast<double>(x)) * kMargin;
+    if (s > std::numeric_limits<float>::max())
+        return std::numeric_limits<float>::max();
+    const float f = static_cast<float>(s);
+    return f == 0.0f ? 1.0f : f;
 }
 
 } // namespace
 
-void YRange::widen(float x, int countBefore)
+void YRange::widen(float x)
 {
-    if (countBefore == 0) {
+    if (!std::isfinite(x))
+        return;
+    if (!taken_) {
+        taken_ = true;
         upper_ = span(x);
         lower_ = -span(x);
         return;

@@ -13,16 +13,20 @@ public:
     {
         upper_ = 100.0f;
         lower_ = -100.0f;
+        taken_ = false;
     }
 
-    // Takes in `x`, the value of a record being added to `countBefore` records:
-    // the first record sets the range to +/-|x| * 1.33; later ones widen a
-    // bound when they come within 1/1.33 of it. A zero span becomes +/-1.
-    void widen(float x, int countBefore);
+    // Takes in `x`, the value of a record being added: the first value since
+    // the reset sets the range to +/-|x| * 1.33; later ones widen a bound
+    // when they come within 1/1.33 of it. A zero span becomes +/-1. Values
+    // that are no number or infinite (a logger file can carry them) are left
+    // out, and the bounds never go beyond the largest float.
+    void widen(float x);
 
 private:
     float upper_ = 100.0f;
     float lower_ = -100.0f;
+    bool taken_ = false; // a value has set the range since the reset
 };
 
 } // namespace vt640

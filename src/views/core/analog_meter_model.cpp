@@ -4,14 +4,18 @@
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 namespace vt640 {
 namespace {
 
-// Codes whose display without a point is still read as digits.
+// Codes whose display without a point is still read as digits. The second
+// percent function is formatted as volts are, and its widest range ("1234")
+// has no point either.
 bool digitsWithoutPoint(std::int32_t c)
 {
     switch (c) {
+    case code::Percent2:
     case code::DcVolts:
     case code::AcVolts:
     case code::Volts2:
@@ -32,6 +36,28 @@ bool digitsWithoutPoint(std::int32_t c)
     default:
         return false;
     }
+}
+
+bool isPowerCode(std::int32_t c)
+{
+    return c == code::ApparentPower1 || c == code::ReactivePower1 || c == code::ActivePower1 ||
+           c == code::ApparentPower3 || c == code::ReactivePower3 || c == code::ActivePower3;
+}
+
+// The number the digital meter shows for `r` (its reading panel, without the
+// prefix). A function the digital meter shows as "----" has no completed
+// value; its number is the display's, times ten to the display's exponent.
+std::optional<double> digitalNumber(const MeterReading& r)
+{
+    if (const auto shown = parseDecimal(r.readoutText))
+        return shown;
+    if (r.readoutText != "----")
+        return std::nullopt;
+    const auto display = parseDecimal(r.valueText);
+    const auto exponent = parseInteger(r.exponentText);
+    if (!display || !exponent)
+        return std::nullopt;
+    return *display * pow10i(*exponent);
 }
 
 // "x" and the decimal digits of ten to `exponent`, truncated to an integer.
@@ -81,15 +107,46 @@ AnalogScale AnalogMeterModel::scaleFor(std::int32_t c)
     }
 }
 
-std::string AnalogMeterModel::multiplierText(std::int32_t c, std::int32_t exponent)
+std::int32_t AnalogMeterModel::multiplierExponentFor(std::int32_t c, std::int32_t exponent)
 {
     if (c == code::Hertz) {
         if (exponent == 3)
-            return "x100";
+            return 2;
         if (exponent == 6)
-            return "x1";
+            return 0;
     }
-    return timesPowerOfTen(exponent);
+    // At exponent 3 a power reading's value text is the display unscaled
+    // (1.234 with the prefix k), so its digits are read times one.
+    if (isPowerCode(c) && exponent == 3)
+        return 0;
+    return exponent;
+}
+
+std::string AnalogMeterModel::multiplierText(std::int32_t c, std::int32_t exponent)
+{
+    return timesPowerOfTen(multiplierExponentFor(c, exponent));
+}
+
+std::string AnalogMeterModel::multiplierText() const
+{
+    return timesPowerOfTen(multiplierExponent_);
+}
+
+double AnalogMeterModel::scaleEnd(AnalogScale scale)
+{
+    switch (scale) {
+    case AnalogScale::ZeroToFive: return 5.0;
+    case AnalogScale::ZeroToTen: return 10.0;
+    case AnalogScale::ZeroToTwenty: return 20.0;
+    }
+    return 10.0;
+}
+
+double AnalogMeterModel::dialReading() const
+{
+    if (fullScale_ == 0.0)
+        return 0.0;
+    return std::fabs(scaleValue_) / fullScale_ * scaleEnd(scale_);
 }
 
 void AnalogMeterModel::feed(const MeterReading& r)
@@ -99,6 +156,7 @@ void AnalogMeterModel::feed(const MeterReading& r)
     unitText_ = r.unitText;
     code_ = r.functionCode;
     mainText_ = r.mainText;
+    scale_ = scaleFor(code_);
 
     std::string u = r.valueText;
     const auto minus = u.find('-');
@@ -112,18 +170,30 @@ void AnalogMeterModel::feed(const MeterReading& r)
     else if (digitsWithoutPoint(code_))
         w = u;
 
+    // A function without a completed reading keeps the exponent of an
+    // earlier one in `r.exponent`; its own is the display's.
+    std::int32_t exponent = r.exponent;
+    if (r.readoutText == "----")
+        exponent = parseInteger(r.exponentText).value_or(0);
+
     const auto number = parseDecimal(w);
     if (!number) {
         if (mainText_.find('L') != std::string::npos) {
             fullScale_ = 5000.0;
             scaleValue_ = 5500.0;
-            exponent_ = r.exponent;
+            exponent_ = exponent;
+        } else {
+            // A message such as "SHrt": nothing to point at, so the needle
+            // rests at zero, read times one.
+            scaleValue_ = 0.0;
+            exponent_ = 0;
         }
+        multiplierExponent_ = multiplierExponentFor(code_, exponent_);
         return;
     }
 
     scaleValue_ = *number;
-    exponent_ = r.exponent;
+    exponent_ = exponent;
     const int n = static_cast<int>(w.size());
     switch (code_) {
     case code::AcVolts:
@@ -138,7 +208,7 @@ void AnalogMeterModel::feed(const MeterReading& r)
         fullScale_ = pow10i(n);
         break;
     case code::Capacitance:
-        fullScale_ = r.exponent == 3 ? pow10i(n) : 5.0 * pow10i(n - 1);
+        fullScale_ = exponent == 3 ? pow10i(n) : 5.0 * pow10i(n - 1);
         break;
     case code::DegreesC:
     case code::DegreesF:
@@ -146,7 +216,7 @@ void AnalogMeterModel::feed(const MeterReading& r)
         exponent_ = 2;
         break;
     case code::Hertz:
-        fullScale_ = r.exponent == 3 ? pow10i(n - 1) : pow10i(n);
+        fullScale_ = exponent == 3 ? pow10i(n - 1) : pow10i(n);
         break;
     case code::Percent:
         fullScale_ = 1000.0;
@@ -160,13 +230,46 @@ void AnalogMeterModel::feed(const MeterReading& r)
         fullScale_ = 5.0 * pow10i(n - 1);
         break;
     }
+    multiplierExponent_ = multiplierExponentFor(code_, exponent_);
+    agreeWithDigitalMeter(digitalNumber(r));
+}
+
+void AnalogMeterModel::agreeWithDigitalMeter(std::optional<double> digital)
+{
+    if (!digital || !std::isfinite(*digital) || !std::isfinite(scaleValue_) || scaleValue_ == 0.0)
+        return;
+    const double target = std::fabs(*digital);
+    if (target == 0.0) {
+        scaleValue_ = 0.0;
+        return;
+    }
+    // Where the table's full scale would show another number than the
+    // digital meter, the full scale is taken from the digital meter's
+    // number instead, so that the dial reads it times the multiplier.
+    const double multiplier = pow10i(multiplierExponent_);
+    const double wanted = target / multiplier;
+    if (std::fabs(dialReading() - wanted) > 1e-9 * wanted)
+        fullScale_ = scaleValue_ * scaleEnd(scale_) / wanted;
+
+    // Past the end of the printed scale the needle would only rest on its
+    // stop: the 0 to 5 scale gives way to the 0 to 10 one, and beyond that
+    // the multiplier goes up a decade at a time.
+    if (dialReading() > scaleEnd(scale_) && scale_ == AnalogScale::ZeroToFive) {
+        scale_ = AnalogScale::ZeroToTen;
+        fullScale_ *= 2.0;
+    }
+    for (int guard = 0; dialReading() > scaleEnd(scale_) && guard < 400; ++guard) {
+        fullScale_ *= 10.0;
+        ++multiplierExponent_;
+    }
 }
 
 bool AnalogMeterModel::update()
 {
     bool background = false;
-    if (scaleCode_ != code_ || code_ == code::Capacitance) {
+    if (scaleCode_ != code_ || code_ == code::Capacitance || drawnScale_ != scale_) {
         scaleCode_ = code_;
+        drawnScale_ = scale_;
         background = true;
     }
     previousAngle_ = needleAngle_;

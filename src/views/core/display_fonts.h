@@ -13,4 +13,9 @@ QFont arialFontPixels(int pixels, bool bold = false);
 QFont arialFontPoints(int points);
 QFont timesFont();
 
+// `font` made smaller, if need be, until `text` is at most `width` pixels
+// wide in it (down to a size of 1); pixel sizes stay pixel sizes and point
+// sizes point sizes.
+QFont fontFittingWidth(QFont font, const QString& text, int width);
+
 } // namespace vt640

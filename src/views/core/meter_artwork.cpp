@@ -77,13 +77,16 @@ QImage analogDial()
     const QRectF faceRect(7, 23, kDialSize.width() - 14, 120);
     drawWindow(p, faceRect);
 
-    // The base across the bottom of the face, rising in a dome round the pivot.
+    // The base across the bottom of the face, rising in a dome round the
+    // pivot. The dome's ellipse is centred on the base's top edge, so that
+    // both of its ends meet that edge and the two shoulders are level.
     const QPointF pivot(kDialSize.width() / 2, AnalogMeterModel::kPivotY);
+    constexpr double kBaseTop = 128;
     QPainterPath base;
-    base.moveTo(faceRect.left(), 128);
-    base.lineTo(pivot.x() - 26, 128);
-    base.arcTo(QRectF(pivot.x() - 26, pivot.y() - 16, 52, 32), 180, -180);
-    base.lineTo(faceRect.right(), 128);
+    base.moveTo(faceRect.left(), kBaseTop);
+    base.lineTo(pivot.x() - 26, kBaseTop);
+    base.arcTo(QRectF(pivot.x() - 26, kBaseTop - 16, 52, 32), 180, -180);
+    base.lineTo(faceRect.right(), kBaseTop);
     base.lineTo(faceRect.right(), faceRect.bottom() - 3);
     base.quadTo(faceRect.right(), faceRect.bottom(), faceRect.right() - 3, faceRect.bottom());
     base.lineTo(faceRect.left() + 3, faceRect.bottom());
@@ -115,7 +118,11 @@ QImage analogScale(AnalogScale scale)
     // The pivot in the scale's own coordinates.
     const QPointF pivot(kDialSize.width() / 2 - kScaleOnDial.x(),
                         AnalogMeterModel::kPivotY - kScaleOnDial.y());
-    constexpr double kArc = 84.0;
+    // The arc lies where the needle's tip ends, the ticks hang inside it and
+    // the numbers stand inside the ticks, so the needle never reaches past
+    // the arc into them.
+    constexpr double kArc = AnalogMeterModel::kNeedleLength - 1;
+    constexpr double kLabels = kArc - 19;
     const QColor ink(0x10, 0x10, 0x10);
 
     // The arc from zero (150 degrees) to full scale (30 degrees).
@@ -129,7 +136,7 @@ QImage analogScale(AnalogScale scale)
         const double angle = AnalogMeterModel::kZeroAngle - i * 120.0 / 50.0;
         const double length = i % 10 == 0 ? 8.0 : i % 5 == 0 ? 6.0 : 3.5;
         p.setPen(QPen(ink, i % 5 == 0 ? 1.3 : 0.9));
-        p.drawLine(polar(pivot, kArc, angle), polar(pivot, kArc + length, angle));
+        p.drawLine(polar(pivot, kArc, angle), polar(pivot, kArc - length, angle));
     }
 
     int step = 1;
@@ -140,7 +147,13 @@ QImage analogScale(AnalogScale scale)
     }
     p.setFont(face(9, true));
     for (int k = 0; k <= 5; ++k) {
-        const double angle = AnalogMeterModel::kZeroAngle - k * 24.0;
+        double angle = AnalogMeterModel::kZeroAngle - k * 24.0;
+        // The end numbers sit a little inwards, clear of the end ticks and
+        // above the bottom of the picture.
+        if (k == 0)
+            angle -= 6.0;
+        if (k == 5)
+            angle += 6.0;
         QColor colour = ink;
         if (scale == AnalogScale::ZeroToTen && k == 0)
             colour = QColor(0x00, 0x30, 0xd0);
@@ -148,14 +161,8 @@ QImage analogScale(AnalogScale scale)
             colour = QColor(0xd0, 0x10, 0x10);
         p.setPen(colour);
         const QString label = QString::number(k * step);
-        const QPointF at = polar(pivot, kArc + 15.5, angle);
-        QRectF box(at.x() - 9, at.y() - 6, 18, 12);
-        // Keep the end labels on the picture.
-        if (box.left() < 0)
-            box.moveLeft(0);
-        if (box.right() > kScaleSize.width())
-            box.moveRight(kScaleSize.width());
-        p.drawText(box, Qt::AlignCenter, label);
+        const QPointF at = polar(pivot, kLabels, angle);
+        p.drawText(QRectF(at.x() - 10, at.y() - 6, 20, 12), Qt::AlignCenter, label);
     }
     return image;
 }
