@@ -437,6 +437,7 @@ void PEGraph::showEvent(QShowEvent* event)
 
 void PEGraph::setPEactions(Action action)
 {
+    emit actionStarted(action);
     switch (action) {
     case gReinitAndReset:
         applyProperties();

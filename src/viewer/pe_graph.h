@@ -105,6 +105,7 @@ public:
     void setGridLineControl(GridLineControl g) { gridLineControl_ = g; }
     void setGridStyle(GridStyle g) { gridStyle_ = g; }
     void setViewingStyle(ViewingStyle v) { viewingStyle_ = v; }
+    ViewingStyle viewingStyle() const { return viewingStyle_; }
     void setNoStackedData(bool) {}
     void setAllowHistogram(bool) {}
     void setAllowPopup(bool) {}
@@ -125,6 +126,9 @@ public:
     void setPEnarg1(int v) { narg1_ = v; }
     void setPEnarg2(int v) { narg2_ = v; }
     void setPEstrarg1(const QString& s) { strarg1_ = s; }
+    int PEnarg1() const { return narg1_; }
+    int PEnarg2() const { return narg2_; }
+    QString PEstrarg1() const { return strarg1_; }
     void setPEactions(Action action);
 
     // Zooms to point range [firstPoint, lastPoint] and Y range [yLow, yHigh],
@@ -151,6 +155,8 @@ signals:
     void OnCursorMoved();
     void OnZoomIn();
     void OnKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // An action is about to run, with the arguments and style now set.
+    void actionStarted(PEGraph::Action action);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
