@@ -54,7 +54,7 @@ AppWindows::AppWindows(GlobalState& state, PromptService& prompts, const Options
     comparatorForm_ = std::make_unique<TComparatorForm>(state, prompts, *dlgHiLowForm_);
     graphicalForm_ = std::make_unique<TGraphicalForm>(state, prompts, cycle_->reading());
     dialogOption_ = std::make_unique<TDialogOption>(prompts);
-    formViewGraphic_ = std::make_unique<TFormViewGraphic>();
+    formViewGraphic_ = std::make_unique<TFormViewGraphic>(prompts);
     dlgFitExportForm_ = std::make_unique<TDlgFitExportForm>(prompts);
     msgForm_ = std::make_unique<TMsgForm>(state, prompts);
     dlgExportForm_ = std::make_unique<TDlgExportForm>(prompts);
@@ -162,9 +162,12 @@ void AppWindows::wire(GlobalState& state, PromptService& prompts)
     for (const auto& [view, button] : viewButtons)
         view->setWindowIcon(main->button(QString::fromLatin1(button))->icon());
 
+    // Fit all data: the graph viewer, modal, over the recorder's buffer; it
+    // exports through its own dialog.
     TFormViewGraphic* viewer = formViewGraphic_.get();
-    QObject::connect(recorder, &TGraphicalForm::fitAllDataRequested, main,
-                     [this, viewer] { showView(viewer); });
+    viewer->setRecorder(&recorder->core());
+    viewer->setExportDialog(dlgFitExportForm_.get());
+    QObject::connect(recorder, &TGraphicalForm::fitAllDataRequested, viewer, &TFormViewGraphic::showModal);
 }
 
 void AppWindows::showView(QWidget* view)

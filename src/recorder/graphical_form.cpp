@@ -106,6 +106,7 @@ TGraphicalForm::TGraphicalForm(GlobalState& state, PromptService& prompts,
     layout->addWidget(displayPanel);
 
     PEGraph_ = new PEGraph(central);
+    PEGraph_->setPromptService(&prompts_);
     PEGraph_->setObjectName(QStringLiteral("PEGraph"));
     layout->addWidget(PEGraph_, 1);
 

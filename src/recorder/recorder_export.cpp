@@ -19,14 +19,6 @@ using Type = ExportChoices::Type;
 using Destination = ExportChoices::Destination;
 using Scope = ExportChoices::Scope;
 
-// A stored size as the chart's integer argument, truncated toward zero.
-int sizeArgument(double stored)
-{
-    if (!std::isfinite(stored))
-        return 0;
-    return static_cast<int>(std::clamp(std::trunc(stored), -2147483647.0, 2147483647.0));
-}
-
 } // namespace
 
 RecorderExport::RecorderExport(TGraphicalForm& recorder, PromptService& prompts)
@@ -117,8 +109,8 @@ void RecorderExport::exportPages(Kind kind, Where where, int first, int last)
         g.setPEnarg2(0);
         g.setPEactions(PEGraph::gReinitAndReset);
         QCoreApplication::processEvents();
-        g.setPEnarg1(sizeArgument(c.storedWidth()));
-        g.setPEnarg2(sizeArgument(c.storedHeight()));
+        g.setPEnarg1(ExportChoices::chartArgument(c.storedWidth()));
+        g.setPEnarg2(ExportChoices::chartArgument(c.storedHeight()));
         g.setPEstrarg1(c.fileName());
         switch (where) {
         case Where::ClipBoard:

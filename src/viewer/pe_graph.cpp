@@ -68,6 +68,10 @@ PEGraph::PEGraph(QWidget* parent) : QWidget(parent)
     plot_->xAxis->setSubTicks(false);
     plot_->yAxis->setSubTicks(false);
     plot_->setNoAntialiasingOnDrag(true);
+    // Lines as separate segments: a pen wider than one pixel on a long,
+    // dense polyline (a reduced buffer zigzags between block extremes)
+    // otherwise takes seconds to stroke.
+    plot_->setPlottingHint(QCP::phFastPolylines, true);
     plot_->setPlottingHint(QCP::phCacheLabels, true);
 
     cursorLine_ = new QCPItemStraightLine(plot_);
@@ -354,7 +358,8 @@ void PEGraph::applyProperties()
     for (std::size_t s = 0; s < graphs_.size(); ++s) {
         const int type = subsetLineTypes_[s];
         QPen pen(mono ? QColor(Qt::black) : subsetColors_[s], 1 + type / 5);
-        pen.setStyle(penStyleFor(type));
+        // Wide lines are solid: dashes cannot be drawn segment by segment.
+        pen.setStyle(pen.width() > 1 ? Qt::SolidLine : penStyleFor(type));
         graphs_[s]->setPen(pen);
         graphs_[s]->setLineStyle(plottingMethod_ == gPoint ? QCPGraph::lsNone : QCPGraph::lsLine);
         graphs_[s]->setAdaptiveSampling(true);
@@ -463,6 +468,7 @@ ChartExporter& PEGraph::exporter()
 void PEGraph::setPEactions(Action action)
 {
     lastActionError_.clear();
+    emit actionStarted(action);
     switch (action) {
     case gReinitAndReset:
         applyProperties();

@@ -170,6 +170,8 @@ signals:
     void OnCursorMoved();
     void OnZoomIn();
     void OnKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // An action is about to run, with the arguments and style now set.
+    void actionStarted(PEGraph::Action action);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

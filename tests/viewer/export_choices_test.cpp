@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace vt640 {
 namespace {
 
@@ -192,6 +194,19 @@ TEST(ExportChoicesTest, SizeTextsWhileTyping)
     EXPECT_EQ(c.setWidthText("1e999"), SizeText::Invalid); // no infinite sizes
     EXPECT_EQ(c.setWidthText("25"), SizeText::Stored);
     EXPECT_TRUE(c.invalidSizeText().isNull());
+}
+
+TEST(ExportChoicesTest, TheChartsArgumentIsTheSizeCutToAWholeNumber)
+{
+    // The default metafile, stored from the edits' 100 and 68.1 mm.
+    ExportChoices c = recorderChoices();
+    c.selectType(Type::MetaFile);
+    EXPECT_EQ(ExportChoices::chartArgument(c.storedWidth()), 10000);
+    EXPECT_EQ(ExportChoices::chartArgument(c.storedHeight()), 6810);
+    EXPECT_EQ(ExportChoices::chartArgument(680.99), 680);
+    EXPECT_EQ(ExportChoices::chartArgument(-2.7), -2);
+    EXPECT_EQ(ExportChoices::chartArgument(1e300), 2147483647);
+    EXPECT_EQ(ExportChoices::chartArgument(std::nan("")), 0);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "app/core/user_messages.h"
 #include "meter/number_text.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vt640 {
@@ -274,6 +275,16 @@ void ExportChoices::browseAnswered(const QString& path)
 {
     if (!path.isEmpty())
         fileName_ = path;
+}
+
+int ExportChoices::chartArgument(double stored)
+{
+    if (!std::isfinite(stored))
+        return 0;
+    const double nearest = std::round(stored);
+    if (std::fabs(stored - nearest) <= 1e-9 * std::max(1.0, std::fabs(stored)))
+        stored = nearest;
+    return static_cast<int>(std::clamp(std::trunc(stored), -2147483647.0, 2147483647.0));
 }
 
 QString ExportChoices::displayName(const QString& path)

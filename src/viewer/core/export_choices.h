@@ -92,6 +92,12 @@ public:
     // A long path shown as its first 3 characters, "..." and its last 24.
     static QString displayName(const QString& path);
 
+    // A stored size as the chart's whole-number argument, truncated toward
+    // zero once the unit conversion's rounding noise is taken off: 68.1 mm
+    // is stored as 6809.999999999999 and is 6810, not 6809. A size that is
+    // not a finite number gives 0.
+    static int chartArgument(double stored);
+
 private:
     void showSize();
     SizeText takeSizeText(const QString& text, QString& shown, double& stored);
