@@ -168,6 +168,11 @@ void TGraphicalForm::printPage()
     export_->printPage();
 }
 
+void TGraphicalForm::printerSetup()
+{
+    export_->printerSetup();
+}
+
 void TGraphicalForm::setClock(RecorderClock& clock)
 {
     core_.setClock(clock);
@@ -343,6 +348,7 @@ void TGraphicalForm::buildMenus()
     connect(miClear, &QAction::triggered, this, &TGraphicalForm::clearRecords);
     connect(miExport, &QAction::triggered, this, &TGraphicalForm::exportData);
     connect(miPrint, &QAction::triggered, this, &TGraphicalForm::printPage);
+    connect(miPrinterSetup, &QAction::triggered, this, &TGraphicalForm::printerSetup);
     connect(miExit, &QAction::triggered, this, &QWidget::close);
     connect(miStart, &QAction::triggered, this, [this] {
         sbtnRecordStart->setChecked(true);

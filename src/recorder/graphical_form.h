@@ -109,6 +109,7 @@ public:
     void graphLineColor();
     void exportData();
     void printPage();
+    void printerSetup();
 
     // Timer handlers.
     void TimerLoggerTimer();

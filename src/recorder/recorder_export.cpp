@@ -5,6 +5,7 @@
 #include "meter/number_text.h"
 #include "recorder/graphical_form.h"
 #include "viewer/dlg_export_form.h"
+#include "viewer/chart_exporter.h"
 #include "viewer/pe_graph.h"
 
 #include <QCoreApplication>
@@ -49,6 +50,12 @@ void RecorderExport::printPage()
     g.setPEnarg1(0);
     g.setPEnarg2(0);
     g.setPEactions(PEGraph::gReinitAndReset);
+}
+
+void RecorderExport::printerSetup()
+{
+    // The choices stay with the chart's printer for the prints that follow.
+    prompts_.printerSetup(&recorder_, recorder_.graph()->exporter().printer());
 }
 
 void RecorderExport::exportData()
@@ -103,6 +110,10 @@ void RecorderExport::exportPages(Kind kind, Where where, int first, int last)
         return;
     first = clampPage(first);
     last = clampPage(last);
+    // The printed pages go out as one job, one page each.
+    ChartExporter& exporter = g.exporter();
+    if (where == Where::Printer)
+        exporter.beginPrintJob();
     for (int page = first; page <= last; ++page) {
         recorder_.loadPage(page);
         g.setPEnarg1(0);
@@ -128,6 +139,19 @@ void RecorderExport::exportPages(Kind kind, Where where, int first, int last)
             g.setPEnarg2(0);
             g.setPEactions(PEGraph::gReinitAndReset);
             break;
+        }
+        // A failure has been told; the pages after it would only fail again.
+        if (!g.lastActionError().isEmpty())
+            break;
+    }
+    if (where == Where::Printer) {
+        QString reason;
+        if (!exporter.endPrintJob(&reason) && g.lastActionError().isEmpty()) {
+            PromptService::Message box;
+            box.caption = errorCaption(Str::ErrPrint);
+            box.text = loadFormatted(Str::ErrPrint, {reason});
+            box.icon = PromptService::Icon::Stop;
+            prompts_.message(&recorder_, box);
         }
     }
     recorder_.drawPage();

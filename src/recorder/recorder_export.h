@@ -31,6 +31,8 @@ public:
     void exportData();
     // Print this page: the page on the chart, in black and white.
     void printPage();
+    // Printer set-up: the standard dialog; later prints use its choices.
+    void printerSetup();
 
 private:
     enum class Kind { Bitmap, Metafile };

@@ -147,6 +147,7 @@ namespace vt640 {
     X(CsvFilter, 6050) \
     X(BitmapFilter, 6051) \
     X(MetafileFilter, 6052) \
+    X(VectorFilter, 6053) \
     X(ColumnItem, 6060) \
     X(ColumnTime, 6061) \
     X(ColumnCurrentKind, 6062) \

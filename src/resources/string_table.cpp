@@ -175,6 +175,7 @@ constexpr std::array kStrings = std::to_array<StringEntry>({
     {Str::BitmapFilter, "Bitmaps (*.bmp)|*.bmp"},
     {Str::MetafileFilter, "All (*.emf;*.wmf)|*.emf;*.wmf|Enhanced Metafiles (*.emf)|*.emf|"
            "Metafiles (*.wmf)|*.wmf"},
+    {Str::VectorFilter, "SVG (*.svg)|*.svg|PDF (*.pdf)|*.pdf"},
 
     // Data list column headers.
     {Str::ColumnItem, "Item#"},

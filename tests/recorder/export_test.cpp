@@ -7,7 +7,9 @@
 #include "support/scripted_prompt_service.h"
 #include "viewer/data_string_grid_form.h"
 #include "viewer/dlg_export_form.h"
+#include "viewer/chart_exporter.h"
 #include "viewer/dlg_fit_export_form.h"
+#include "viewer/pe_graph.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +17,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrinter>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -35,6 +39,19 @@ void click(QWidget* w)
 {
     ASSERT_TRUE(w->isVisible() && w->isEnabled()) << w->objectName().toStdString();
     QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(6, w->height() / 2));
+}
+
+// Pages of a PDF as its page objects count them.
+int pdfPages(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?!s)"));
+    int n = 0;
+    for (auto it = page.globalMatch(QString::fromLatin1(f.readAll())); it.hasNext(); it.next())
+        ++n;
+    return n;
 }
 
 class ExportDialogTest : public ::testing::Test {
@@ -133,7 +150,7 @@ TEST_F(ExportDialogTest, TheViewersPrinterExportsItsOnePage)
 // The recorder with 450 logged records (three pages) and its data list.
 class RecorderExportTest : public ::testing::Test {
 protected:
-    RecorderExportTest()
+    explicit RecorderExportTest(int records = 450)
     {
         state.workingDirectory = dir.path();
         form = std::make_unique<TGraphicalForm>(state, prompts, reading);
@@ -144,7 +161,7 @@ protected:
         list.setPrompts(&prompts);
         QObject::connect(form.get(), &TGraphicalForm::dataListSaveCsv, &list, &TDataStringGridForm::saveCsv);
         state.readingAvailable = true;
-        for (int i = 0; i < 450; ++i) {
+        for (int i = 0; i < records; ++i) {
             reading = volts(i);
             form->manualLogging();
             clock.advance(750);
@@ -244,6 +261,83 @@ TEST_F(RecorderExportTest, AFileThatCannotBeWrittenIsTold)
     ASSERT_EQ(prompts.messageCount(), 1);
     EXPECT_TRUE(prompts.last().text.startsWith("Cannot create file " + path));
     EXPECT_EQ(prompts.last().icon, PromptService::Icon::Stop);
+}
+
+// Five pages of records, printed to a PDF file instead of a printer.
+class RecorderPrintTest : public RecorderExportTest {
+protected:
+    RecorderPrintTest() : RecorderExportTest(900)
+    {
+        QPrinter& printer = form->graph()->exporter().printer();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+    }
+    QString pdf = dir.filePath("printed.pdf");
+};
+
+TEST_F(RecorderPrintTest, PagesTwoToFourPrintThreePagesAndTheCurrentPageComesBack)
+{
+    ASSERT_EQ(form->core().totalPages(), 5);
+    const QString lastLabel = form->graph()->pointLabels(199);
+    QList<PEGraph::ViewingStyle> styles;
+    QObject::connect(form->graph(), &PEGraph::actionStarted, form.get(), [&](PEGraph::Action a) {
+        if (a == PEGraph::gPrintGraph)
+            styles << form->graph()->viewingStyle();
+    });
+    exportWith([&] {
+        click(dialog.rbtnMetaFile);
+        click(dialog.rbtnPrinter);
+        click(dialog.rbtnPage);
+        dialog.editPageFrom->clear();
+        QTest::keyClicks(dialog.editPageFrom, "2");
+        dialog.editPageTo->clear();
+        QTest::keyClicks(dialog.editPageTo, "4");
+    });
+    EXPECT_EQ(prompts.messageCount(), 0);
+    EXPECT_EQ(pdfPages(pdf), 3);
+    EXPECT_EQ(styles, QList<PEGraph::ViewingStyle>(3, PEGraph::gMonochrome));
+    EXPECT_EQ(form->graph()->viewingStyle(), PEGraph::gColor);
+    EXPECT_EQ(form->core().currentPage(), 5);
+    EXPECT_EQ(form->graph()->pointLabels(199), lastLabel);
+}
+
+TEST_F(RecorderPrintTest, PrintThisPageAsksThePrintDialogAndPrintsOnePage)
+{
+    prompts.answerPrintDialog(true);
+    click(form->sbtnPrintGraphic);
+    ASSERT_EQ(prompts.printDialogs().size(), 1);
+    EXPECT_EQ(pdfPages(pdf), 1);
+    EXPECT_EQ(form->graph()->viewingStyle(), PEGraph::gColor);
+
+    // Cancelled: nothing printed, nothing to tell.
+    QFile::remove(pdf);
+    click(form->sbtnPrintGraphic);
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_EQ(prompts.messageCount(), 0);
+}
+
+TEST_F(RecorderPrintTest, PrinterSetUpChoicesHoldForLaterPrints)
+{
+    prompts.answerPrinterSetup(true, [](QPrinter& p) { p.setPageOrientation(QPageLayout::Landscape); });
+    form->miPrinterSetup->trigger();
+    ASSERT_EQ(prompts.printerSetups().size(), 1);
+    EXPECT_EQ(form->graph()->exporter().printer().pageLayout().orientation(), QPageLayout::Landscape);
+}
+
+TEST_F(RecorderExportTest, BitmapToAFileWritesTheCurrentPage)
+{
+    const QString path = dir.filePath("page.bmp");
+    exportWith([&] {
+        click(dialog.rbtnBitMap);
+        click(dialog.rbtnFile);
+        prompts.answerFileName(path);
+        click(dialog.btnBrowse);
+    });
+    EXPECT_EQ(prompts.messageCount(), 0);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.read(2), "BM");
+    EXPECT_EQ(QImage(path).size(), QSize(1000, 681));
 }
 
 } // namespace

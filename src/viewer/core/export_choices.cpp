@@ -254,7 +254,9 @@ QStringList ExportChoices::browseFilters() const
     switch (type_) {
     case Type::Text: return qtFilters(loadString(Str::CsvFilter));
     case Type::BitMap: return qtFilters(loadString(Str::BitmapFilter));
-    case Type::MetaFile: return qtFilters(loadString(Str::MetafileFilter));
+    // Beyond the metafiles, the vector formats Linux programs read.
+    case Type::MetaFile:
+        return qtFilters(loadString(Str::MetafileFilter)) + qtFilters(loadString(Str::VectorFilter));
     case Type::None: break;
     }
     return {};
