@@ -6,6 +6,7 @@
 #include "recorder/core/recorder_core.h"
 #include "viewer/core/csv_export.h"
 #include "viewer/core/record_table_model.h"
+#include "viewer/core/safe_file_writer.h"
 
 #include <QFile>
 
@@ -131,9 +132,8 @@ bool TDataStringGridForm::saveCsv(int firstPage, int lastPage, const QString& pa
     if (prompts_) {
         PromptService::Message box;
         box.caption = windowTitle();
-        box.text = loadFormatted(Str::CannotCreateFile, {path});
-        if (systemError != 0)
-            box.text += QLatin1Char('\n') + QString::fromLocal8Bit(std::strerror(systemError));
+        box.text = loadFormatted(Str::CannotCreateFile, {path}) + QLatin1Char('\n') +
+                   SafeFileWriter::reason(path, error, systemError);
         box.icon = PromptService::Icon::Stop;
         prompts_->message(this, box);
     }

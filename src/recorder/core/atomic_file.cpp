@@ -59,9 +59,17 @@ bool AtomicFile::open()
     std::random_device random;
     for (int attempt = 0; attempt < 16; ++attempt) {
         temp_ = path_ + "." + std::to_string(random()) + ".tmp";
-        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (fd_ >= 0)
+        // 0666 less the user's umask, as any new file of theirs.
+        do {
+            fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        } while (fd_ < 0 && errno == EINTR);
+        if (fd_ >= 0) {
+            // A file that is replaced keeps its permissions.
+            struct stat old {};
+            if (::lstat(path_.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+                (void)::fchmod(fd_, old.st_mode & 07777);
             return true;
+        }
         if (errno != EEXIST)
             break;
     }
