@@ -5,7 +5,7 @@
 #include "recorder/graphical_form.h"
 #include "recorder/core/logger_file_reader.h"
 #include "recorder/core/record_text.h"
-#include "recorder_test_support.h"
+#include "support/test_readings.h"
 #include "support/file_size_limit.h"
 #include "support/gui_test_app.h"
 #include "support/scripted_prompt_service.h"

@@ -4,7 +4,7 @@
 #include "recorder/dialog_option.h"
 #include "recorder/graphical_form.h"
 #include "recorder/core/record_text.h"
-#include "recorder_test_support.h"
+#include "support/test_readings.h"
 #include "support/gui_test_app.h"
 #include "support/scripted_prompt_service.h"
 #include "viewer/data_string_grid_form.h"

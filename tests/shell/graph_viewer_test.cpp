@@ -4,7 +4,7 @@
 #include "shell_fixture.h"
 
 #include "recorder/graphical_form.h"
-#include "recorder/recorder_test_support.h"
+#include "support/test_readings.h"
 #include "viewer/dlg_fit_export_form.h"
 #include "viewer/form_view_graphic.h"
 #include "viewer/pe_graph.h"

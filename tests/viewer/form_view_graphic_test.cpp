@@ -2,7 +2,7 @@
 // the mouse: the chart it loads, the strip, the cursor jumps, zoom and undo,
 // printing and export through its dialog, and what closing leaves.
 #include "recorder/core/recorder_core.h"
-#include "recorder/recorder_test_support.h"
+#include "support/test_readings.h"
 #include "support/gui_test_app.h"
 #include "support/scripted_prompt_service.h"
 #include "viewer/dlg_fit_export_form.h"

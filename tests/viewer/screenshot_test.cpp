@@ -7,7 +7,7 @@
 #include "app/core/acquisition_cycle.h"
 #include "app/core/global_state.h"
 #include "recorder/graphical_form.h"
-#include "recorder/recorder_test_support.h"
+#include "support/test_readings.h"
 #include "support/gui_test_app.h"
 #include "support/scripted_prompt_service.h"
 #include "viewer/form_view_graphic.h"

@@ -5,7 +5,8 @@
 #include "views/core/analog_meter_model.h"
 #include "views/core/meter_artwork.h"
 #include "views/core/needle_geometry.h"
-#include "views/view_readings.h"
+#include "support/test_readings.h"
+#include "views/paint_counter.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

@@ -8,7 +8,8 @@
 #include "views/dlg_hi_low_form.h"
 #include "views/core/limit_rules.h"
 #include "views/core/tone_output.h"
-#include "views/view_readings.h"
+#include "support/test_readings.h"
+#include "views/paint_counter.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>

@@ -3,7 +3,8 @@
 #include "views/digital_meter_form.h"
 #include "views/core/digital_meter_layout.h"
 #include "views/core/digital_meter_texts.h"
-#include "views/view_readings.h"
+#include "support/test_readings.h"
+#include "views/paint_counter.h"
 
 #include <QCloseEvent>
 #include <QFontMetrics>

@@ -9,7 +9,8 @@
 #include "views/analog_meter_form.h"
 #include "views/digital_meter_form.h"
 #include "views/dlg_hi_low_form.h"
-#include "views/view_readings.h"
+#include "support/test_readings.h"
+#include "views/paint_counter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,15 @@
 #pragma once
 
+// Readings and a clock for tests: readings as the recorder takes them, as
+// the views get them from the acquisition cycle, and time that moves only
+// when the test moves it.
+
 #include "meter/meter_reading.h"
+#include "meter/reading_completion.h"
 #include "recorder/core/recorder_clock.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace vt640::test {
@@ -52,6 +58,25 @@ inline MeterReading volts(double v)
     char text[32];
     std::snprintf(text, sizeof text, "%.3f", v);
     return makeReading(text, "0", code::DcVolts, text, "V");
+}
+
+// A reading as the acquisition cycle hands it to the views: decoded fields
+// set, then completed.
+inline MeterReading completedReading(const std::string& mainText, const std::string& exponentText,
+                                     std::uint32_t rawCode, std::uint8_t status = 0,
+                                     const std::string& subText = "",
+                                     const std::string& subFunction = "")
+{
+    MeterReading r;
+    r.mainText = mainText;
+    r.exponentText = exponentText;
+    r.rawCode = rawCode;
+    r.status = status;
+    r.subText = subText;
+    r.subFunction = subFunction;
+    r.functionCode = static_cast<std::int32_t>(rawCode & ~code::LowBatteryBit);
+    completeMeterReading(r);
+    return r;
 }
 
 } // namespace vt640::test

@@ -5,7 +5,7 @@
 #include "recorder/core/recorder_core.h"
 #include "recorder/core/temp_file_appender.h"
 #include "recorder/core/temp_store.h"
-#include "recorder_test_support.h"
+#include "support/test_readings.h"
 #include "support/file_size_limit.h"
 
 #include <gtest/gtest.h>

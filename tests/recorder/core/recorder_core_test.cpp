@@ -1,13 +1,10 @@
 // The recorder's bookkeeping without a window: values, energy, pages,
-// max/min and Y range.
-#include "recorder/core/command_rules.h"
-#include "recorder/core/max_min_tracker.h"
+// max/min and Y range as the records are logged.
 #include "recorder/core/page_math.h"
 #include "recorder/core/record_text.h"
 #include "recorder/core/recorder_core.h"
 #include "recorder/core/time_text.h"
-#include "recorder/core/y_range.h"
-#include "recorder_test_support.h"
+#include "support/test_readings.h"
 
 #include <gtest/gtest.h>
 
@@ -159,43 +156,6 @@ TEST_F(RecorderCoreTest, PagesAt200And201Records)
     EXPECT_EQ(first.recordCount, 1);
 }
 
-TEST(PageMath, FourHundredFiftyRecords)
-{
-    const int N = 450, P = 200, T = page_math::totalPages(N, P);
-    ASSERT_EQ(T, 3);
-    const auto p3 = page_math::pageWindow(N, T, 3, P);
-    EXPECT_EQ(p3.emptyPoints, 0);
-    EXPECT_EQ(p3.firstRecord, 250);
-    EXPECT_EQ(p3.recordCount, 200);
-    const auto p2 = page_math::pageWindow(N, T, 2, P);
-    EXPECT_EQ(p2.firstRecord, 50);
-    EXPECT_EQ(p2.recordCount, 200);
-    const auto p1 = page_math::pageWindow(N, T, 1, P);
-    EXPECT_EQ(p1.emptyPoints, 150);
-    EXPECT_EQ(p1.firstRecord, 0);
-    EXPECT_EQ(p1.recordCount, 50);
-    // The readout finds the same records under the cursor.
-    EXPECT_EQ(page_math::recordAtPoint(199, N, T, 3, P), 449);
-    EXPECT_EQ(page_math::recordAtPoint(0, N, T, 2, P), 50);
-    EXPECT_EQ(page_math::recordAtPoint(150, N, T, 1, P), 0);
-    EXPECT_LT(page_math::recordAtPoint(149, N, T, 1, P), 0);
-}
-
-TEST(PageMath, ExactMultipleLeavesTheFirstPageEmpty)
-{
-    const int T = page_math::totalPages(400, 200);
-    ASSERT_EQ(T, 3);
-    const auto p1 = page_math::pageWindow(400, T, 1, 200);
-    EXPECT_EQ(p1.emptyPoints, 200);
-    EXPECT_EQ(p1.recordCount, 0);
-    for (int point : {0, 100, 199})
-        EXPECT_LT(page_math::recordAtPoint(point, 400, T, 1, 200), 0);
-    // An empty buffer has one empty page.
-    const auto empty = page_math::pageWindow(0, 1, 1, 200);
-    EXPECT_EQ(empty.emptyPoints, 200);
-    EXPECT_EQ(empty.recordCount, 0);
-}
-
 TEST_F(RecorderCoreTest, MaxMinTiesGoToTheNewestAndStatusDisplaysStayOut)
 {
     log(volts(5));  // 0
@@ -238,27 +198,6 @@ TEST_F(RecorderCoreTest, MaxMinStartWithTheFirstRecordThatIsNoStatusDisplay)
     EXPECT_FALSE(core.maxMinValid());
 }
 
-TEST(MaxMinTrackerTest, ValuesThatAreNoNumberStayOut)
-{
-    RecordBuffer buffer;
-    MaxMinTracker t;
-    const float inf = std::numeric_limits<float>::infinity();
-    const float values[] = {std::numeric_limits<float>::quiet_NaN(), 2.0f, inf, -inf, 1.0f,
-                            std::numeric_limits<float>::quiet_NaN(), 3.0f};
-    const bool taken[] = {false, true, false, false, true, false, true};
-    for (int i = 0; i < 7; ++i) {
-        TBRecord r;
-        r.head.value = values[i];
-        buffer.append(r);
-        EXPECT_EQ(t.update(buffer, i, values[i]), taken[i]) << i;
-        if (i == 0) {
-            EXPECT_FALSE(t.valid());
-        }
-    }
-    EXPECT_EQ(t.maxIndex(), 6);
-    EXPECT_EQ(t.minIndex(), 4);
-}
-
 TEST_F(RecorderCoreTest, FirstRecordIsReportedSoThePanelsStayEmpty)
 {
     const auto a = core.logOneRecord(volts(1));
@@ -268,54 +207,6 @@ TEST_F(RecorderCoreTest, FirstRecordIsReportedSoThePanelsStayEmpty)
     EXPECT_FALSE(b->first);
     EXPECT_EQ(core.maxIndex(), 1);
     EXPECT_EQ(core.minIndex(), 0);
-}
-
-TEST(YRangeTest, WidensOnlyNearItsBounds)
-{
-    YRange y;
-    EXPECT_EQ(y.upper(), 100.0f);
-    EXPECT_EQ(y.lower(), -100.0f);
-    y.widen(0.0f); // first value 0: +/-1
-    EXPECT_EQ(y.upper(), 1.0f);
-    EXPECT_EQ(y.lower(), -1.0f);
-    y.widen(2.0f); // 2 >= 0.752
-    EXPECT_FLOAT_EQ(y.upper(), 2.66f);
-    EXPECT_EQ(y.lower(), -1.0f);
-
-    YRange z;
-    z.widen(10.0f);
-    EXPECT_FLOAT_EQ(z.upper(), 13.3f);
-    EXPECT_FLOAT_EQ(z.lower(), -13.3f);
-    z.widen(-9.0f); // -9 > -10.0: stays
-    EXPECT_FLOAT_EQ(z.lower(), -13.3f);
-    z.widen(-11.0f);
-    EXPECT_FLOAT_EQ(z.lower(), -14.63f);
-    z.widen(1.0f); // small values never shrink it
-    EXPECT_FLOAT_EQ(z.upper(), 13.3f);
-    EXPECT_FLOAT_EQ(z.lower(), -14.63f);
-    z.reset();
-    z.widen(4.0f); // the first value after a reset sets it again
-    EXPECT_FLOAT_EQ(z.upper(), 5.32f);
-}
-
-TEST(YRangeTest, ValuesThatAreNoNumberStayOut)
-{
-    const float inf = std::numeric_limits<float>::infinity();
-    YRange y;
-    y.widen(std::numeric_limits<float>::quiet_NaN());
-    y.widen(inf);
-    EXPECT_EQ(y.upper(), 100.0f); // untouched, and the next value is the first
-    y.widen(10.0f);
-    EXPECT_FLOAT_EQ(y.upper(), 13.3f);
-    y.widen(-inf);
-    y.widen(inf);
-    y.widen(std::numeric_limits<float>::quiet_NaN());
-    EXPECT_FLOAT_EQ(y.upper(), 13.3f);
-    EXPECT_FLOAT_EQ(y.lower(), -13.3f);
-    // The largest float widens to the largest float, not to infinity.
-    y.widen(std::numeric_limits<float>::max());
-    EXPECT_EQ(y.upper(), std::numeric_limits<float>::max());
-    EXPECT_FLOAT_EQ(y.lower(), -13.3f);
 }
 
 TEST_F(RecorderCoreTest, YRangeFollowsTheRecordsAndResetsOnClear)
@@ -329,88 +220,4 @@ TEST_F(RecorderCoreTest, YRangeFollowsTheRecordsAndResetsOnClear)
     EXPECT_TRUE(core.bufferEmpty());
     EXPECT_EQ(core.buffer().size(), 0);
     EXPECT_EQ(core.totalPages(), 1);
-}
-
-TEST(CommandRulesTest, AutomaticMode)
-{
-    CommandInputs in;
-    in.manual = false;
-    in.empty = true;
-    CommandStates s = commandStates(in);
-    EXPECT_TRUE(s.recordStart && s.recordStop && s.option && s.openFile);
-    EXPECT_FALSE(s.manualLogging);
-    EXPECT_FALSE(s.saveFile || s.clear || s.exportData || s.printGraphic);
-    EXPECT_FALSE(s.firstPage || s.pageUp || s.pageDown || s.lastPage || s.fitView);
-    EXPECT_TRUE(s.menuStart);
-    EXPECT_FALSE(s.menuStop || s.menuManual);
-
-    in.logging = true;
-    in.empty = false;
-    in.totalPages = 3;
-    s = commandStates(in);
-    EXPECT_TRUE(s.recordStart && s.recordStop); // the latching pair stays usable
-    EXPECT_FALSE(s.option || s.openFile || s.saveFile || s.clear);
-    EXPECT_FALSE(s.firstPage || s.pageUp || s.pageDown || s.lastPage || s.fitView);
-    EXPECT_FALSE(s.menuStart);
-    EXPECT_TRUE(s.menuStop);
-    EXPECT_FALSE(s.menuFirstPage || s.menuFitAll || s.menuInterval || s.menuOpen);
-
-    in.logging = false;
-    s = commandStates(in);
-    EXPECT_TRUE(s.saveFile && s.clear && s.exportData && s.printGraphic);
-    EXPECT_TRUE(s.firstPage && s.pageUp && s.fitView);
-    EXPECT_FALSE(s.pageDown || s.lastPage);
-    EXPECT_TRUE(s.menuFirstPage && s.menuPageUp && s.menuFitAll);
-    EXPECT_FALSE(s.menuPageDown || s.menuLastPage);
-
-    in.busy = true;
-    s = commandStates(in);
-    EXPECT_FALSE(s.recordStart || s.recordStop || s.option || s.saveFile || s.firstPage ||
-                 s.menuStart || s.menuStop || s.menuOpen || s.menuFirstPage);
-}
-
-TEST(CommandRulesTest, ManualMode)
-{
-    CommandInputs in;
-    in.manual = true;
-    CommandStates s = commandStates(in);
-    EXPECT_FALSE(s.recordStart || s.recordStop);
-    EXPECT_FALSE(s.menuStart || s.menuStop);
-    EXPECT_TRUE(s.manualLogging && s.menuManual);
-    // Logging still running (switched to manual meanwhile): manual log waits.
-    in.logging = true;
-    s = commandStates(in);
-    EXPECT_FALSE(s.manualLogging || s.menuManual);
-    in.logging = false;
-    in.busy = true;
-    s = commandStates(in);
-    EXPECT_FALSE(s.manualLogging || s.menuManual);
-}
-
-TEST(CommandRulesTest, PagingAfterDraw)
-{
-    auto p = pagingStates(1, 3);
-    EXPECT_FALSE(p.first || p.up);
-    EXPECT_TRUE(p.down && p.last);
-    p = pagingStates(3, 3);
-    EXPECT_TRUE(p.first && p.up);
-    EXPECT_FALSE(p.down || p.last);
-    p = pagingStates(1, 1);
-    EXPECT_FALSE(p.first || p.up || p.down || p.last);
-}
-
-TEST(RecordBufferTest, GrowsByAnEighthAndClearsToNothing)
-{
-    RecordBuffer b;
-    TBRecord r;
-    for (int i = 0; i < 100000; ++i) {
-        r.head.value = static_cast<float>(i);
-        b.append(r);
-    }
-    EXPECT_EQ(b.size(), 100000);
-    EXPECT_EQ(b.valueAt(99999), 99999.0f);
-    EXPECT_LE(b.capacity(), 100000u * 9 / 8 + 1024);
-    b.clear();
-    EXPECT_TRUE(b.empty());
-    EXPECT_EQ(b.capacity(), 0u);
 }
