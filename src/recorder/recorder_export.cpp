@@ -131,13 +131,7 @@ void RecorderExport::exportPages(Kind kind, Where where, int first, int last)
             g.setPEactions(kind == Kind::Bitmap ? PEGraph::gBmpToFile : PEGraph::gMetaToFile);
             break;
         case Where::Printer:
-            g.setViewingStyle(PEGraph::gMonochrome);
-            g.setPEactions(PEGraph::gResetImage);
-            g.setPEactions(PEGraph::gPrintGraph);
-            g.setViewingStyle(PEGraph::gColor);
-            g.setPEnarg1(0);
-            g.setPEnarg2(0);
-            g.setPEactions(PEGraph::gReinitAndReset);
+            g.printInMonochrome();
             break;
         }
         // A failure has been told; the pages after it would only fail again.

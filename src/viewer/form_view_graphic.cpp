@@ -366,13 +366,7 @@ void TFormViewGraphic::exportChart()
         if (bitmap) {
             printSteps();
         } else {
-            g.setViewingStyle(PEGraph::gMonochrome);
-            g.setPEactions(PEGraph::gResetImage);
-            g.setPEactions(PEGraph::gPrintGraph);
-            g.setViewingStyle(PEGraph::gColor);
-            g.setPEnarg1(0);
-            g.setPEnarg2(0);
-            g.setPEactions(PEGraph::gReinitAndReset);
+            g.printInMonochrome();
         }
         break;
     case Destination::None:

@@ -537,4 +537,15 @@ QStringList PEGraph::visibleXLabels() const
     return out;
 }
 
+void PEGraph::printInMonochrome()
+{
+    setViewingStyle(gMonochrome);
+    setPEactions(gResetImage);
+    setPEactions(gPrintGraph);
+    setViewingStyle(gColor);
+    setPEnarg1(0);
+    setPEnarg2(0);
+    setPEactions(gReinitAndReset);
+}
+
 } // namespace vt640

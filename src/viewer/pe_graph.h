@@ -139,6 +139,10 @@ public:
     int PEnarg2() const { return narg2_; }
     QString PEstrarg1() const { return strarg1_; }
     void setPEactions(Action action);
+    // The export dialogs' printer destination: the chart printed in black
+    // and white (gPrintGraph, at the size in PEnarg1 x PEnarg2), then drawn
+    // in colour again.
+    void printInMonochrome();
     QString lastActionError() const { return lastActionError_; }
     // The print dialog and error boxes of the actions go through `prompts`.
     void setPromptService(PromptService* prompts) { prompts_ = prompts; }

@@ -3,6 +3,7 @@
 #include "app/core/global_state.h"
 #include "recorder/graphical_form.h"
 #include "support/test_readings.h"
+#include "support/file_bytes.h"
 #include "support/gui_test_app.h"
 #include "support/scripted_prompt_service.h"
 #include "viewer/data_string_grid_form.h"
@@ -41,18 +42,6 @@ void click(QWidget* w)
     QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(6, w->height() / 2));
 }
 
-// Pages of a PDF as its page objects count them.
-int pdfPages(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?!s)"));
-    int n = 0;
-    for (auto it = page.globalMatch(QString::fromLatin1(f.readAll())); it.hasNext(); it.next())
-        ++n;
-    return n;
-}
 
 class ExportDialogTest : public ::testing::Test {
 protected:
@@ -294,7 +283,7 @@ TEST_F(RecorderPrintTest, PagesTwoToFourPrintThreePagesAndTheCurrentPageComesBac
         QTest::keyClicks(dialog.editPageTo, "4");
     });
     EXPECT_EQ(prompts.messageCount(), 0);
-    EXPECT_EQ(pdfPages(pdf), 3);
+    EXPECT_EQ(test::pdfPages(test::readFile(pdf)), 3);
     EXPECT_EQ(styles, QList<PEGraph::ViewingStyle>(3, PEGraph::gMonochrome));
     EXPECT_EQ(form->graph()->viewingStyle(), PEGraph::gColor);
     EXPECT_EQ(form->core().currentPage(), 5);
@@ -306,7 +295,7 @@ TEST_F(RecorderPrintTest, PrintThisPageAsksThePrintDialogAndPrintsOnePage)
     prompts.answerPrintDialog(true);
     click(form->sbtnPrintGraphic);
     ASSERT_EQ(prompts.printDialogs().size(), 1);
-    EXPECT_EQ(pdfPages(pdf), 1);
+    EXPECT_EQ(test::pdfPages(test::readFile(pdf)), 1);
     EXPECT_EQ(form->graph()->viewingStyle(), PEGraph::gColor);
 
     // Cancelled: nothing printed, nothing to tell.

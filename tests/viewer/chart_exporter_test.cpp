@@ -1,5 +1,6 @@
 // The chart's picture and print actions, run as the recorder runs them:
 // set PEnarg1, PEnarg2 and PEstrarg1, then PEactions.
+#include "support/file_bytes.h"
 #include "support/gui_test_app.h"
 #include "support/recorder_like_page.h"
 #include "support/scripted_prompt_service.h"
@@ -28,32 +29,14 @@
 using namespace vt640;
 using Button = PromptService::Button;
 
+using vt640::test::pdfPages;
+using vt640::test::readAt;
+using vt640::test::readFile;
+
 namespace {
 
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
-template <typename T>
-T readAt(const QByteArray& bytes, qsizetype offset)
-{
-    T v{};
-    if (offset + static_cast<qsizetype>(sizeof v) <= bytes.size())
-        std::memcpy(&v, bytes.constData() + offset, sizeof v);
-    return v;
-}
 
-// Pages of a PDF as its page objects count them.
-int pdfPages(const QByteArray& pdf)
-{
-    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?!s)"));
-    int n = 0;
-    for (auto it = page.globalMatch(QString::fromLatin1(pdf)); it.hasNext(); it.next())
-        ++n;
-    return n;
-}
 
 class ChartExporterTest : public ::testing::Test {
 protected:

@@ -1,6 +1,7 @@
 // The metafile writer, checked with readers no one here wrote: emf2svg for
 // EMF and libwmf's wmf2svg for WMF must read each file without error and
 // show the picture drawn (the line's points, the text, the size, the clip).
+#include "support/file_bytes.h"
 #include "support/gui_test_app.h"
 #include "viewer/core/metafile_device.h"
 #include "viewer/core/metafile_format.h"
@@ -29,6 +30,9 @@
 #include <sys/resource.h>
 
 using namespace vt640;
+
+using vt640::test::readAt;
+using vt640::test::readFile;
 
 namespace {
 
@@ -164,14 +168,6 @@ const SvgShape* findStroked(const Svg& svg, const QStringList& strokes)
     return nullptr;
 }
 
-template <typename T>
-T readAt(const QByteArray& bytes, qsizetype offset)
-{
-    T v{};
-    if (offset + static_cast<qsizetype>(sizeof v) <= bytes.size())
-        std::memcpy(&v, bytes.constData() + offset, sizeof v);
-    return v;
-}
 
 // Record types of a WMF / EMF that carry bitmaps.
 bool emfHasBitmap(const QByteArray& emf)
@@ -512,11 +508,6 @@ TEST(MetafileFormatTest, NameRuleWmfOnlyForDotWmf)
 
 namespace {
 
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
 
 QStringList entries(const QString& dir)
 {
