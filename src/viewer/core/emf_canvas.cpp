@@ -1,4 +1,5 @@
 #include "viewer/core/emf_canvas.h"
+#include "viewer/core/metafile_styles.h"
 
 #include <uemf.h>
 
@@ -24,24 +25,7 @@ constexpr int kReferenceWidthMm = 210;
 constexpr int kReferenceHeightMm = 297;
 constexpr int kPixelsPerMm = 100;
 
-U_COLORREF colorRef(QRgb c)
-{
-    return colorref3_set(static_cast<uint8_t>(qRed(c)), static_cast<uint8_t>(qGreen(c)),
-                         static_cast<uint8_t>(qBlue(c)));
-}
-
-uint32_t penStyle(MetafileCanvas::LineStyle style)
-{
-    switch (style) {
-    case MetafileCanvas::LineStyle::Solid: return U_PS_SOLID;
-    case MetafileCanvas::LineStyle::Dash: return U_PS_DASH;
-    case MetafileCanvas::LineStyle::Dot: return U_PS_DOT;
-    case MetafileCanvas::LineStyle::DashDot: return U_PS_DASHDOT;
-    case MetafileCanvas::LineStyle::DashDotDot: return U_PS_DASHDOTDOT;
-    case MetafileCanvas::LineStyle::Null: return U_PS_NULL;
-    }
-    return U_PS_SOLID;
-}
+using metafile::colorRef;
 
 std::vector<U_POINTL> toPoints(const QPolygon& polygon)
 {
@@ -104,7 +88,7 @@ MetafileCanvas::Handle EmfCanvas::createPen(const Pen& pen)
         return 0;
     // A geometric pen: its width is in logical units at any size, and its
     // line ends are flat and its corners mitred as Qt draws them.
-    PU_EXTLOGPEN logPen = extlogpen_set(U_PS_GEOMETRIC | penStyle(pen.style) | U_PS_ENDCAP_FLAT | U_PS_JOIN_MITER,
+    PU_EXTLOGPEN logPen = extlogpen_set(U_PS_GEOMETRIC | metafile::penStyle(pen.style) | U_PS_ENDCAP_FLAT | U_PS_JOIN_MITER,
                                         static_cast<uint32_t>(std::max(pen.width, 1)), U_BS_SOLID,
                                         colorRef(pen.color), 0, 0, nullptr);
     if (!logPen) {

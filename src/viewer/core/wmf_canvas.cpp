@@ -1,4 +1,5 @@
 #include "viewer/core/wmf_canvas.h"
+#include "viewer/core/metafile_styles.h"
 
 #include <uwmf.h>
 
@@ -29,24 +30,7 @@ constexpr int kMaxPointsPerRecord = 8000;
 // Characters in one text record.
 constexpr int kMaxTextLength = 8000;
 
-U_COLORREF colorRef(QRgb c)
-{
-    return colorref3_set(static_cast<uint8_t>(qRed(c)), static_cast<uint8_t>(qGreen(c)),
-                         static_cast<uint8_t>(qBlue(c)));
-}
-
-uint16_t penStyle(MetafileCanvas::LineStyle style)
-{
-    switch (style) {
-    case MetafileCanvas::LineStyle::Solid: return U_PS_SOLID;
-    case MetafileCanvas::LineStyle::Dash: return U_PS_DASH;
-    case MetafileCanvas::LineStyle::Dot: return U_PS_DOT;
-    case MetafileCanvas::LineStyle::DashDot: return U_PS_DASHDOT;
-    case MetafileCanvas::LineStyle::DashDotDot: return U_PS_DASHDOTDOT;
-    case MetafileCanvas::LineStyle::Null: return U_PS_NULL;
-    }
-    return U_PS_SOLID;
-}
+using metafile::colorRef;
 
 int16_t clamp16(int v)
 {
@@ -145,7 +129,7 @@ MetafileCanvas::Handle WmfCanvas::createPen(const Pen& pen)
     // WMF writes as width 0; other pens keep their width in logical units.
     const bool solid = pen.style == LineStyle::Solid || pen.style == LineStyle::Null;
     const auto width = static_cast<uint16_t>(solid ? std::clamp(pen.width, 1, kMaxCoordinate) : 0);
-    append(wcreatepenindirect_set(&handle, handles_->table, U_PEN_set(penStyle(pen.style), width, colorRef(pen.color))));
+    append(wcreatepenindirect_set(&handle, handles_->table, U_PEN_set(static_cast<uint16_t>(metafile::penStyle(pen.style)), width, colorRef(pen.color))));
     return handle + 1;
 }
 
