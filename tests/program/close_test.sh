@@ -11,7 +11,12 @@ set -u
 recorder=$1
 answer=$2
 
-fail() { echo "FAIL: $*" >&2; cleanup; exit 1; }
+fail() {
+    echo "FAIL: $*" >&2
+    [ -s "$work/out.txt" ] && { echo "--- the program said:" >&2; tail -40 "$work/out.txt" >&2; }
+    cleanup
+    exit 1
+}
 cleanup() {
     [ -n "${app:-}" ] && kill -9 "$app" 2>/dev/null
     [ -n "${wm:-}" ] && kill "$wm" 2>/dev/null
