@@ -1,5 +1,7 @@
 #include "recorder/core/logger_file_writer.h"
 
+#include "recorder/core/atomic_file.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -59,7 +61,7 @@ bool writeAll(int fd, const char* p, std::size_t left)
 } // namespace
 
 LoggerFileWriter::Status LoggerFileWriter::write(const std::string& path, const TBRecord* records,
-                                                 std::size_t count)
+                                                 std::size_t count, bool replace)
 {
     if (path.empty())
         return Status::CannotCreate;
@@ -77,10 +79,10 @@ LoggerFileWriter::Status LoggerFileWriter::write(const std::string& path, const 
     bool ok = writeAll(fd, reinterpret_cast<const char*>(records), count * sizeof(TBRecord));
     ok = ok && ::fdatasync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
+    const int placed = ok ? AtomicFile::moveIntoPlace(temp, path, replace) : -1;
+    if (placed != 0) {
         ::unlink(temp.c_str());
-        return Status::WriteFailed;
+        return placed == EEXIST ? Status::Exists : Status::WriteFailed;
     }
     // The new name itself reaches the disk with the folder.
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
