@@ -2,6 +2,7 @@
 // and for tests.
 #include "commands.h"
 
+#include <csignal>
 #include <cstring>
 #include <iostream>
 
@@ -32,6 +33,10 @@ int main(int argc, char** argv)
         usage(std::cerr);
         return 2;
     }
+    // A file-size limit makes a write fail like a full disk, reported and
+    // cleaned up, rather than ending the process with half a file beside
+    // the target.
+    std::signal(SIGXFSZ, SIG_IGN);
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (command == "watch")
