@@ -87,19 +87,20 @@ private:
     std::string shown_;
 };
 
+std::string recordsText(std::int64_t n)
+{
+    return std::to_string(n) + (n == 1 ? " record" : " records");
+}
+
 std::string statusText(const LogFile& file, Clock::duration elapsed, const std::string& path)
 {
     const long long s = std::chrono::duration_cast<std::chrono::seconds>(elapsed).count();
     const double bytes = static_cast<double>(file.records()) * sizeof(vt640::TBRecord);
-    char text[160];
-    if (bytes < 1024.0 * 1024.0)
-        std::snprintf(text, sizeof text, "%lld records  %lld:%02lld:%02lld  %.1f KiB  ",
-                      static_cast<long long>(file.added()), s / 3600, s / 60 % 60, s % 60, bytes / 1024.0);
-    else
-        std::snprintf(text, sizeof text, "%lld records  %lld:%02lld:%02lld  %.1f MiB  ",
-                      static_cast<long long>(file.added()), s / 3600, s / 60 % 60, s % 60,
-                      bytes / (1024.0 * 1024.0));
-    std::string line = text + path;
+    const bool mebi = bytes >= 1024.0 * 1024.0;
+    char text[96];
+    std::snprintf(text, sizeof text, "  %lld:%02lld:%02lld  %.1f %s  ", s / 3600, s / 60 % 60, s % 60,
+                  mebi ? bytes / (1024.0 * 1024.0) : bytes / 1024.0, mebi ? "MiB" : "KiB");
+    std::string line = recordsText(file.added()) + text + path;
     if (file.failing())
         line += "  (writing fails; " + std::to_string(file.pending()) + " waiting)";
     return line;
@@ -312,7 +313,7 @@ int runLog(const std::vector<std::string>& args)
     const bool complete = file.finish();
     console.clearStatus();
     const std::int64_t written = file.added();
-    std::cout << written << (written == 1 ? " record" : " records") << " written to " << path << '\n';
+    std::cout << recordsText(written) << " written to " << path << '\n';
     std::cout.flush();
     if (!complete) {
         std::cerr << "vt640-tool: " << file.pending() << " records could not be written to " << path << '\n';
