@@ -271,7 +271,7 @@ int runLog(const std::vector<std::string>& args)
         }
         failures = 0;
         if (vt640::code::isEnergy(reading.functionCode)) {
-            console.warn(numberedMessage(vt640::Str::ErrKwhMode));
+            console.warn(numberedMessage(vt640::Str::ErrKwhMode) + " Logging ends.");
             status = kExitKilowattHours;
             break;
         }
