@@ -1,64 +1,24 @@
 // vt640-tool from the outside: decode's JSON lines, and watch against the
 // simulated meter that simulate puts on a COM link.
 #include "meter/sim/meter_encoder.h"
+#include "tool/tool_process.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 
 using namespace vt640::sim;
-namespace fs = std::filesystem;
+using namespace vt640::test;
 
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const fs::path& p)
+ToolRun decode(const std::string& input)
 {
-    std::ifstream in(p);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-fs::path scratch(const char* name)
-{
-    const fs::path dir = fs::temp_directory_path() /
-                         ("vt640-tool-test-" + std::to_string(getpid()) + "-" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
-// Runs the tool with `input` on standard input and waits for it.
-ToolRun runTool(const std::string& args, const std::string& input)
-{
-    const fs::path dir = scratch("run");
-    {
-        std::ofstream(dir / "in") << input;
-    }
-    const std::string command = std::string(VT640_TOOL) + " " + args + " < " + (dir / "in").string() +
-                                " > " + (dir / "out").string() + " 2> " + (dir / "err").string();
-    ToolRun r;
-    r.status = WEXITSTATUS(std::system(command.c_str()));
-    r.out = slurp(dir / "out");
-    r.err = slurp(dir / "err");
-    fs::remove_all(dir);
-    return r;
+    ToolOptions options;
+    options.input = input;
+    return runTool({"decode"}, options);
 }
 
 std::string hexLine(const vt640::MeterFrame& f)
@@ -81,67 +41,13 @@ std::string frameFor(std::uint32_t bits, const char* display, bool kilo = false)
     return hexLine(encodeMeterFrame(p));
 }
 
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        result.push_back(line);
-    return result;
-}
-
-// A child process with its output going to a file.
-struct Child {
-    pid_t pid = -1;
-    fs::path out;
-    ~Child()
-    {
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-    void start(const std::vector<std::string>& args, const fs::path& output)
-    {
-        out = output;
-        pid = fork();
-        if (pid == 0) {
-            std::freopen(output.c_str(), "w", stdout);
-            std::vector<char*> argv;
-            for (const auto& a : args)
-                argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-    }
-    int stop()
-    {
-        kill(pid, SIGINT);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    bool waitFor(const std::string& text, std::chrono::seconds limit) const
-    {
-        const auto until = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < until) {
-            if (slurp(out).find(text) != std::string::npos)
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
-    }
-};
-
 } // namespace
 
 TEST(DecodeCommand, OneJsonObjectPerFrame)
 {
     const std::string input = "# a capture\n\n" + frameFor(0x4, "1.234") + "\n" +
                               frameFor(0x80, "4.702", true) + "\n";
-    const ToolRun r = runTool("decode", input);
+    const ToolRun r = decode(input);
     EXPECT_EQ(r.status, 0) << r.err;
     const auto out = lines(r.out);
     ASSERT_EQ(out.size(), 2u);
@@ -161,7 +67,7 @@ TEST(DecodeCommand, ReadingCarriesOverAndEnergyIsRefused)
     // the completed fields still hold the volts reading.
     const std::string input = frameFor(0x4, "1.234") + "\n" + frameFor(0x140001, "12.34") + "\n" +
                               frameFor(0x80000004, "OL") + "\n";
-    const ToolRun r = runTool("decode", input);
+    const ToolRun r = decode(input);
     const auto out = lines(r.out);
     ASSERT_EQ(out.size(), 3u);
     EXPECT_NE(out[1].find("\"functionCode\":1310721"), std::string::npos);
@@ -179,7 +85,7 @@ TEST(DecodeCommand, MalformedLinesAreReportedAndSkipped)
 {
     const std::string good = frameFor(0x4, "1.234");
     const std::string input = "12 34\n" + good + "\n" + good + " 00\nnot hex at all\n0" + good + "\n" + good + "\n";
-    const ToolRun r = runTool("decode", input);
+    const ToolRun r = decode(input);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(lines(r.out).size(), 2u);
     const auto err = lines(r.err);
@@ -194,17 +100,17 @@ TEST(WatchCommand, ReadsTheSimulatedMeterThroughItsComLink)
 {
     const fs::path dir = scratch("watch");
     setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
-    Child simulator;
-    simulator.start({VT640_TOOL, "simulate", "--as", "COM7"}, dir / "sim.out");
-    ASSERT_TRUE(simulator.waitFor("/dev/", std::chrono::seconds(10)));
+    ToolProcess simulator;
+    simulator.start({"simulate", "--as", "COM7"});
+    ASSERT_TRUE(simulator.waitForLines("/dev/", 1, std::chrono::seconds(10)));
     EXPECT_TRUE(fs::is_symlink(dir / "vt640/ports/COM7"));
 
-    Child watcher;
-    watcher.start({VT640_TOOL, "watch", "COM7"}, dir / "watch.out");
+    ToolProcess watcher;
+    watcher.start({"watch", "COM7"});
     // Two readings of the demo meter's DC volts step.
-    ASSERT_TRUE(watcher.waitFor(" V  DC\n", std::chrono::seconds(10))) << slurp(dir / "watch.out");
+    ASSERT_TRUE(watcher.waitForLines(" V  DC", 2, std::chrono::seconds(10))) << watcher.out();
     EXPECT_EQ(watcher.stop(), 0);
-    EXPECT_NE(slurp(dir / "watch.out").find("Stopped."), std::string::npos);
+    EXPECT_NE(watcher.out().find("Stopped."), std::string::npos);
 
     EXPECT_EQ(simulator.stop(), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "vt640/ports/COM7")));

@@ -1,64 +1,14 @@
 // vt640-tool watch: the acquisition cycle without windows.
 #include "commands.h"
+#include "meter_console.h"
 #include "meter/sim/demo_meter_host.h"
 #include "stop_signal.h"
 
-#include "meter/annunciators.h"
 #include "meter/meter_link.h"
 #include "meter/port_table.h"
 #include "meter/reading_completion.h"
 
-#include <cstdio>
-#include <ctime>
 #include <iostream>
-#include <sys/time.h>
-
-namespace {
-
-class StderrReporter : public vt640::PortErrorReporter {
-public:
-    void portOpenError(const std::string& device) override
-    {
-        std::cerr << "Error[E9001]: The specified serial port open error. (" << device << ")\n";
-    }
-    void portTimeoutError() override
-    {
-        std::cerr << "Error[E9009]: The COM port setting raises an error.\n";
-    }
-};
-
-std::string clockText()
-{
-    timeval tv{};
-    gettimeofday(&tv, nullptr);
-    std::tm local{};
-    localtime_r(&tv.tv_sec, &local);
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d.%d", local.tm_hour, local.tm_min,
-                  local.tm_sec, static_cast<int>(tv.tv_usec / 100000));
-    return buffer;
-}
-
-std::string readingLine(const vt640::MeterReading& r)
-{
-    std::string line = clockText() + "  " + r.readoutText;
-    const std::string unit = r.prefixText + vt640::displayUnitText(r.functionCode, r.unitText);
-    if (!unit.empty())
-        line += " " + unit;
-    if (!r.subText.empty()) {
-        line += "  [" + r.subText;
-        if (!r.subFunction.empty())
-            line += " " + r.subFunction;
-        line += "]";
-    }
-    const auto a = vt640::annunciatorsFor(r.functionCode, r.status);
-    for (const std::string* mark : {&a.acDc, &a.wires, &a.hold, &a.peak, &a.aLag, &a.phases})
-        if (!mark->empty())
-            line += "  " + *mark;
-    return line;
-}
-
-} // namespace
 
 int runWatch(const std::vector<std::string>& args)
 {
@@ -67,7 +17,7 @@ int runWatch(const std::vector<std::string>& args)
         return 2;
     }
     stop_signal::install();
-    StderrReporter reporter;
+    StderrPortReporter reporter;
     std::unique_ptr<vt640::sim::DemoMeterHost> demo;
     std::string device;
     if (args[0] == "--demo") {

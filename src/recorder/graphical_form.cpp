@@ -10,6 +10,7 @@
 #include "recorder/dialog_option.h"
 #include "recorder/recorder_export.h"
 #include "recorder/logger_file_opener.h"
+#include "recorder/recorder_chart.h"
 #include "recorder/core/page_math.h"
 #include "recorder/core/record_text.h"
 #include "recorder/core/time_text.h"
@@ -35,7 +36,6 @@
 namespace vt640 {
 namespace {
 
-constexpr float kNullValue = -99999.0f;
 const QColor kLime(0, 255, 0);
 const QColor kFuchsia(255, 0, 255);
 
@@ -108,6 +108,7 @@ TGraphicalForm::TGraphicalForm(GlobalState& state, PromptService& prompts,
     PEGraph_ = new PEGraph(central);
     PEGraph_->setPromptService(&prompts_);
     PEGraph_->setObjectName(QStringLiteral("PEGraph"));
+    chart_ = std::make_unique<RecorderChart>(*PEGraph_);
     layout->addWidget(PEGraph_, 1);
 
     ProgressBar = new QProgressBar(central);
@@ -388,47 +389,7 @@ void TGraphicalForm::buildStatusBar()
 
 void TGraphicalForm::configureChart()
 {
-    PEGraph& g = *PEGraph_;
-    const int P = core_.pointsPerPage();
-    g.setMainTitle(loadString(Str::ChartTitle));
-    g.setSubTitle(QString());
-    g.setYAxisLabel(loadString(Str::ChartYAxis));
-    g.setXAxisLabel(loadString(Str::ChartXAxis));
-    g.setNullDataValue(kNullValue);
-    g.setSubsets(1);
-    g.setPoints(P);
-    g.setMaxPointsToGraph(P);
-    g.setPointsToGraph(P);
-    g.setSubsetLineTypes(0, 0);
-    g.setPlottingMethod(PEGraph::gLine);
-    g.setManualMaxDataString(QStringLiteral("00000000.000"));
-    g.setManualMaxPointLabel(QStringLiteral("00:00:00.000"));
-    g.setDataPrecision(PEGraph::gThreeDecimals);
-    g.setDeskColor(palette().color(QPalette::Button));
-    g.setGraphBackColor(Qt::black);
-    g.setGraphForeColor(QColor(128, 0, 128));
-    g.setSubsetColors(0, QColor(192, 192, 192));
-    g.setManualScaleControlY(PEGraph::gManualMinAndMax);
-    g.setManualMaxY(core_.upperY());
-    g.setManualMinY(core_.lowerY());
-    g.setNoStackedData(true);
-    g.setAllowHistogram(false);
-    g.setAllowDataHotSpots(true);
-    g.setPointsToGraphInit(PEGraph::gLast);
-    g.setPointSize(PEGraph::gLargePoints);
-    for (int i = 0; i < P; ++i) {
-        g.setPointLabels(i, QStringLiteral(" "));
-        g.setYData(0, i, kNullValue);
-    }
-    g.setGridLineControl(PEGraph::gYPlusXAxis);
-    g.setCursorMode(PEGraph::gVertLine);
-    g.setMouseCursorControl(true);
-    g.setCursorPromptStyle(PEGraph::gNoPrompt);
-    g.setGridStyle(PEGraph::gDot);
-    g.setAllowZooming(PEGraph::gHorzPlusVertZooming);
-    g.setPrepareImages(true);
-    g.setCursorPoint(P - 1);
-    redrawChart();
+    chart_->configure(core_, palette().color(QPalette::Button));
 }
 
 void TGraphicalForm::placeInitially(int mainHeight, int digitalMeterHeight)
@@ -653,28 +614,12 @@ void TGraphicalForm::intervalOption()
 
 void TGraphicalForm::redrawChart()
 {
-    PEGraph_->setPEnarg1(0);
-    PEGraph_->setPEnarg2(0);
-    PEGraph_->setPEactions(PEGraph::gReinitAndReset);
+    chart_->redraw();
 }
 
 void TGraphicalForm::resetChart()
 {
-    PEGraph& g = *PEGraph_;
-    const int P = core_.pointsPerPage();
-    g.setSubsetLineTypes(0, 0);
-    g.setPoints(P);
-    g.setManualMaxY(core_.upperY());
-    g.setManualMinY(core_.lowerY());
-    for (int i = 0; i < P; ++i) {
-        g.setPointLabels(i, QStringLiteral(" "));
-        g.setYData(0, i, kNullValue);
-    }
-    // The readout leaves an empty buffer alone, so the caption it wrote for
-    // the last record is taken back here.
-    g.setYAxisLabel(loadString(Str::ChartYAxis));
-    redrawChart();
-    g.setCursorPoint(P - 1);
+    chart_->reset(core_);
     refreshReadout();
 }
 
@@ -689,20 +634,7 @@ void TGraphicalForm::drawPage()
 
 void TGraphicalForm::loadPage(int page)
 {
-    PEGraph& g = *PEGraph_;
-    const int P = core_.pointsPerPage();
-    const auto w = page_math::pageWindow(core_.buffer().size(), core_.totalPages(), page, P);
-    for (int i = 0; i < w.emptyPoints; ++i) {
-        g.setYData(0, i, kNullValue);
-        g.setPointLabels(i, QStringLiteral(" "));
-    }
-    for (int j = 0; j < w.recordCount; ++j) {
-        const TBRecord& r = core_.buffer()[w.firstRecord + j];
-        g.setYData(0, w.emptyPoints + j, r.head.value);
-        g.setPointLabels(w.emptyPoints + j, text(r.head.timeText));
-    }
-    g.setManualMaxY(core_.upperY());
-    g.setManualMinY(core_.lowerY());
+    chart_->loadPage(core_, page);
 }
 
 void TGraphicalForm::applyPagingStates()
@@ -723,31 +655,20 @@ void TGraphicalForm::refreshReadout()
     const RecordBuffer& buf = core_.buffer();
     if (buf.empty())
         return;
-    QString caption = loadString(Str::ChartYAxis);
-    const int k = page_math::recordAtPoint(PEGraph_->cursorPoint(), buf.size(),
-                                           core_.totalPages(), core_.currentPage(),
-                                           core_.pointsPerPage());
-    if (k < 0 || k >= buf.size()) {
+    const int k = chart_->recordAtCursor(core_, core_.currentPage());
+    if (k < 0) {
         for (QLabel* l : {TimePanel, ReadingDataPanel, ReadingUnitPanel, ReadingFuncPanel})
             l->clear();
-    } else {
-        const TBRecord& r = buf[k];
-        TimePanel->setText(text(r.head.timeText));
-        ReadingDataPanel->setText(text(r.head.valueText));
-        PFPanel->setText(text(r.sub.subText));
-        LabelSubFunc->setText(text(r.sub.subFunction));
-        showUnitPanels(ReadingUnitPanel, ReadingFuncPanel, r);
-        switch (r.head.functionCode) {
-        case code::Capacitance: caption += loadString(Str::AxisMicrofarad); break;
-        case code::Ohms:
-        case code::Ohms2: caption += loadString(Str::AxisOhm); break;
-        case code::Energy1:
-        case code::Energy3: caption += loadString(Str::AxisKilowattHour); break;
-        default: caption += QLatin1Char('(') + ReadingFuncPanel->text() + QLatin1Char(')'); break;
-        }
+        chart_->showAxisCaption(RecorderChart::axisCaption(nullptr));
+        return;
     }
-    PEGraph_->setYAxisLabel(caption);
-    redrawChart();
+    const TBRecord& r = buf[k];
+    TimePanel->setText(text(r.head.timeText));
+    ReadingDataPanel->setText(text(r.head.valueText));
+    PFPanel->setText(text(r.sub.subText));
+    LabelSubFunc->setText(text(r.sub.subFunction));
+    showUnitPanels(ReadingUnitPanel, ReadingFuncPanel, r);
+    chart_->showAxisCaption(RecorderChart::axisCaption(&r));
 }
 
 void TGraphicalForm::refreshMaxMinPanels()

@@ -25,6 +25,7 @@ class LoggerFileOpener;
 class PEGraph;
 class PromptService;
 class RecorderClock;
+class RecorderChart;
 class RecorderExport;
 class TDialogOption;
 class TDlgExportForm;
@@ -220,6 +221,7 @@ private:
     TDialogOption* intervalDialog_ = nullptr;
     std::unique_ptr<RecorderExport> export_;
     PEGraph* PEGraph_ = nullptr;
+    std::unique_ptr<RecorderChart> chart_;
     QLabel* statusPanels_[StatusPanelCount] = {};
     std::unique_ptr<LoggerFileOpener> opener_;
 };

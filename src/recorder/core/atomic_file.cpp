@@ -1,6 +1,7 @@
 #include "recorder/core/atomic_file.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -113,9 +114,10 @@ bool AtomicFile::commit()
         discard();
         return false;
     }
-    if (::rename(temp_.c_str(), path_.c_str()) != 0) {
-        const int error = errno;
+    if (const int error = moveIntoPlace(temp_, path_, replace_)) {
         discard();
+        if (error == EEXIST)
+            return fail(Error::Exists, error);
         return fail(error == EISDIR ? Error::FolderAtName : Error::ReplaceFailed, error);
     }
     temp_.clear();
@@ -133,6 +135,23 @@ void AtomicFile::discard()
         ::unlink(temp_.c_str());
         temp_.clear();
     }
+}
+
+int AtomicFile::moveIntoPlace(const std::string& from, const std::string& to, bool replace)
+{
+    if (replace)
+        return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return errno;
+    // A file system that cannot rename without replacing: a second name
+    // for the file, which cannot be made over an existing one, then the
+    // temporary name goes.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return errno;
+    ::unlink(from.c_str());
+    return 0;
 }
 
 AtomicFile::Error AtomicFile::writeWhole(const std::string& path, std::string_view bytes, int* systemError)

@@ -21,12 +21,18 @@ public:
         CannotCreate,  // the new file could not be made in the target's folder
         WriteFailed,   // writing or flushing the new file failed (a full disk, say)
         ReplaceFailed, // the complete file could not be put in place
+        Exists,        // something stands at the name and replacing was not allowed
     };
 
     explicit AtomicFile(std::string path);
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
+
+    // Whether commit() may replace what stands at the name (the default).
+    // When not, commit() puts the file in place only if the name is free at
+    // that moment, and fails with Exists otherwise.
+    void setReplaceExisting(bool replace) { replace_ = replace; }
 
     bool open();
     // Appends bytes; once a write fails, every later call fails too.
@@ -41,6 +47,11 @@ public:
     // The system's error number behind error(), 0 if none.
     int systemError() const { return systemError_; }
 
+    // Renames `from` to `to`; with `replace` false only when nothing stands
+    // at `to` (EEXIST otherwise), also on file systems that cannot rename
+    // that way. Returns 0 or the system's error number.
+    static int moveIntoPlace(const std::string& from, const std::string& to, bool replace);
+
     // Writes `bytes` as the whole file at `path`.
     static Error writeWhole(const std::string& path, std::string_view bytes, int* systemError = nullptr);
 
@@ -52,6 +63,7 @@ private:
     int fd_ = -1;
     Error error_ = Error::None;
     int systemError_ = 0;
+    bool replace_ = true;
 };
 
 } // namespace vt640

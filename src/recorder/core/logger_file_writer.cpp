@@ -5,15 +5,17 @@
 namespace vt640 {
 
 LoggerFileWriter::Status LoggerFileWriter::write(const std::string& path, const TBRecord* records,
-                                                 std::size_t count)
+                                                 std::size_t count, bool replace)
 {
     if (path.empty())
         return Status::CannotCreate;
     AtomicFile file(path);
+    file.setReplaceExisting(replace);
     if (!file.open())
         return Status::CannotCreate;
-    const bool ok = file.write(records, count * sizeof(TBRecord)) && file.commit();
-    return ok ? Status::Ok : Status::WriteFailed;
+    if (file.write(records, count * sizeof(TBRecord)) && file.commit())
+        return Status::Ok;
+    return file.error() == AtomicFile::Error::Exists ? Status::Exists : Status::WriteFailed;
 }
 
 } // namespace vt640

@@ -18,9 +18,13 @@ public:
         Ok,
         CannotCreate, // the new file could not be made in the target's folder
         WriteFailed,  // writing, flushing or putting it in place failed
+        Exists,       // something stands at the target and replacing was not allowed
     };
 
-    static Status write(const std::string& path, const TBRecord* records, std::size_t count);
+    // With `replace` false the file goes in place only if nothing stands at
+    // the target at that moment; the target is then never touched.
+    static Status write(const std::string& path, const TBRecord* records, std::size_t count,
+                        bool replace = true);
 };
 
 } // namespace vt640

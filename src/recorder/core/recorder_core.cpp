@@ -46,15 +46,23 @@ TBRecord RecorderCore::buildRecord(const MeterReading& reading, float value)
     return r;
 }
 
-std::optional<RecorderCore::Logged> RecorderCore::logOneRecord(const MeterReading& reading)
+std::optional<TBRecord> RecorderCore::makeRecord(const MeterReading& reading)
 {
     const auto value =
         recordValueFor(reading.mainText, reading.exponentText, reading.functionCode);
     if (!value)
         return std::nullopt;
+    return buildRecord(reading, *value);
+}
 
-    const TBRecord record = buildRecord(reading, *value);
-    yRange_.widen(*value);
+std::optional<RecorderCore::Logged> RecorderCore::logOneRecord(const MeterReading& reading)
+{
+    const auto made = makeRecord(reading);
+    if (!made)
+        return std::nullopt;
+    const TBRecord& record = *made;
+    const float value = record.head.value;
+    yRange_.widen(value);
 
     Logged logged;
     logged.index = buffer_.size();
@@ -63,7 +71,7 @@ std::optional<RecorderCore::Logged> RecorderCore::logOneRecord(const MeterReadin
     temp_.catchUp(buffer_);
     logged.tempFileFailed = temp_.takeFailureNotice();
 
-    logged.tracked = !isStatusDisplay(reading.mainText) && maxMin_.update(buffer_, logged.index, *value);
+    logged.tracked = !isStatusDisplay(reading.mainText) && maxMin_.update(buffer_, logged.index, value);
 
     totalPages_ = page_math::totalPages(recordCount_, kPointsPerPage);
     currentPage_ = totalPages_;

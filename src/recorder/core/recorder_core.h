@@ -82,6 +82,10 @@ public:
     // The record logOneRecord would build, without any state change except
     // the gap and energy bookkeeping (which the record's energy text needs).
     TBRecord buildRecord(const MeterReading& reading, float value);
+    // The same for a reading as it comes: empty, with nothing changed, for a
+    // reading that gives no value. Logging without a buffer (the
+    // command-line logger) builds its records here.
+    std::optional<TBRecord> makeRecord(const MeterReading& reading);
 
     // Removes every record and resets the state.
     void clearBuffer();

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vt640 {
@@ -40,6 +41,52 @@ TempFileAppender::Create TempFileAppender::create(const std::string& path)
     records_ = synced_ = 0;
     lastSync_ = {};
     return Create::Created;
+}
+
+TempFileAppender::Open TempFileAppender::openExisting(const std::string& path)
+{
+    close();
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        lastError_ = errno;
+        if (errno == ENOENT)
+            return Open::Missing;
+        return (errno == ELOOP || errno == EISDIR || errno == ENXIO) ? Open::NotAFile : Open::Failed;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        lastError_ = errno ? errno : EINVAL;
+        ::close(fd);
+        return Open::NotAFile;
+    }
+    int locked;
+    do {
+        locked = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (locked != 0 && errno == EINTR);
+    if (locked != 0) {
+        lastError_ = errno;
+        ::close(fd);
+        return lastError_ == EWOULDBLOCK ? Open::InUse : Open::Failed;
+    }
+    // The size counts once the lock is held: no other writer of ours moves it now.
+    if (::fstat(fd, &st) != 0) {
+        lastError_ = errno;
+        ::close(fd);
+        return Open::Failed;
+    }
+    const auto size = static_cast<std::int64_t>(st.st_size);
+    if (size % static_cast<std::int64_t>(sizeof(TBRecord)) != 0) {
+        lastError_ = EINVAL;
+        ::close(fd);
+        return Open::NotWhole;
+    }
+    fd_ = fd;
+    records_ = synced_ = size / static_cast<std::int64_t>(sizeof(TBRecord));
+    lastSync_ = {};
+    return Open::Opened;
 }
 
 bool TempFileAppender::failed(int error, bool flush)

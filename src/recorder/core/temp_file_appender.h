@@ -32,6 +32,20 @@ public:
 
     // Creates `path`, which must not exist, and locks it.
     Create create(const std::string& path);
+
+    enum class Open {
+        Opened,
+        Missing,   // nothing at the name
+        NotAFile,  // a link, a folder, a device, ...
+        NotWhole,  // its size is not a whole number of records
+        InUse,     // another holder has it locked
+        Failed,
+    };
+    // Opens the existing file `path` to add records after those it holds,
+    // locked as create() locks it. A link at the name is not followed, and
+    // a file another writer holds is refused rather than waited for, as is
+    // one that ends in part of a record (that is no logger file to extend).
+    Open openExisting(const std::string& path);
     bool isOpen() const { return fd_ >= 0; }
 
     // Writes `record` after the records already in the file. False when it
@@ -39,6 +53,9 @@ public:
     bool append(const TBRecord& record);
     // Records in the file.
     std::int64_t records() const { return records_; }
+    // Records known to be on disk (those before the last good flush). A
+    // failed flush cuts the file back to them.
+    std::int64_t syncedRecords() const { return synced_; }
     int lastError() const { return lastError_; }
 
     // Flushes what is not on disk yet when the last flush is a second or

@@ -19,7 +19,8 @@ QString SafeFileWriter::reason(const QString& path, AtomicFile::Error error, int
     case AtomicFile::Error::NoFolder: return loadFormatted(Str::ReasonNoFolder, {folder});
     case AtomicFile::Error::CannotCreate: return loadFormatted(Str::ReasonCannotCreate, {folder, system});
     case AtomicFile::Error::WriteFailed: return loadFormatted(Str::ReasonWriteFailed, {system});
-    case AtomicFile::Error::ReplaceFailed: return loadFormatted(Str::ReasonReplaceFailed, {system});
+    case AtomicFile::Error::ReplaceFailed:
+    case AtomicFile::Error::Exists: return loadFormatted(Str::ReasonReplaceFailed, {system});
     }
     return {};
 }

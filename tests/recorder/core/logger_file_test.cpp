@@ -1,6 +1,7 @@
 // Logger files without a window: which layout a name gives, reading the
 // three layouts and odd files, and writing safely.
 #include "recorder/core/logger_file_reader.h"
+#include "recorder/core/atomic_file.h"
 #include "recorder/core/logger_file_writer.h"
 #include "recorder/core/logger_layout.h"
 #include "recorder/core/record_buffer.h"
@@ -272,4 +273,24 @@ TEST_F(LoggerFileTest, WriterReplacesTheTargetOnlyWhenAllIsOnDisk)
 
     EXPECT_EQ(LoggerFileWriter::write(enc(path("no/such/folder/x.640")), records.data(), 3),
               LoggerFileWriter::Status::CannotCreate);
+
+    // Told not to replace, it puts the file in place only at a free name,
+    // and leaves whatever stands there (a file, a link) untouched.
+    EXPECT_EQ(LoggerFileWriter::write(enc(target), records.data(), 3, false), LoggerFileWriter::Status::Exists);
+    EXPECT_EQ(QFileInfo(target).size(), 1280);
+    ASSERT_TRUE(QFile::link(path("victim.txt"), path("link2.640")));
+    EXPECT_EQ(LoggerFileWriter::write(enc(path("link2.640")), records.data(), 3, false),
+              LoggerFileWriter::Status::Exists);
+    EXPECT_TRUE(QFileInfo(path("link2.640")).isSymLink());
+    ASSERT_EQ(LoggerFileWriter::write(enc(path("new.640")), records.data(), 3, false), LoggerFileWriter::Status::Ok);
+    EXPECT_EQ(readFile(path("new.640")), image(records, 128));
+    // The same for any whole file written beside its target.
+    AtomicFile text(enc(path("victim.txt")));
+    text.setReplaceExisting(false);
+    ASSERT_TRUE(text.open());
+    ASSERT_TRUE(text.write("new"));
+    EXPECT_FALSE(text.commit());
+    EXPECT_EQ(text.error(), AtomicFile::Error::Exists);
+    EXPECT_EQ(readFile(path("victim.txt")), "keep me");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 5);
 }

@@ -211,6 +211,40 @@ TEST_F(TempFilesTest, AppenderLocksFlushesAndNeverOpensAnExistingName)
     EXPECT_EQ(QFileInfo(tmp("a.TMP")).size(), 256);
 }
 
+TEST_F(TempFilesTest, AppenderOpensOnlyAWholeUnheldFileToAddToIt)
+{
+    using Open = TempFileAppender::Open;
+    auto path = [this](const char* name) { return QFile::encodeName(tmp(QLatin1String(name))).toStdString(); };
+    writeBytes(tmp("two.640"), QByteArray(256, 'r'));
+    writeBytes(tmp("torn.640"), QByteArray(200, 'r'));
+    ASSERT_TRUE(QFile::link(tmp("two.640"), tmp("link.640")));
+    QDir(dir.path()).mkdir(QStringLiteral("folder.640"));
+
+    TempFileAppender file;
+    EXPECT_EQ(file.openExisting(path("none.640")), Open::Missing);
+    EXPECT_EQ(file.openExisting(path("torn.640")), Open::NotWhole);
+    EXPECT_EQ(file.openExisting(path("link.640")), Open::NotAFile);
+    EXPECT_EQ(file.openExisting(path("folder.640")), Open::NotAFile);
+    EXPECT_FALSE(file.isOpen());
+    EXPECT_EQ(fileBytes(tmp("torn.640")), QByteArray(200, 'r'));
+
+    // Added to after its records, locked against a second writer.
+    ASSERT_EQ(file.openExisting(path("two.640")), Open::Opened);
+    EXPECT_EQ(file.records(), 2);
+    EXPECT_EQ(file.syncedRecords(), 2);
+    TempFileAppender second;
+    EXPECT_EQ(second.openExisting(path("two.640")), Open::InUse);
+    TBRecord r;
+    r.head.value = 3.0f;
+    ASSERT_TRUE(file.append(r));
+    EXPECT_EQ(file.records(), 3);
+    file.close();
+    const QByteArray bytes = fileBytes(tmp("two.640"));
+    ASSERT_EQ(bytes.size(), 384);
+    EXPECT_EQ(bytes.left(256), QByteArray(256, 'r'));
+    EXPECT_EQ(bytes.mid(256), QByteArray(reinterpret_cast<const char*>(&r), 128));
+}
+
 TEST_F(TempFilesTest, LeftFilesAreTheUnlockedNonEmptyOnesNewestFirst)
 {
     auto records = [](int n) { return QByteArray(n * 128, 'r'); };

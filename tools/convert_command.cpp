@@ -1,0 +1,193 @@
+// vt640-tool convert: a logger file as the recorder's text export, or as a
+// ".640" file.
+#include "commands.h"
+#include "tool_support.h"
+
+#include "recorder/core/atomic_file.h"
+#include "recorder/core/logger_file_reader.h"
+#include "recorder/core/logger_file_writer.h"
+#include "recorder/core/page_math.h"
+#include "recorder/core/record_buffer.h"
+#include "recorder/core/recorder_core.h"
+#include "viewer/core/csv_export.h"
+
+#include <cerrno>
+#include <climits>
+#include <iostream>
+#include <optional>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using vt640::AtomicFile;
+using vt640::CsvExport;
+using vt640::LoggerFileReader;
+using vt640::LoggerFileWriter;
+using vt640::RecordBuffer;
+
+const char* const kUsage =
+    "usage: vt640-tool convert IN -o OUT [--pages A-B] [--layout 640|r27|r26] [--points-per-page N] [--force]\n"
+    "       OUT ending in .csv, or -, is the recorder's text export; ending in .640, a native logger file\n";
+
+int usage(const std::string& why)
+{
+    std::cerr << "vt640-tool convert: " << why << '\n' << kUsage;
+    return 2;
+}
+
+struct PageRange {
+    int first = 1;
+    int last = 1;
+};
+
+// "A-B" or "A"; page numbers out of range are clamped later, so any size
+// is taken (as the largest int beyond that).
+std::optional<PageRange> parsePages(const std::string& text)
+{
+    const std::size_t dash = text.find('-');
+    const std::string a = text.substr(0, dash);
+    const std::string b = dash == std::string::npos ? a : text.substr(dash + 1);
+    const auto first = tool::integer(a, 0, 999999999999999999LL);
+    const auto last = tool::integer(b, 0, 999999999999999999LL);
+    if (!first || !last)
+        return std::nullopt;
+    return PageRange{static_cast<int>(std::min<long long>(*first, INT_MAX)),
+                     static_cast<int>(std::min<long long>(*last, INT_MAX))};
+}
+
+std::string atomicFailure(const std::string& path, const AtomicFile& file)
+{
+    const std::string why = file.systemError() ? ": " + tool::systemText(file.systemError()) : "";
+    switch (file.error()) {
+    case AtomicFile::Error::None: break;
+    case AtomicFile::Error::FolderAtName: return path + " is a folder";
+    case AtomicFile::Error::NoFolder: return "the folder of " + path + " does not exist";
+    case AtomicFile::Error::CannotCreate: return "cannot create a file beside " + path + why;
+    case AtomicFile::Error::WriteFailed: return "writing " + path + " failed" + why;
+    case AtomicFile::Error::ReplaceFailed: return path + " could not be put in place" + why;
+    case AtomicFile::Error::Exists: return path + " exists (--force replaces it)";
+    }
+    return "writing " + path + " failed";
+}
+
+bool writeAllTo(int fd, std::string_view text)
+{
+    while (!text.empty()) {
+        const ssize_t n = ::write(fd, text.data(), text.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+} // namespace
+
+int runConvert(const std::vector<std::string>& args)
+{
+    std::string in;
+    std::string out;
+    std::optional<PageRange> pages;
+    std::optional<vt640::RecordLayout> layout;
+    std::optional<long long> pointsPerPage;
+    bool force = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "-o" && hasValue) {
+            out = args[++i];
+        } else if (a == "--pages" && hasValue) {
+            pages = parsePages(args[++i]);
+            if (!pages)
+                return usage("--pages takes A-B, two page numbers");
+        } else if (a == "--layout" && hasValue) {
+            layout = tool::layout(args[++i]);
+            if (!layout)
+                return usage("--layout takes 640, r27 or r26");
+        } else if (a == "--points-per-page" && hasValue) {
+            pointsPerPage = tool::integer(args[++i], 1, INT_MAX);
+            if (!pointsPerPage)
+                return usage("--points-per-page takes a whole number of at least 1");
+        } else if (a == "--force") {
+            force = true;
+        } else if (!a.empty() && a[0] == '-' && a != "-") {
+            return usage("unknown option " + a);
+        } else if (in.empty()) {
+            in = a;
+        } else {
+            return usage("one input file only");
+        }
+    }
+    if (in.empty() || out.empty())
+        return usage("IN and -o OUT are needed");
+
+    const bool toStdout = out == "-";
+    const bool toCsv = toStdout || tool::endsWith(out, ".csv");
+    const bool toNative = !toCsv && tool::endsWith(out, ".640");
+    if (!toCsv && !toNative)
+        return usage("OUT must end in .csv or .640, or be - for standard output");
+    if (toNative && (pages || pointsPerPage))
+        return usage("--pages and --points-per-page choose rows of the text export; a .640 file takes every record");
+
+    // Told before the input is read; the file is put in place without
+    // replacing anything all the same, in case one appears meanwhile.
+    struct stat st {};
+    if (!toStdout && !force && ::lstat(out.c_str(), &st) == 0) {
+        std::cerr << "vt640-tool: " << out << " exists (--force replaces it)\n";
+        return 1;
+    }
+
+    RecordBuffer buffer;
+    const auto status = LoggerFileReader::readAll(in, layout.value_or(vt640::layoutForPath(in)), buffer);
+    if (status != LoggerFileReader::Status::Ok) {
+        std::cerr << tool::readFailure(in, status) << '\n';
+        return 1;
+    }
+
+    if (toNative) {
+        switch (LoggerFileWriter::write(out, buffer.data(), static_cast<std::size_t>(buffer.size()), force)) {
+        case LoggerFileWriter::Status::Ok: return 0;
+        case LoggerFileWriter::Status::Exists:
+            std::cerr << "vt640-tool: " << out << " exists (--force replaces it)\n";
+            return 1;
+        case LoggerFileWriter::Status::CannotCreate:
+            std::cerr << "vt640-tool: cannot create a file beside " << out << '\n';
+            return 1;
+        case LoggerFileWriter::Status::WriteFailed:
+            std::cerr << "vt640-tool: writing " << out << " failed\n";
+            return 1;
+        }
+        return 1;
+    }
+
+    // The pages as the recorder counts them after opening the file: the
+    // records divided by the points per page, plus one; all of them unless
+    // asked otherwise.
+    CsvExport::Pages p;
+    p.pointsPerPage = static_cast<int>(pointsPerPage.value_or(vt640::RecorderCore::kPointsPerPage));
+    p.totalPages = vt640::page_math::totalPages(buffer.size(), p.pointsPerPage);
+    p.first = pages ? pages->first : 1;
+    p.last = pages ? pages->last : p.totalPages;
+
+    if (toStdout) {
+        if (!CsvExport::write(buffer, p, [](std::string_view text) { return writeAllTo(STDOUT_FILENO, text); })) {
+            std::cerr << "vt640-tool: writing to standard output failed: " << tool::systemText(errno) << '\n';
+            return 1;
+        }
+        return 0;
+    }
+    AtomicFile file(out);
+    file.setReplaceExisting(force);
+    const bool ok = file.open() &&
+                    CsvExport::write(buffer, p, [&file](std::string_view text) { return file.write(text); }) &&
+                    file.commit();
+    if (!ok) {
+        std::cerr << "vt640-tool: " << atomicFailure(out, file) << '\n';
+        return 1;
+    }
+    return 0;
+}

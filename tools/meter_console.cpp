@@ -1,0 +1,62 @@
+#include "meter_console.h"
+
+#include "meter/annunciators.h"
+#include "meter/meter_reading.h"
+#include "resources/string_table.h"
+
+#include <cstdio>
+#include <ctime>
+#include <iostream>
+#include <sys/time.h>
+
+void StderrPortReporter::portOpenError(const std::string& device)
+{
+    std::cerr << numberedMessage(vt640::Str::ErrPortOpen) << " (" << device << ")\n";
+}
+
+void StderrPortReporter::portTimeoutError()
+{
+    std::cerr << numberedMessage(vt640::Str::ErrPortSettings) << '\n';
+}
+
+std::string clockText()
+{
+    timeval tv{};
+    gettimeofday(&tv, nullptr);
+    std::tm local{};
+    localtime_r(&tv.tv_sec, &local);
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d.%d", local.tm_hour, local.tm_min,
+                  local.tm_sec, static_cast<int>(tv.tv_usec / 100000));
+    return buffer;
+}
+
+std::string readingLine(const vt640::MeterReading& r)
+{
+    std::string line = clockText() + "  " + r.readoutText;
+    const std::string unit = r.prefixText + vt640::displayUnitText(r.functionCode, r.unitText);
+    if (!unit.empty())
+        line += " " + unit;
+    if (!r.subText.empty()) {
+        line += "  [" + r.subText;
+        if (!r.subFunction.empty())
+            line += " " + r.subFunction;
+        line += "]";
+    }
+    const auto a = vt640::annunciatorsFor(r.functionCode, r.status);
+    for (const std::string* mark : {&a.acDc, &a.wires, &a.hold, &a.peak, &a.aLag, &a.phases})
+        if (!mark->empty())
+            line += "  " + *mark;
+    return line;
+}
+
+std::string numberedMessage(vt640::Str message)
+{
+    const int n = static_cast<int>(message);
+    std::string text(vt640::stringText(message));
+    // A message of more than one line goes on one.
+    for (char& c : text)
+        if (c == '\n')
+            c = ' ';
+    return (n >= 9000 ? "Error[E" : "Warning[W") + std::to_string(n) + "]: " + text;
+}
