@@ -18,17 +18,16 @@ constexpr long double kLargestDouble15 = 1.79769313486232e308L;
 
 namespace {
 
-// The text of parseDecimal's grammar rewritten for from_chars: "[-]int.frac"
-// and, when it is not 0, "e" and the exponent. Empty when the text is not a
-// number of that grammar; `exponent` gets the exponent read.
-std::string cleanNumber(std::string_view text, long long& exponent)
+// The text of parseDecimal's grammar rewritten for from_chars into `number`:
+// "[-]int.frac" and, when it is not 0, "e" and the exponent. False when the
+// text is not a number of that grammar; `exponent` gets the exponent read.
+bool cleanNumber(std::string_view text, std::string& number, long long& exponent)
 {
     std::size_t i = 0;
     const std::size_t n = text.size();
     while (i < n && isBlank(text[i]))
         ++i;
 
-    std::string number;
     number.reserve(n + 8);
     if (i < n && (text[i] == '+' || text[i] == '-')) {
         if (text[i] == '-')
@@ -55,7 +54,7 @@ std::string cleanNumber(std::string_view text, long long& exponent)
         }
     }
     if (!anyDigit && !point)
-        return {};
+        return false;
     if (number.back() == '.')
         number.push_back('0');
 
@@ -78,13 +77,13 @@ std::string cleanNumber(std::string_view text, long long& exponent)
     while (i < n && isBlank(text[i]))
         ++i;
     if (i != n)
-        return {};
+        return false;
 
     if (exponent != 0) {
         number.push_back('e');
         number += std::to_string(exponent);
     }
-    return number;
+    return true;
 }
 
 } // namespace
@@ -92,8 +91,8 @@ std::string cleanNumber(std::string_view text, long long& exponent)
 std::optional<double> parseDecimal(std::string_view text)
 {
     long long exponent = 0;
-    const std::string number = cleanNumber(text, exponent);
-    if (number.empty())
+    std::string number;
+    if (!cleanNumber(text, number, exponent))
         return std::nullopt;
     double value = 0.0;
     const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
@@ -118,7 +117,8 @@ std::optional<double> parseGeneral15(std::string_view text)
     // Beyond the double range: the largest double when the number is no
     // larger than "%.15g" writes the largest double, else infinity as before.
     long long exponent = 0;
-    const std::string number = cleanNumber(text, exponent);
+    std::string number;
+    cleanNumber(text, number, exponent);
     long double wide = 0.0L;
     const auto result = std::from_chars(number.data(), number.data() + number.size(), wide);
     if (result.ec == std::errc() && std::fabs(wide) <= kLargestDouble15)

@@ -12,7 +12,9 @@
 
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -79,10 +81,26 @@ void TDataStringGridForm::addRow(int)
     // The current cell goes to the row just filled, the newest record, and
     // the grid scrolls on to the empty row below it.
     model_->addRow();
-    const QModelIndex empty = model_->index(model_->rowCount() - 1, 0);
-    StringGrid1->setCurrentIndex(model_->index(model_->rowCount() - 2, 0));
-    if (isVisible())
-        StringGrid1->scrollTo(empty);
+    // A new current cell makes the grid find its row's place, which costs a
+    // pass over all rows. While the list is hidden only the selection keeps
+    // the cell; the grid catches up in showEvent.
+    if (isVisible()) {
+        showNewestRecord();
+    } else {
+        const QSignalBlocker quiet(StringGrid1->selectionModel());
+        StringGrid1->selectionModel()->setCurrentIndex(newestRecord(), QItemSelectionModel::NoUpdate);
+    }
+}
+
+QModelIndex TDataStringGridForm::newestRecord() const
+{
+    return model_->index(std::max(0, model_->rowCount() - 2), 0);
+}
+
+void TDataStringGridForm::showNewestRecord()
+{
+    StringGrid1->setCurrentIndex(newestRecord());
+    StringGrid1->scrollTo(model_->index(model_->rowCount() - 1, 0));
 }
 
 void TDataStringGridForm::addRows(int, int count)
@@ -99,8 +117,10 @@ void TDataStringGridForm::addRows(int, int count)
 void TDataStringGridForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    // Rows added while hidden: show the newest and the empty row after it.
-    StringGrid1->scrollTo(model_->index(model_->rowCount() - 1, 0));
+    // Rows added while hidden: the newest is the current one, and the empty
+    // row after it is in sight.
+    if (model_->recordRows() > 0)
+        showNewestRecord();
 }
 
 void TDataStringGridForm::placeInitially(int mainHeight, int digitalMeterHeight, int taskbarHeight)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QModelIndex>
 #include <QWidget>
 
 class QTableView;
@@ -55,6 +56,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void showNewestRecord();
+    QModelIndex newestRecord() const;
+
     OuterSizeLimits* sizeLimits_ = nullptr;
     QTableView* StringGrid1 = nullptr;
     RecordTableModel* model_ = nullptr;
