@@ -78,13 +78,8 @@ bool loadFile(const std::string& path, vt640::RecordLayout layout, RecorderCore&
 {
     LoggerFileReader reader;
     LoggerFileReader::Status status = reader.open(path, layout);
-    if (status == LoggerFileReader::Status::Ok) {
-        try {
-            core.reserveLoaded(reader.recordCount());
-        } catch (const std::exception&) {
-            status = LoggerFileReader::Status::TooLarge;
-        }
-    }
+    if (status == LoggerFileReader::Status::Ok && !core.reserveLoaded(reader.recordCount()))
+        status = LoggerFileReader::Status::TooLarge;
     if (status != LoggerFileReader::Status::Ok) {
         std::cerr << tool::readFailure(path, status) << '\n';
         return false;

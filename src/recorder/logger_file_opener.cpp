@@ -93,13 +93,8 @@ LoggerFileOpener::Outcome LoggerFileOpener::openPath(const QString& path, Record
 
     LoggerFileReader reader;
     LoggerFileReader::Status status = reader.open(QFile::encodeName(path).toStdString(), layout);
-    if (status == LoggerFileReader::Status::Ok) {
-        try {
-            core.reserveLoaded(reader.recordCount());
-        } catch (const std::exception&) {
-            status = LoggerFileReader::Status::TooLarge;
-        }
-    }
+    if (status == LoggerFileReader::Status::Ok && !core.reserveLoaded(reader.recordCount()))
+        status = LoggerFileReader::Status::TooLarge;
     if (status != LoggerFileReader::Status::Ok) {
         // Missing, unreadable, not a file, or more than can be held.
         showUserMessage(prompts_, &form_, Str::ErrorCaption, Str::ErrFileOpen);

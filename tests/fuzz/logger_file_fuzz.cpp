@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (reader.attach(fd, layoutForPath(name)) != LoggerFileReader::Status::Ok)
         return 0;
     RecorderCore core;
-    core.reserveLoaded(reader.recordCount());
+    if (!core.reserveLoaded(reader.recordCount()))
+        return 0;
     TBRecord chunk[7]; // an odd size, so reads end anywhere in a record run
     for (int n; (n = reader.read(chunk, 7)) > 0;)
         for (int i = 0; i < n; ++i)

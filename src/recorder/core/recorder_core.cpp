@@ -5,6 +5,8 @@
 #include "recorder/core/record_value.h"
 #include "recorder/core/time_text.h"
 
+#include <exception>
+
 namespace vt640 {
 
 RecorderCore::RecorderCore(RecorderClock& clock) : clock_(&clock)
@@ -97,6 +99,16 @@ void RecorderCore::clearBuffer()
 {
     resetState();
     buffer_.clear();
+}
+
+bool RecorderCore::reserveLoaded(int count)
+{
+    try {
+        buffer_.reserve(count);
+    } catch (const std::exception&) { // bad_alloc, or a count beyond any vector
+        return false;
+    }
+    return true;
 }
 
 } // namespace vt640

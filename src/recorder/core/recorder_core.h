@@ -105,8 +105,8 @@ public:
 
     // Reading a logger file: the records are appended first, without any
     // bookkeeping; adoptLoaded() then counts them in.
-    // Makes room for `count` records; throws std::bad_alloc when there is none.
-    void reserveLoaded(int count) { buffer_.reserve(count); }
+    // Makes room for `count` records; false when there is no memory for them.
+    [[nodiscard]] bool reserveLoaded(int count);
     void appendLoaded(const TBRecord& record) { buffer_.append(record); }
     // Counts in every record of the buffer, oldest first, as a file's records
     // are added: Y range, maximum/minimum (status displays included), page
