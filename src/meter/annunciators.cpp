@@ -27,9 +27,7 @@ Annunciators annunciatorsFor(std::int32_t c, std::uint8_t s)
         a.peak = "Peak";
     if (s & status::Hold)
         a.hold = "Hold";
-    const bool power = c == code::ActivePower1 || c == code::ApparentPower1 ||
-                       c == code::ReactivePower1 || c == code::ActivePower3 ||
-                       c == code::ApparentPower3 || c == code::ReactivePower3;
+    const bool power = code::isPower(c);
     if (power && !(s & status::PhaseMarks))
         a.aLag = (s & status::ALags) ? "A-Lags" : "A-Leads";
     if (s & status::PhaseMarks) {

@@ -25,19 +25,13 @@ std::string formatWPrime(const MeterReading& r, int precision, double scaled)
     return formatFixed(hasMinus(r.mainText) ? 6 : 5, precision, scaled);
 }
 
-bool isPowerCode(std::int32_t c)
-{
-    return c == code::ApparentPower1 || c == code::ReactivePower1 || c == code::ActivePower1 ||
-           c == code::ApparentPower3 || c == code::ReactivePower3 || c == code::ActivePower3;
-}
-
 // Runs the numeric row for the reading's code. Returns the value text, or
 // nullopt when a conversion failed part-way (fields already assigned stay).
 std::optional<std::string> completeNumeric(MeterReading& r, std::int32_t c)
 {
     const auto n = parseInteger(r.exponentText);
 
-    if (c == code::Hertz || isPowerCode(c)) {
+    if (c == code::Hertz || code::isPower(c)) {
         // These rows read the value before they assign the exponent.
         const auto v = parseDecimal(r.mainText);
         if (!v)
@@ -136,7 +130,7 @@ bool isNumericCode(std::int32_t c)
     case code::Hertz:
         return true;
     default:
-        return isPowerCode(c);
+        return code::isPower(c);
     }
 }
 

@@ -60,17 +60,7 @@ void field(std::string& out, const char (&f)[N])
 
 bool hasPhaseColumn(std::int32_t c)
 {
-    switch (c) {
-    case code::ApparentPower1:
-    case code::ReactivePower1:
-    case code::ActivePower1:
-    case code::ApparentPower3:
-    case code::ReactivePower3:
-    case code::ActivePower3:
-        return true;
-    default:
-        return false;
-    }
+    return code::isPower(c);
 }
 
 } // namespace

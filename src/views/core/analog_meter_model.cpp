@@ -38,12 +38,6 @@ bool digitsWithoutPoint(std::int32_t c)
     }
 }
 
-bool isPowerCode(std::int32_t c)
-{
-    return c == code::ApparentPower1 || c == code::ReactivePower1 || c == code::ActivePower1 ||
-           c == code::ApparentPower3 || c == code::ReactivePower3 || c == code::ActivePower3;
-}
-
 // The number the digital meter shows for `r` (its reading panel, without the
 // prefix). A function the digital meter shows as "----" has no completed
 // value; its number is the display's, times ten to the display's exponent.
@@ -117,7 +111,7 @@ std::int32_t AnalogMeterModel::multiplierExponentFor(std::int32_t c, std::int32_
     }
     // At exponent 3 a power reading's value text is the display unscaled
     // (1.234 with the prefix k), so its digits are read times one.
-    if (isPowerCode(c) && exponent == 3)
+    if (code::isPower(c) && exponent == 3)
         return 0;
     return exponent;
 }
