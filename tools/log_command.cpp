@@ -2,11 +2,13 @@
 // meter is polled as the program's acquisition cycle polls it, records are
 // built by the recorder's own core and go straight into a ".640" file.
 #include "commands.h"
+#include "console.h"
 #include "log_file.h"
 #include "meter_console.h"
 #include "stop_signal.h"
 #include "tool_support.h"
 
+#include "app/core/acquisition_cycle.h"
 #include "meter/meter_link.h"
 #include "meter/port_table.h"
 #include "meter/reading_completion.h"
@@ -23,7 +25,6 @@
 #include <memory>
 #include <optional>
 
-#include <unistd.h>
 
 namespace {
 
@@ -32,8 +33,8 @@ using std::chrono::milliseconds;
 
 // The acquisition cycle's period between the end of one poll and the next,
 // and its count of failed polls that makes a warning.
-constexpr milliseconds kCycle{750};
-constexpr int kFailureThreshold = 3;
+constexpr milliseconds kCycle{vt640::AcquisitionCycle::kIntervalMs};
+constexpr int kFailureThreshold = vt640::AcquisitionCycle::kFailureThreshold;
 // Wake-ups while waiting, for the flush and the status line.
 constexpr milliseconds kWake{100};
 
@@ -47,45 +48,6 @@ int usage(const std::string& why)
     std::cerr << "vt640-tool log: " << why << '\n' << kUsage;
     return 2;
 }
-
-// Standard output: one line per record and, on a terminal, a status line
-// below them that is rewritten in place.
-class Console {
-public:
-    Console() : terminal_(::isatty(STDOUT_FILENO) == 1) {}
-    void line(const std::string& text)
-    {
-        clearStatus();
-        std::cout << text << '\n';
-        std::cout.flush();
-    }
-    void warn(const std::string& text)
-    {
-        clearStatus();
-        std::cerr << text << '\n';
-        std::cerr.flush();
-    }
-    void status(const std::string& text)
-    {
-        if (!terminal_ || text == shown_)
-            return;
-        std::cout << "\r\033[K" << text;
-        std::cout.flush();
-        shown_ = text;
-    }
-    void clearStatus()
-    {
-        if (!terminal_ || shown_.empty())
-            return;
-        std::cout << "\r\033[K";
-        std::cout.flush();
-        shown_.clear();
-    }
-
-private:
-    bool terminal_;
-    std::string shown_;
-};
 
 std::string recordsText(std::int64_t n)
 {
@@ -161,8 +123,9 @@ int runLog(const std::vector<std::string>& args)
     }
     if (portArg.empty() || path.empty())
         return usage("PORT (or --demo) and -o FILE.640 are needed");
-    // Any other name would be read back as records of an older layout.
-    if (vt640::layoutForPath(path) != vt640::RecordLayout::Native)
+    // Any other name would be read back as records of an older layout, and a
+    // ".tmp" name would be taken by the recorder for a run's left file.
+    if (vt640::layoutForPath(path) != vt640::RecordLayout::Native || tool::endsWith(path, ".tmp"))
         return usage(path + " is not a .640 file name");
 
     stop_signal::install();
@@ -218,7 +181,6 @@ int runLog(const std::vector<std::string>& args)
     int failures = 0;
     bool portLost = false;
     int status = 0;
-    bool overflow = false;
     long long made = 0;
 
     auto due = [&] {
@@ -230,7 +192,8 @@ int runLog(const std::vector<std::string>& args)
         const Clock::time_point until = Clock::now() + kCycle;
         for (;;) {
             file.tick();
-            console.status(statusText(file, Clock::now() - startTime, path));
+            if (console.terminal())
+                console.status(statusText(file, Clock::now() - startTime, path));
             if (due() || stop_signal::requested())
                 return false;
             const auto left = until - Clock::now();
@@ -298,7 +261,7 @@ int runLog(const std::vector<std::string>& args)
         if (added == LogFile::Added::Overflow) {
             console.warn("vt640-tool: writing " + path + " has failed for " + std::to_string(LogFile::kMaxPending) +
                          " records; logging ends");
-            overflow = true;
+            status = 1;
             break;
         }
         if (added == LogFile::Added::Pending && !wasFailing)
@@ -319,5 +282,5 @@ int runLog(const std::vector<std::string>& args)
         std::cerr << "vt640-tool: " << file.pending() << " records could not be written to " << path << '\n';
         return 1;
     }
-    return overflow ? 1 : status;
+    return status;
 }

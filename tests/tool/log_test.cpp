@@ -230,9 +230,11 @@ TEST(LogCommand, TheFileIsWholeAfterAKillAndIsOnlyEverAddedTo)
     EXPECT_NE(r.err.find("whole record"), std::string::npos) << r.err;
     EXPECT_EQ(slurp(file), appended + "torn!");
 
-    // A name the recorder would read as older records, and bad options.
+    // A name the recorder would read as older records, one it would take for
+    // a run's left temporary file, and bad options.
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"log", "--demo", "-o", (dir / "run.r27").string()},
+          {"log", "--demo", "-o", (dir / "~KRMDL1.TMP").string()},
           {"log", "--demo", "-o", (dir / "x.640").string(), "--interval", "-1"},
           {"log", "--demo", "-o", (dir / "x.640").string(), "--count", "0"},
           {"log", "-o", (dir / "x.640").string()}}) {
@@ -241,5 +243,6 @@ TEST(LogCommand, TheFileIsWholeAfterAKillAndIsOnlyEverAddedTo)
     }
     EXPECT_FALSE(fs::exists(dir / "x.640"));
     EXPECT_FALSE(fs::exists(dir / "run.r27"));
+    EXPECT_FALSE(fs::exists(dir / "~KRMDL1.TMP"));
     fs::remove_all(dir);
 }
