@@ -18,6 +18,6 @@ cmake "$release" $args ${VT640_CMAKE_ARGS:-} >/dev/null
 cmake --build "$release" -j"$(nproc)"
 
 (cd "$release" && cpack -G DEB)
-deb=$(cd "$release" && ls -t vt640_*_amd64.deb | head -n 1)
+deb=$(cd "$release" && ls -t vt640_*.deb | head -n 1)
 cp "$release/$deb" "$here/build/$deb"
 echo "$here/build/$deb"

@@ -35,10 +35,7 @@ std::int64_t LogFile::records() const
 
 std::size_t LogFile::pending() const
 {
-    if (!file_.isOpen())
-        return tail_.size() - static_cast<std::size_t>(closedRecords_ - tailStart_);
-    const auto written = file_.records() - tailStart_;
-    return tail_.size() - static_cast<std::size_t>(written);
+    return tail_.size() - static_cast<std::size_t>(records() - tailStart_);
 }
 
 bool LogFile::catchUp()

@@ -1,5 +1,6 @@
 #include "meter_console.h"
 
+#include "app/core/user_messages.h"
 #include "meter/annunciators.h"
 #include "meter/meter_reading.h"
 #include "resources/string_table.h"
@@ -58,5 +59,6 @@ std::string numberedMessage(vt640::Str message)
     for (char& c : text)
         if (c == '\n')
             c = ' ';
-    return (n >= 9000 ? "Error[E" : "Warning[W") + std::to_string(n) + "]: " + text;
+    const vt640::Str caption = n >= 9000 ? vt640::Str::ErrorCaption : vt640::Str::WarningCaption;
+    return vt640::messageCaption(caption, message).toStdString() + ": " + text;
 }
