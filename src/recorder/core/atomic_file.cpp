@@ -1,5 +1,6 @@
 #include "recorder/core/atomic_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -57,9 +58,14 @@ bool AtomicFile::open()
 
     // A fresh name beside the target; O_EXCL and O_NOFOLLOW refuse anything
     // that is already there, a planted link included.
+    // The temporary name starts with the target's, cut short so that the
+    // longest allowed name still leaves room for what is added.
+    const std::size_t slash = path_.find_last_of('/');
+    const std::size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
+    const std::string stem = path_.substr(0, nameAt + std::min<std::size_t>(path_.size() - nameAt, 200));
     std::random_device random;
     for (int attempt = 0; attempt < 16; ++attempt) {
-        temp_ = path_ + "." + std::to_string(random()) + ".tmp";
+        temp_ = stem + "." + std::to_string(random()) + ".tmp";
         // 0666 less the user's umask, as any new file of theirs.
         do {
             fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);

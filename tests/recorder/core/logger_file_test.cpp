@@ -293,4 +293,9 @@ TEST_F(LoggerFileTest, WriterReplacesTheTargetOnlyWhenAllIsOnDisk)
     EXPECT_EQ(text.error(), AtomicFile::Error::Exists);
     EXPECT_EQ(readFile(path("victim.txt")), "keep me");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 5);
+
+    // A name of nearly the longest length a folder allows is saved too.
+    const QString longName = QString(250, QLatin1Char('n')) + QStringLiteral(".640");
+    ASSERT_EQ(LoggerFileWriter::write(enc(path(longName)), records.data(), 3), LoggerFileWriter::Status::Ok);
+    EXPECT_EQ(readFile(path(longName)), image(records, 128));
 }
