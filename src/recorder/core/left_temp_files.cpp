@@ -1,5 +1,6 @@
 #include "recorder/core/left_temp_files.h"
 
+#include "recorder/core/atomic_file.h"
 #include "recorder/core/t_b_record.h"
 #include "resources/string_table.h"
 
@@ -22,20 +23,6 @@ bool allDigits(std::string_view s)
 {
     return !s.empty() && s.size() <= 9 &&
            std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// Renames without ever replacing what is at `to`.
-bool renameNoReplace(const std::string& from, const std::string& to)
-{
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-    // A file system without that rename: a new link fails on a taken name.
-    if (::link(from.c_str(), to.c_str()) != 0)
-        return false;
-    ::unlink(from.c_str());
-    return true;
 }
 
 } // namespace
@@ -116,9 +103,10 @@ std::string LeftTempFiles::keep(std::size_t i)
     const std::string base = f.path.substr(0, f.path.size() - 4); // without ".TMP"
     for (int n = 1; n < 1000; ++n) {
         const std::string to = base + (n == 1 ? std::string("-kept") : "-kept" + std::to_string(n)) + ".TMP";
-        if (renameNoReplace(f.path, to))
+        const int error = AtomicFile::moveIntoPlace(f.path, to, false);
+        if (error == 0)
             return to;
-        if (errno != EEXIST)
+        if (error != EEXIST)
             return {};
     }
     return {};

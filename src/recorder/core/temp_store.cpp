@@ -127,13 +127,8 @@ void TempStore::removeAll()
         struct stat st {};
         const bool ours = ::lstat(path.c_str(), &st) == 0 && st.st_dev == held.device &&
                           st.st_ino == held.inode;
-        if (ours && ::unlink(path.c_str()) != 0 && errno != ENOENT) {
-            if (held.fd >= 0) {
-                ::close(held.fd);
-                held.fd = -1;
-            }
+        if (ours)
             ::unlink(path.c_str());
-        }
         if (held.fd >= 0)
             ::close(held.fd);
         held.fd = -1;
