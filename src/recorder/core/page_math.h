@@ -19,14 +19,15 @@ struct PageWindow {
     int recordCount = 0; // records on the page
 };
 
+// Worked in 64 bits: pages times a large page size passes the int range.
 inline PageWindow pageWindow(int records, int pages, int page, int perPage)
 {
-    const int upTo = records - (pages - page) * perPage; // records up to the end of the page
+    const long long upTo = records - static_cast<long long>(pages - page) * perPage; // records up to the end of the page
     if (upTo >= perPage)
-        return {0, records - (pages - page + 1) * perPage, perPage};
+        return {0, static_cast<int>(upTo - perPage), perPage};
     if (upTo <= 0)
         return {perPage, 0, 0};
-    return {perPage - upTo, 0, upTo};
+    return {perPage - static_cast<int>(upTo), 0, static_cast<int>(upTo)};
 }
 
 // The buffer index shown at point `point` of page `page`; negative (or beyond

@@ -1,5 +1,6 @@
 #include "viewer/core/csv_export.h"
 
+#include "recorder/core/page_math.h"
 #include "recorder/core/record_buffer.h"
 #include "viewer/core/data_list_columns.h"
 
@@ -43,20 +44,16 @@ bool CsvExport::write(const RecordBuffer& buffer, const Pages& requested,
                       const std::function<bool(std::string_view)>& sink)
 {
     const Pages pages = clamped(requested);
-    const long long n = buffer.size();
-    const long long P = pages.pointsPerPage;
     std::string out;
     out.reserve(kChunk + 1024);
     for (int p = pages.first; p <= pages.last; ++p) {
-        // Page p ends at record c - 1.
-        const long long c = std::clamp(n - static_cast<long long>(pages.totalPages - p) * P, 0LL, n);
-        long long from = c - P;
-        if (c < P) {
+        // The first page, not full, brings the header line.
+        const page_math::PageWindow window =
+            page_math::pageWindow(buffer.size(), pages.totalPages, p, pages.pointsPerPage);
+        if (window.emptyPoints > 0)
             appendHeader(out);
-            from = 0;
-        }
-        for (long long i = from; i < c; ++i) {
-            appendRow(out, buffer[static_cast<int>(i)], static_cast<int>(i));
+        for (int i = window.firstRecord; i < window.firstRecord + window.recordCount; ++i) {
+            appendRow(out, buffer[i], i);
             if (out.size() >= kChunk) {
                 if (!sink(out))
                     return false;
