@@ -85,7 +85,6 @@ bool loadFile(const std::string& path, vt640::RecordLayout layout, RecorderCore&
         return false;
     }
     std::vector<vt640::TBRecord> chunk(256);
-    int n = 0;
     for (;;) {
         const int got = reader.read(chunk.data(), static_cast<int>(chunk.size()));
         if (got < 0) {
@@ -96,11 +95,8 @@ bool loadFile(const std::string& path, vt640::RecordLayout layout, RecorderCore&
             break;
         for (int i = 0; i < got; ++i)
             core.appendLoaded(chunk[static_cast<std::size_t>(i)]);
-        n += got;
     }
-    core.setTotalPages(vt640::page_math::totalPages(n, core.pointsPerPage()));
     core.adoptLoaded();
-    core.setCurrentPage(core.totalPages());
     return true;
 }
 

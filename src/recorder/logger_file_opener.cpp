@@ -118,7 +118,6 @@ LoggerFileOpener::Outcome LoggerFileOpener::openPath(const QString& path, Record
 
     const int P = core.pointsPerPage();
     int n = reader.recordCount();
-    core.setTotalPages(n / P + 1);
     form_.ProgressBar->setRange(0, P);
 
     std::vector<TBRecord> chunk(kChunk);
@@ -154,7 +153,6 @@ LoggerFileOpener::Outcome LoggerFileOpener::openPath(const QString& path, Record
                 // The file has become shorter since it was opened: its
                 // whole records are all there is.
                 n = i;
-                core.setTotalPages(n / P + 1);
                 break;
             }
         }
@@ -181,7 +179,6 @@ LoggerFileOpener::Outcome LoggerFileOpener::openPath(const QString& path, Record
     emit form_.dataListRowsAdded(0, n);
     form_.refreshStatusBar();
 
-    core.setCurrentPage(core.totalPages());
     form_.drawPage();
     msg.bbtnAbort->setEnabled(true);
     msg.hide();

@@ -57,7 +57,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int n; (n = reader.read(chunk, 7)) > 0;)
         for (int i = 0; i < n; ++i)
             core.appendLoaded(chunk[i]);
-    core.setTotalPages(page_math::totalPages(core.buffer().size(), core.pointsPerPage()));
     core.adoptLoaded();
 
     std::size_t seen = 0;

@@ -90,9 +90,10 @@ void RecorderCore::adoptLoaded()
         const float value = buffer_.valueAt(j);
         yRange_.widen(value);
         maxMin_.update(buffer_, j, value);
-        currentPage_ = j / kPointsPerPage + 1;
     }
     recordCount_ = n;
+    totalPages_ = page_math::totalPages(n, kPointsPerPage);
+    currentPage_ = totalPages_;
 }
 
 void RecorderCore::clearBuffer()

@@ -109,8 +109,8 @@ public:
     [[nodiscard]] bool reserveLoaded(int count);
     void appendLoaded(const TBRecord& record) { buffer_.append(record); }
     // Counts in every record of the buffer, oldest first, as a file's records
-    // are added: Y range, maximum/minimum (status displays included), page
-    // and record count.
+    // are added: Y range, maximum/minimum (status displays included), record
+    // count and pages, the last page current.
     void adoptLoaded();
 
 private:
