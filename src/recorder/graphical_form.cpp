@@ -15,6 +15,7 @@
 #include "recorder/core/record_text.h"
 #include "recorder/core/time_text.h"
 #include "viewer/pe_graph.h"
+#include "viewer/core/record_field_string.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,13 +39,6 @@ namespace {
 
 const QColor kLime(0, 255, 0);
 const QColor kFuchsia(255, 0, 255);
-
-template <std::size_t N>
-QString text(const char (&field)[N])
-{
-    const std::string_view s = fieldText(field);
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 QLabel* makePanel(QWidget* parent, const QColor& fore, const QColor& back, const QFont& font,
                   Qt::Alignment align, int minWidth)
@@ -75,7 +69,7 @@ void showUnitPanels(QLabel* prefix, QLabel* unit, const TBRecord& r)
     const bool temperature = r.head.functionCode == code::DegreesC || r.head.functionCode == code::DegreesF;
     prefix->setAlignment((temperature ? Qt::AlignRight : Qt::AlignHCenter) | Qt::AlignVCenter);
     unit->setAlignment((temperature ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
-    prefix->setText(text(r.head.prefixText));
+    prefix->setText(fieldString(r.head.prefixText));
     unit->setText(QString::fromStdString(
         displayUnitText(r.head.functionCode, std::string(fieldText(r.head.unitText)))));
 }
@@ -139,7 +133,6 @@ TGraphicalForm::TGraphicalForm(GlobalState& state, PromptService& prompts,
     export_ = std::make_unique<RecorderExport>(*this, prompts_);
     export_->setSaveText([this](int first, int last, const QString& path) {
         emit dataListSaveCsv(first, last, path);
-        return true;
     });
 
     configureChart();
@@ -501,7 +494,7 @@ void TGraphicalForm::logOneRecord()
 
     PEGraph_->setManualMaxY(core_.upperY());
     PEGraph_->setManualMinY(core_.lowerY());
-    PEGraph_->appendPoint(r.head.value, text(r.head.timeText));
+    PEGraph_->appendPoint(r.head.value, fieldString(r.head.timeText));
     PEGraph_->setCursorPoint(P - 1);
     refreshReadout(); // redraws
 
@@ -663,10 +656,10 @@ void TGraphicalForm::refreshReadout()
         return;
     }
     const TBRecord& r = buf[k];
-    TimePanel->setText(text(r.head.timeText));
-    ReadingDataPanel->setText(text(r.head.valueText));
-    PFPanel->setText(text(r.sub.subText));
-    LabelSubFunc->setText(text(r.sub.subFunction));
+    TimePanel->setText(fieldString(r.head.timeText));
+    ReadingDataPanel->setText(fieldString(r.head.valueText));
+    PFPanel->setText(fieldString(r.sub.subText));
+    LabelSubFunc->setText(fieldString(r.sub.subFunction));
     showUnitPanels(ReadingUnitPanel, ReadingFuncPanel, r);
     chart_->showAxisCaption(RecorderChart::axisCaption(&r));
 }
@@ -681,10 +674,10 @@ void TGraphicalForm::refreshMaxMinPanels()
         return;
     }
     const TBRecord& mx = buf[core_.maxIndex()];
-    MaxDataPanel->setText(text(mx.head.valueText));
+    MaxDataPanel->setText(fieldString(mx.head.valueText));
     showUnitPanels(MaxUnitPanel, MaxFuncPanel, mx);
     const TBRecord& mn = buf[core_.minIndex()];
-    MinDataPanel->setText(text(mn.head.valueText));
+    MinDataPanel->setText(fieldString(mn.head.valueText));
     showUnitPanels(MinUnitPanel, MinFuncPanel, mn);
 }
 

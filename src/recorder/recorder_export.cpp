@@ -41,15 +41,7 @@ int RecorderExport::clampPage(int page) const
 
 void RecorderExport::printPage()
 {
-    PEGraph& g = *recorder_.graph();
-    g.setViewingStyle(PEGraph::gMonochrome);
-    g.setPEactions(PEGraph::gResetImage);
-    QCoreApplication::processEvents();
-    g.setPEactions(PEGraph::gPrintDialog);
-    g.setViewingStyle(PEGraph::gColor);
-    g.setPEnarg1(0);
-    g.setPEnarg2(0);
-    g.setPEactions(PEGraph::gReinitAndReset);
+    recorder_.graph()->printInMonochrome(PEGraph::gPrintDialog, PEGraph::gReinitAndReset);
 }
 
 void RecorderExport::printerSetup()
@@ -131,7 +123,7 @@ void RecorderExport::exportPages(Kind kind, Where where, int first, int last)
             g.setPEactions(kind == Kind::Bitmap ? PEGraph::gBmpToFile : PEGraph::gMetaToFile);
             break;
         case Where::Printer:
-            g.printInMonochrome();
+            g.printInMonochrome(PEGraph::gPrintGraph, PEGraph::gReinitAndReset);
             break;
         }
         // A failure has been told; the pages after it would only fail again.

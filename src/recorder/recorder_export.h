@@ -19,8 +19,9 @@ class TGraphicalForm;
 // and text from the data list. The export dialog is preset, shown and read.
 class RecorderExport {
 public:
-    // Writes pages first..last of the buffer as text to a file; false when it failed.
-    using SaveText = std::function<bool(int firstPage, int lastPage, const QString& path)>;
+    // Writes pages first..last of the buffer as text to a file (and tells
+    // the user when that fails).
+    using SaveText = std::function<void(int firstPage, int lastPage, const QString& path)>;
 
     RecorderExport(TGraphicalForm& recorder, PromptService& prompts);
 

@@ -311,22 +311,12 @@ void TFormViewGraphic::undoZoom()
     sbtnUndoZoom->setEnabled(false);
 }
 
-void TFormViewGraphic::printSteps()
-{
-    PEGraph& g = *PEGraphView;
-    g.setViewingStyle(PEGraph::gMonochrome);
-    g.setPEactions(PEGraph::gResetImage);
-    g.setPEactions(PEGraph::gPrintDialog);
-    g.setViewingStyle(PEGraph::gColor);
-    g.setPEactions(PEGraph::gResetImage);
-}
-
 void TFormViewGraphic::printChart()
 {
     // At the chart's own size, whatever an earlier export left in the arguments.
     PEGraphView->setPEnarg1(0);
     PEGraphView->setPEnarg2(0);
-    printSteps();
+    PEGraphView->printInMonochrome(PEGraph::gPrintDialog, PEGraph::gResetImage);
 }
 
 void TFormViewGraphic::exportChart()
@@ -363,11 +353,10 @@ void TFormViewGraphic::exportChart()
         g.setPEactions(bitmap ? PEGraph::gBmpToFile : PEGraph::gMetaToFile);
         break;
     case Destination::Printer:
-        if (bitmap) {
-            printSteps();
-        } else {
-            g.printInMonochrome();
-        }
+        if (bitmap)
+            g.printInMonochrome(PEGraph::gPrintDialog, PEGraph::gResetImage);
+        else
+            g.printInMonochrome(PEGraph::gPrintGraph, PEGraph::gReinitAndReset);
         break;
     case Destination::None:
         break;

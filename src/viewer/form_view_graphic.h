@@ -72,8 +72,6 @@ private:
     void undoZoom();
     void printChart();
     void exportChart();
-    // The chart printed in black and white, then shown in colour again.
-    void printSteps();
 
     PromptService& prompts_;
     const RecorderCore* recorder_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include <qcustomplot.h>
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QVBoxLayout>
@@ -537,15 +538,20 @@ QStringList PEGraph::visibleXLabels() const
     return out;
 }
 
-void PEGraph::printInMonochrome()
+void PEGraph::printInMonochrome(Action print, Action restore)
 {
     setViewingStyle(gMonochrome);
     setPEactions(gResetImage);
-    setPEactions(gPrintGraph);
+    // The black-and-white chart is on screen while the print dialog is open.
+    if (print == gPrintDialog)
+        QCoreApplication::processEvents();
+    setPEactions(print);
     setViewingStyle(gColor);
-    setPEnarg1(0);
-    setPEnarg2(0);
-    setPEactions(gReinitAndReset);
+    if (restore == gReinitAndReset) {
+        setPEnarg1(0);
+        setPEnarg2(0);
+    }
+    setPEactions(restore);
 }
 
 } // namespace vt640

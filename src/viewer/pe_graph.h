@@ -139,10 +139,11 @@ public:
     int PEnarg2() const { return narg2_; }
     QString PEstrarg1() const { return strarg1_; }
     void setPEactions(Action action);
-    // The export dialogs' printer destination: the chart printed in black
-    // and white (gPrintGraph, at the size in PEnarg1 x PEnarg2), then drawn
-    // in colour again.
-    void printInMonochrome();
+    // Prints the chart in black and white with `print` (gPrintDialog, or
+    // gPrintGraph at the size in PEnarg1 x PEnarg2), then draws it in colour
+    // again with `restore`: gResetImage, or gReinitAndReset at the chart's own
+    // size (the size arguments cleared).
+    void printInMonochrome(Action print, Action restore);
     QString lastActionError() const { return lastActionError_; }
     // The print dialog and error boxes of the actions go through `prompts`.
     void setPromptService(PromptService* prompts) { prompts_ = prompts; }
