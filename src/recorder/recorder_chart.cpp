@@ -7,18 +7,12 @@
 #include "recorder/core/record_text.h"
 #include "recorder/core/recorder_core.h"
 #include "viewer/pe_graph.h"
+#include "viewer/core/record_field_string.h"
 
 #include <QColor>
 
 namespace vt640 {
 namespace {
-
-template <std::size_t N>
-QString text(const char (&field)[N])
-{
-    const std::string_view s = fieldText(field);
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 void emptyPoints(PEGraph& g, int points)
 {
@@ -102,7 +96,7 @@ void RecorderChart::loadPage(const RecorderCore& core, int page)
     for (int j = 0; j < w.recordCount; ++j) {
         const TBRecord& r = core.buffer()[w.firstRecord + j];
         g.setYData(0, w.emptyPoints + j, r.head.value);
-        g.setPointLabels(w.emptyPoints + j, text(r.head.timeText));
+        g.setPointLabels(w.emptyPoints + j, fieldString(r.head.timeText));
     }
     g.setManualMaxY(core.upperY());
     g.setManualMinY(core.lowerY());

@@ -54,8 +54,6 @@ public:
     // Draws the chart again after a change of data or settings.
     void redraw();
 
-    PEGraph& graph() const { return graph_; }
-
 private:
     PEGraph& graph_;
 };

@@ -85,12 +85,6 @@ void TMsgForm::setMessage(const QString& text, const QColor& color)
     setTextColor(MsgPanel, color);
 }
 
-void TMsgForm::stepIt()
-{
-    const int v = ProgressBar->value();
-    ProgressBar->setValue(v >= ProgressBar->maximum() ? ProgressBar->minimum() : v + 1);
-}
-
 void TMsgForm::bbtnAbortClick()
 {
     PromptService::Message m;

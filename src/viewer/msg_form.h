@@ -25,8 +25,6 @@ public:
 
     // The message line's text and colour.
     void setMessage(const QString& text, const QColor& color);
-    // One step of the bar; past its maximum it starts again from its minimum.
-    void stepIt();
 
     QLabel* MsgPanel = nullptr;
     QLabel* Label1 = nullptr;

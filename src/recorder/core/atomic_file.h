@@ -42,7 +42,6 @@ public:
     // Gives up: the new file goes, the target stays as it was.
     void discard();
 
-    const std::string& path() const { return path_; }
     Error error() const { return error_; }
     // The system's error number behind error(), 0 if none.
     int systemError() const { return systemError_; }

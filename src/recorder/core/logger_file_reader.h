@@ -55,7 +55,6 @@ public:
     RecordLayout layout() const { return layout_; }
     // Whole records in the file when it was opened.
     int recordCount() const { return count_; }
-    int recordsRead() const { return read_; }
     Status status() const { return status_; }
 
     // Reads up to `max` further records into `out`. Returns how many; 0 at
