@@ -110,15 +110,9 @@ void AppWindows::wire(GlobalState& state, PromptService& prompts)
     main->setLimitSource(comparatorForm_.get());
     QObject::connect(main, &TFormMain::showViewRequested, main, [this](TFormMain::View v) {
         switch (v) {
-        case TFormMain::View::DigitalMeter: {
-            // Always visible: it is only restored and brought to the front.
-            QWidget* digital = digitalMeterForm_.get();
-            if (digital->isMinimized())
-                digital->showNormal();
-            digital->raise();
-            digital->activateWindow();
-            break;
-        }
+        // The digital meter cannot be hidden, so for it this only restores
+        // it and brings it to the front.
+        case TFormMain::View::DigitalMeter: showView(digitalMeterForm_.get()); break;
         case TFormMain::View::AnalogMeter: showView(analogMeterForm_.get()); break;
         case TFormMain::View::Comparator: showView(comparatorForm_.get()); break;
         case TFormMain::View::Recorder: showView(graphicalForm_.get()); break;
