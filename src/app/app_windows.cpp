@@ -8,6 +8,7 @@
 #include "app/dlg_rs_port_form.h"
 #include "app/form_main.h"
 #include "app/widgets/outer_size_limits.h"
+#include "app/widgets/screen_rect.h"
 #include "recorder/dialog_option.h"
 #include "recorder/graphical_form.h"
 #include "viewer/data_string_grid_form.h"
@@ -23,22 +24,11 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QToolButton>
 
 #include <utility>
 
 namespace vt640 {
-namespace {
-
-QRect screenRect()
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-}
-
-} // namespace
-
 AppWindows::AppWindows(GlobalState& state, PromptService& prompts, const Options& options)
 {
     cycle_ = std::make_unique<AcquisitionCycle>(state, prompts);
@@ -226,7 +216,7 @@ void AppWindows::placeWindow(QWidget* window, const QRect& outer)
 
 TileInput AppWindows::tileInput() const
 {
-    const QRect screen = screenRect();
+    const QRect screen = primaryScreenRect();
     TileInput in;
     in.screenWidth = screen.width();
     in.screenHeight = screen.height();

@@ -12,6 +12,7 @@
 #include "app/dlg_about_form.h"
 #include "app/dlg_rs_port_form.h"
 #include "app/tool_icons.h"
+#include "app/widgets/screen_rect.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -42,12 +43,6 @@ constexpr ToolButtonDef kButtons[] = {
     {"sbtnWinTile", 168, Str::HintTile, "tile"},     {"sbtnPort", 200, Str::HintPort, "port"},
     {"sbtnAbout", 232, Str::HintAbout, "about"},
 };
-
-QRect screenRect()
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-}
 
 } // namespace
 
@@ -159,7 +154,7 @@ void TFormMain::FormCreate()
     refreshLinkControls();
 
     // A bar across the top of the screen that cannot be resized.
-    const QRect screen = screenRect();
+    const QRect screen = primaryScreenRect();
     move(0, 0);
     // The client area: the outer height less the frames and caption bar.
     const FrameMetrics m = frameMetrics();
