@@ -66,8 +66,6 @@ TFormMain::TFormMain(GlobalState& state, PromptService& prompts, AcquisitionCycl
     measureTaskbar();
     buildButtons();
     menuBar(); // created now so that its height is known below
-    state_.readingAvailable = false;
-    cycle_.resetFailureCount();
 }
 
 void TFormMain::buildButtons()
