@@ -4,6 +4,7 @@
 #include <clocale>
 #include <cmath>
 #include <limits>
+#include <string>
 #include <gtest/gtest.h>
 
 using namespace vt640;
@@ -38,6 +39,16 @@ TEST(ParseDecimal, ExtremeExponentsStayFinite)
     const auto big = parseDecimal("1E99999");
     ASSERT_TRUE(big);
     EXPECT_TRUE(std::isinf(*big));
+
+    // Out of range is judged by where the first significant digit stands,
+    // not by the written exponent alone.
+    const std::string zeros(400, '0');
+    const auto longInteger = parseDecimal("-1" + zeros);
+    ASSERT_TRUE(longInteger);
+    EXPECT_TRUE(std::isinf(*longInteger));
+    EXPECT_LT(*longInteger, 0.0);
+    EXPECT_EQ(parseDecimal("0." + zeros + "1e5"), 0.0);
+    EXPECT_TRUE(std::isinf(*parseDecimal("1" + zeros + "e-50")));
 }
 
 TEST(ParseInteger, SignedDecimalOnly)

@@ -8,6 +8,7 @@
 #include "app/dlg_rs_port_form.h"
 #include "app/form_main.h"
 #include "app/widgets/outer_size_limits.h"
+#include "app/widgets/screen_rect.h"
 #include "recorder/dialog_option.h"
 #include "recorder/graphical_form.h"
 #include "viewer/data_string_grid_form.h"
@@ -23,22 +24,11 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QToolButton>
 
 #include <utility>
 
 namespace vt640 {
-namespace {
-
-QRect screenRect()
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-}
-
-} // namespace
-
 AppWindows::AppWindows(GlobalState& state, PromptService& prompts, const Options& options)
 {
     cycle_ = std::make_unique<AcquisitionCycle>(state, prompts);
@@ -110,15 +100,9 @@ void AppWindows::wire(GlobalState& state, PromptService& prompts)
     main->setLimitSource(comparatorForm_.get());
     QObject::connect(main, &TFormMain::showViewRequested, main, [this](TFormMain::View v) {
         switch (v) {
-        case TFormMain::View::DigitalMeter: {
-            // Always visible: it is only restored and brought to the front.
-            QWidget* digital = digitalMeterForm_.get();
-            if (digital->isMinimized())
-                digital->showNormal();
-            digital->raise();
-            digital->activateWindow();
-            break;
-        }
+        // The digital meter cannot be hidden, so for it this only restores
+        // it and brings it to the front.
+        case TFormMain::View::DigitalMeter: showView(digitalMeterForm_.get()); break;
         case TFormMain::View::AnalogMeter: showView(analogMeterForm_.get()); break;
         case TFormMain::View::Comparator: showView(comparatorForm_.get()); break;
         case TFormMain::View::Recorder: showView(graphicalForm_.get()); break;
@@ -232,7 +216,7 @@ void AppWindows::placeWindow(QWidget* window, const QRect& outer)
 
 TileInput AppWindows::tileInput() const
 {
-    const QRect screen = screenRect();
+    const QRect screen = primaryScreenRect();
     TileInput in;
     in.screenWidth = screen.width();
     in.screenHeight = screen.height();

@@ -50,10 +50,6 @@ public:
     // Shows the four windows that are visible after start-up.
     void showStartupWindows();
 
-    // The main window's commands that act on other windows.
-    void showView(QWidget* view);
-    void tile();
-
     AcquisitionCycle& cycle() const { return *cycle_; }
     LinkState& link() const { return *link_; }
 
@@ -75,6 +71,9 @@ public:
 
 private:
     void wire(GlobalState& state, PromptService& prompts);
+    // The main window's commands that act on other windows.
+    void showView(QWidget* view);
+    void tile();
     // Puts the digital meter, the recorder and the data list where they start.
     void placeStartupWindows();
     void placeWindow(QWidget* window, const QRect& outer);

@@ -12,6 +12,7 @@
 #include "app/dlg_about_form.h"
 #include "app/dlg_rs_port_form.h"
 #include "app/tool_icons.h"
+#include "app/widgets/screen_rect.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -43,12 +44,6 @@ constexpr ToolButtonDef kButtons[] = {
     {"sbtnAbout", 232, Str::HintAbout, "about"},
 };
 
-QRect screenRect()
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-}
-
 } // namespace
 
 TFormMain::TFormMain(GlobalState& state, PromptService& prompts, AcquisitionCycle& cycle,
@@ -71,8 +66,6 @@ TFormMain::TFormMain(GlobalState& state, PromptService& prompts, AcquisitionCycl
     measureTaskbar();
     buildButtons();
     menuBar(); // created now so that its height is known below
-    state_.readingAvailable = false;
-    cycle_.resetFailureCount();
 }
 
 void TFormMain::buildButtons()
@@ -159,7 +152,7 @@ void TFormMain::FormCreate()
     refreshLinkControls();
 
     // A bar across the top of the screen that cannot be resized.
-    const QRect screen = screenRect();
+    const QRect screen = primaryScreenRect();
     move(0, 0);
     // The client area: the outer height less the frames and caption bar.
     const FrameMetrics m = frameMetrics();

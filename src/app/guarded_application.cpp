@@ -13,9 +13,14 @@ GuardedApplication::GuardedApplication(int& argc, char** argv) : QApplication(ar
 
 bool GuardedApplication::notify(QObject* receiver, QEvent* event)
 {
-    bool handled = false;
-    guard([&] { handled = QApplication::notify(receiver, event); });
-    return handled;
+    // Its own try block rather than guard(): every event passes here, and
+    // wrapping the call in a std::function would allocate each time.
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        reportCurrentException();
+    }
+    return false;
 }
 
 bool GuardedApplication::guard(const std::function<void()>& step)
@@ -23,12 +28,21 @@ bool GuardedApplication::guard(const std::function<void()>& step)
     try {
         step();
         return true;
+    } catch (...) {
+        reportCurrentException();
+    }
+    return false;
+}
+
+void GuardedApplication::reportCurrentException()
+{
+    try {
+        throw;
     } catch (const std::exception& e) {
         reportException(QString::fromLocal8Bit(e.what()));
     } catch (...) {
         reportException(QStringLiteral("Unknown exception"));
     }
-    return false;
 }
 
 void GuardedApplication::endWithMainWindow(TFormMain* formMain)

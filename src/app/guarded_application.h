@@ -32,6 +32,9 @@ public:
     void endWithMainWindow(TFormMain* formMain);
 
 private:
+    // Reports the exception being handled; call only from inside a catch.
+    void reportCurrentException();
+
     PromptService* prompts_ = nullptr;
     bool reporting_ = false;
 };

@@ -76,13 +76,12 @@ bool configureLine(int fd)
     termios tio{};
     if (tcgetattr(fd, &tio) != 0)
         return false;
-    // What cfmakeraw() clears, and the flow control on top.
-    tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | INPCK | IXON | IXOFF |
-                     IXANY);
-    tio.c_oflag &= ~OPOST;
-    tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-    tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
-    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    cfmakeraw(&tio);
+    // On top of raw mode: no parity check, no flow control, one stop bit,
+    // and a local line that receives.
+    tio.c_iflag &= ~(INPCK | IXOFF | IXANY);
+    tio.c_cflag &= ~(CSTOPB | CRTSCTS);
+    tio.c_cflag |= CLOCAL | CREAD;
     tio.c_cc[VMIN] = 1;
     tio.c_cc[VTIME] = 0;
     cfsetispeed(&tio, B9600);

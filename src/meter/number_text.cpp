@@ -88,10 +88,35 @@ bool cleanNumber(std::string_view text, std::string& number, long long& exponent
 
 } // namespace
 
-std::optional<double> parseDecimal(std::string_view text)
+namespace {
+
+// The power of ten of the leading significant digit of a number cleaned by
+// cleanNumber ("[-]int.frac" and the exponent read): 2 for "123.4", -3 for
+// "0.00123". Only the leading digit's place counts, so a long run of digits
+// that overflows or underflows is judged by its true size, not by the sign
+// of the written exponent. A number with no non-zero digit gives 0.
+long long decimalMagnitude(std::string_view number, long long exponent)
+{
+    const std::size_t n = number.size();
+    const std::size_t start = (n > 0 && number.front() == '-') ? 1 : 0;
+    std::size_t intEnd = start;
+    while (intEnd < n && isDigit(number[intEnd]))
+        ++intEnd;
+    for (std::size_t k = start; k < intEnd; ++k)
+        if (number[k] != '0')
+            return static_cast<long long>(intEnd - k - 1) + exponent;
+    if (intEnd == n || number[intEnd] != '.')
+        return 0;
+    for (std::size_t k = intEnd + 1; k < n && isDigit(number[k]); ++k)
+        if (number[k] != '0')
+            return -static_cast<long long>(k - intEnd) + exponent;
+    return 0;
+}
+
+// parseDecimal, leaving the cleaned text in `number` for a second look.
+std::optional<double> parseDecimalInto(std::string_view text, std::string& number)
 {
     long long exponent = 0;
-    std::string number;
     if (!cleanNumber(text, number, exponent))
         return std::nullopt;
     double value = 0.0;
@@ -99,7 +124,7 @@ std::optional<double> parseDecimal(std::string_view text)
     if (result.ec == std::errc::result_out_of_range) {
         // from_chars leaves the value alone; give what strtod would give.
         const bool negative = number.front() == '-';
-        if (exponent > 0)
+        if (decimalMagnitude(number, exponent) > 0)
             return negative ? -std::numeric_limits<double>::infinity()
                             : std::numeric_limits<double>::infinity();
         return negative ? -0.0 : 0.0;
@@ -109,16 +134,22 @@ std::optional<double> parseDecimal(std::string_view text)
     return value;
 }
 
+} // namespace
+
+std::optional<double> parseDecimal(std::string_view text)
+{
+    std::string number;
+    return parseDecimalInto(text, number);
+}
+
 std::optional<double> parseGeneral15(std::string_view text)
 {
-    const std::optional<double> value = parseDecimal(text);
+    std::string number;
+    const std::optional<double> value = parseDecimalInto(text, number);
     if (!value || std::isfinite(*value))
         return value;
     // Beyond the double range: the largest double when the number is no
     // larger than "%.15g" writes the largest double, else infinity as before.
-    long long exponent = 0;
-    std::string number;
-    cleanNumber(text, number, exponent);
     long double wide = 0.0L;
     const auto result = std::from_chars(number.data(), number.data() + number.size(), wide);
     if (result.ec == std::errc() && std::fabs(wide) <= kLargestDouble15)

@@ -160,7 +160,7 @@ void completeMeterReading(MeterReading& r)
         r.readoutText = r.mainText;
     } else {
         r.valueText = r.mainText.substr(0, MeterReading::kValueTextMax);
-        r.readoutText = "----";
+        r.readoutText = kNoCompletedValue;
     }
 
     r.prefixExponent = prefixExponentFor(r.functionCode, r.exponentText);

@@ -1,6 +1,7 @@
 #include "views/digital_meter_form.h"
 
 #include "app/widgets/outer_size_limits.h"
+#include "app/widgets/screen_rect.h"
 
 #include "app/core/global_state.h"
 #include "app/core/user_messages.h"
@@ -13,7 +14,6 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 #include <QTimer>
 
 namespace vt640 {
@@ -118,7 +118,7 @@ void TDigitalMeterForm::setPortCaption(int port)
 
 void TDigitalMeterForm::placeInitially(int mainHeight)
 {
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect screen = primaryScreenRect();
     const int belowMain = screen.height() - mainHeight;
     const QSize smallest(screen.width() / 4, belowMain / 4);
     sizeLimits_->set(smallest, QSize(screen.width(), belowMain));
@@ -164,7 +164,7 @@ void TDigitalMeterForm::maximiseBelowMainWindow()
     // Filling the screen below the main window already, give or take what
     // the window manager made of the request (its frame, its own limits)?
     const QRect before = normalGeometry();
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect screen = primaryScreenRect();
     constexpr int kSlack = 40;
     restoreAfterMaximise_ = beforeMaximised_.isValid() && before.width() >= screen.width() - kSlack &&
                             before.height() >= screen.height() - mainHeight_ - 2 * kSlack &&
@@ -180,7 +180,7 @@ void TDigitalMeterForm::placeAfterMaximise()
         setGeometry(beforeMaximised_);
         return;
     }
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect screen = primaryScreenRect();
     move(0, mainHeight_);
     resize(QSize(screen.width(), std::max(0, screen.height() - mainHeight_)) - sizeLimits_->frame());
 }

@@ -28,6 +28,12 @@ void AcquisitionCycle::reopenLostPort()
     portLost_ = !state_.meterPort;
 }
 
+void AcquisitionCycle::dropLink()
+{
+    emit unlinkRequested();
+    timer_.stop();
+}
+
 bool AcquisitionCycle::abortedIn(Str message, const QString& secondLine, const QString& thirdLine)
 {
     const AutoMessageResult result =
@@ -35,8 +41,7 @@ bool AcquisitionCycle::abortedIn(Str message, const QString& secondLine, const Q
                      : AutoMessageResult::TimedOut;
     if (result != AutoMessageResult::Abort)
         return false;
-    emit unlinkRequested();
-    timer_.stop();
+    dropLink();
     return true;
 }
 
@@ -71,8 +76,7 @@ void AcquisitionCycle::handOut()
 {
     failureCount_ = 0;
     if (code::isEnergy(reading_.functionCode)) {
-        emit unlinkRequested();
-        timer_.stop();
+        dropLink();
         PromptService::Message box;
         box.caption = warningCaption(Str::ErrKwhMode);
         box.text = loadString(Str::ErrKwhMode);

@@ -71,6 +71,8 @@ signals:
 
 private:
     void reopenLostPort();
+    // Asks for the link to be dropped and stops polling whatever the answer.
+    void dropLink();
     // Shows the self-closing warning `message` with two more lines; on Abort
     // unlinks and returns true.
     bool abortedIn(Str message, const QString& secondLine, const QString& thirdLine);

@@ -1,6 +1,7 @@
 #include "views/core/analog_meter_model.h"
 
 #include "meter/number_text.h"
+#include "meter/reading_completion.h"
 
 #include <cmath>
 #include <cstdio>
@@ -45,7 +46,7 @@ std::optional<double> digitalNumber(const MeterReading& r)
 {
     if (const auto shown = parseDecimal(r.readoutText))
         return shown;
-    if (r.readoutText != "----")
+    if (hasCompletedValue(r))
         return std::nullopt;
     const auto display = parseDecimal(r.valueText);
     const auto exponent = parseInteger(r.exponentText);
@@ -167,7 +168,7 @@ void AnalogMeterModel::feed(const MeterReading& r)
     // A function without a completed reading keeps the exponent of an
     // earlier one in `r.exponent`; its own is the display's.
     std::int32_t exponent = r.exponent;
-    if (r.readoutText == "----")
+    if (!hasCompletedValue(r))
         exponent = parseInteger(r.exponentText).value_or(0);
 
     const auto number = parseDecimal(w);

@@ -70,7 +70,6 @@ public:
     // The printed scale, the multiplier and the dial reading of the current
     // feed: where on the printed scale the needle points.
     AnalogScale scale() const { return scale_; }
-    std::int32_t multiplierExponent() const { return multiplierExponent_; }
     std::string multiplierText() const;
     double dialReading() const;
 
