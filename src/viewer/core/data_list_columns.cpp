@@ -58,11 +58,6 @@ void field(std::string& out, const char (&f)[N])
     out += fieldText(f);
 }
 
-bool hasPhaseColumn(std::int32_t c)
-{
-    return code::isPower(c);
-}
-
 } // namespace
 
 std::string headerBytes(int column)
@@ -127,7 +122,7 @@ void appendCell(std::string& out, const TBRecord& r, int index, int column)
             field(out, r.sub.subFunction);
         return;
     case 9:
-        if (!hasPhaseColumn(c))
+        if (!code::isPower(c))
             return;
         if (s & status::PhaseMarks) {
             out += t.amp;

@@ -16,13 +16,13 @@ bool MetafileDevice::sizeAllowed(QSize s)
     return s.width() >= kMinSize && s.width() <= kMaxSize && s.height() >= kMinSize && s.height() <= kMaxSize;
 }
 
-MetafileDevice::MetafileDevice(MetafileFormat format, QSize hundredthsOfMm) : format_(format), frame_(hundredthsOfMm)
+MetafileDevice::MetafileDevice(MetafileFormat format, QSize hundredthsOfMm) : frame_(hundredthsOfMm)
 {
     if (!sizeAllowed(frame_))
         return;
     pixels_ = QSize(std::max(1, static_cast<int>(std::lround(frame_.width() * kDpi / 2540.0))),
                     std::max(1, static_cast<int>(std::lround(frame_.height() * kDpi / 2540.0))));
-    if (format_ == MetafileFormat::Wmf)
+    if (format == MetafileFormat::Wmf)
         canvas_ = std::make_unique<WmfCanvas>(frame_);
     else
         canvas_ = std::make_unique<EmfCanvas>(frame_);

@@ -35,8 +35,6 @@ public:
 
     // False when the size is outside the allowed range; nothing can be drawn then.
     bool isValid() const { return engine_ != nullptr; }
-    MetafileFormat format() const { return format_; }
-    QSize sizeInHundredthsOfMm() const { return frame_; }
     // The painter's extent in pixels of 1/96 inch.
     QSize pixelSize() const { return pixels_; }
 
@@ -50,7 +48,6 @@ protected:
     int metric(PaintDeviceMetric metric) const override;
 
 private:
-    MetafileFormat format_;
     QSize frame_;
     QSize pixels_;
     std::unique_ptr<MetafileCanvas> canvas_;
