@@ -32,6 +32,11 @@ public:
     MetafileDevice& operator=(const MetafileDevice&) = delete;
 
     static bool sizeAllowed(QSize hundredthsOfMm);
+    // The painter's extent for a picture of this size: pixels of 1/96 inch,
+    // at least one each way.
+    static QSize pixelsFor(QSize hundredthsOfMm);
+    // Why a picture of this size cannot be made, in the user's words.
+    static QString badSizeReason(QSize hundredthsOfMm);
 
     // False when the size is outside the allowed range; nothing can be drawn then.
     bool isValid() const { return engine_ != nullptr; }
