@@ -96,6 +96,11 @@ QImage ChartExporter::bitmap(QSize pixels, QString* reason)
         fail(reason, badSize(pixels, "pixels"));
         return {};
     }
+    return rendered(pixels, pixels, reason);
+}
+
+QImage ChartExporter::rendered(QSize pixels, QSize layout, QString* reason)
+{
     QImage image(pixels, QImage::Format_RGB32);
     if (image.isNull()) {
         fail(reason, loadString(Str::ReasonDrawingFailed));
@@ -103,7 +108,10 @@ QImage ChartExporter::bitmap(QSize pixels, QString* reason)
     }
     image.fill(Qt::white);
     QCPPainter painter(&image);
-    draw(painter, pixels);
+    if (pixels != layout)
+        painter.scale(static_cast<double>(pixels.width()) / layout.width(),
+                      static_cast<double>(pixels.height()) / layout.height());
+    draw(painter, layout);
     painter.end();
     return image;
 }
@@ -220,7 +228,15 @@ bool ChartExporter::pictureToClipboard(QSize hundredthsOfMm, QString* reason)
     if (emf.isEmpty())
         return false;
     const QByteArray svg = picture(PictureFile::Svg, size, reason);
-    const QImage image = bitmap(MetafileDevice::pixelsFor(size), reason);
+    // The PNG preview is the same layout; a bitmap may not be as large as a
+    // metafile, so a very large picture gets a preview shrunk to the bitmap
+    // limit, its aspect kept.
+    const QSize layout = MetafileDevice::pixelsFor(size);
+    QSize previewSize = layout;
+    if (previewSize.width() > kMaxBitmapSide || previewSize.height() > kMaxBitmapSide)
+        previewSize = previewSize.scaled(kMaxBitmapSide, kMaxBitmapSide, Qt::KeepAspectRatio)
+                          .expandedTo(QSize(1, 1));
+    const QImage image = rendered(previewSize, layout, reason);
     if (svg.isEmpty() || image.isNull())
         return false;
     QByteArray png;
