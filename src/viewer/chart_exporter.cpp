@@ -2,6 +2,7 @@
 
 #include "app/core/prompt_service.h"
 #include "app/core/user_messages.h"
+#include "viewer/core/export_choices.h"
 #include "viewer/core/metafile_device.h"
 #include "viewer/core/metafile_format.h"
 #include "viewer/core/safe_file_writer.h"
@@ -25,9 +26,10 @@
 namespace vt640 {
 namespace {
 
-constexpr int kLayoutDpi = 96;
+constexpr int kLayoutDpi = MetafileDevice::kDpi;
 // The export dialog's bitmap size, for a chart that has no size of its own yet.
-const QSize kFallbackSize(1000, 681);
+constexpr QSize kFallbackSize(static_cast<int>(ExportChoices::kBitmapWidth),
+                              static_cast<int>(ExportChoices::kBitmapHeight));
 
 bool fail(QString* reason, const QString& text)
 {
@@ -40,19 +42,6 @@ QString badSize(QSize size, const char* unit)
 {
     return loadFormatted(Str::ReasonBadPictureSize, {QString::number(size.width()), QString::number(size.height()),
                                                      QString::fromLatin1(unit)});
-}
-
-QString badMetafileSize(QSize hundredthsOfMm)
-{
-    return loadFormatted(Str::ReasonBadPictureSize, {QString::number(hundredthsOfMm.width() / 100.0, 'f', 2),
-                                                     QString::number(hundredthsOfMm.height() / 100.0, 'f', 2),
-                                                     QStringLiteral("mm")});
-}
-
-QSize pixelsFor(QSize hundredthsOfMm)
-{
-    return QSize(std::max(1, static_cast<int>(std::lround(hundredthsOfMm.width() * kLayoutDpi / 2540.0))),
-                 std::max(1, static_cast<int>(std::lround(hundredthsOfMm.height() * kLayoutDpi / 2540.0))));
 }
 
 } // namespace
@@ -107,6 +96,11 @@ QImage ChartExporter::bitmap(QSize pixels, QString* reason)
         fail(reason, badSize(pixels, "pixels"));
         return {};
     }
+    return rendered(pixels, pixels, reason);
+}
+
+QImage ChartExporter::rendered(QSize pixels, QSize layout, QString* reason)
+{
     QImage image(pixels, QImage::Format_RGB32);
     if (image.isNull()) {
         fail(reason, loadString(Str::ReasonDrawingFailed));
@@ -114,7 +108,10 @@ QImage ChartExporter::bitmap(QSize pixels, QString* reason)
     }
     image.fill(Qt::white);
     QCPPainter painter(&image);
-    draw(painter, pixels);
+    if (pixels != layout)
+        painter.scale(static_cast<double>(pixels.width()) / layout.width(),
+                      static_cast<double>(pixels.height()) / layout.height());
+    draw(painter, layout);
     painter.end();
     return image;
 }
@@ -150,10 +147,10 @@ QByteArray ChartExporter::picture(PictureFile kind, QSize hundredthsOfMm, QStrin
 {
     const QSize size = metafileSizeFor(hundredthsOfMm);
     if (!MetafileDevice::sizeAllowed(size)) {
-        fail(reason, badMetafileSize(size));
+        fail(reason, MetafileDevice::badSizeReason(size));
         return {};
     }
-    const QSize pixels = pixelsFor(size);
+    const QSize pixels = MetafileDevice::pixelsFor(size);
     QByteArray bytes;
     switch (kind) {
     case PictureFile::Emf:
@@ -231,7 +228,15 @@ bool ChartExporter::pictureToClipboard(QSize hundredthsOfMm, QString* reason)
     if (emf.isEmpty())
         return false;
     const QByteArray svg = picture(PictureFile::Svg, size, reason);
-    const QImage image = bitmap(pixelsFor(size), reason);
+    // The PNG preview is the same layout; a bitmap may not be as large as a
+    // metafile, so a very large picture gets a preview shrunk to the bitmap
+    // limit, its aspect kept.
+    const QSize layout = MetafileDevice::pixelsFor(size);
+    QSize previewSize = layout;
+    if (previewSize.width() > kMaxBitmapSide || previewSize.height() > kMaxBitmapSide)
+        previewSize = previewSize.scaled(kMaxBitmapSide, kMaxBitmapSide, Qt::KeepAspectRatio)
+                          .expandedTo(QSize(1, 1));
+    const QImage image = rendered(previewSize, layout, reason);
     if (svg.isEmpty() || image.isNull())
         return false;
     QByteArray png;

@@ -87,6 +87,8 @@ private:
     QSize naturalSize() const;
     QSize metafileSizeFor(QSize hundredthsOfMm) const;
     void draw(QCPPainter& painter, QSize pixels);
+    // The chart laid out at `layout` pixels, drawn scaled into an image of `pixels`.
+    QImage rendered(QSize pixels, QSize layout, QString* reason);
     bool startPrinter(QString* reason);
 
     PEGraph& graph_;

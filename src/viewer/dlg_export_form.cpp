@@ -3,7 +3,6 @@
 #include "app/core/prompt_service.h"
 #include "app/core/user_messages.h"
 
-#include <QButtonGroup>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -209,7 +208,6 @@ void TDlgExportForm::build()
 
 void TDlgExportForm::refresh()
 {
-    refreshing_ = true;
     auto show = [](QRadioButton* r, bool checked, bool enabled) {
         r->setChecked(checked);
         r->setEnabled(enabled);
@@ -245,7 +243,6 @@ void TDlgExportForm::refresh()
     if (editHigh->text() != c.heightText())
         editHigh->setText(c.heightText());
     gbSize->setVisible(c.sizeGroupVisible());
-    refreshing_ = false;
 }
 
 void TDlgExportForm::showEvent(QShowEvent* event)

@@ -4,7 +4,6 @@
 
 #include <QDialog>
 
-class QButtonGroup;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -71,7 +70,6 @@ private:
     PromptService& prompts_;
     ExportChoices choices_;
     bool focusBrowse_ = false;
-    bool refreshing_ = false;
 };
 
 } // namespace vt640

@@ -49,7 +49,6 @@ void FitChart::configure(const QColor& deskColor)
 
 void FitChart::setPointCount(int points)
 {
-    pointCount_ = points;
     graph_.setSubsets(1);
     graph_.setPoints(points);
     graph_.setMaxPointsToGraph(points);
@@ -67,14 +66,13 @@ void FitChart::redraw()
 void FitChart::load(const RecordBuffer& buffer, int maxIndex, int minIndex, float upper, float lower)
 {
     PEGraph& g = graph_;
-    upper_ = upper;
-    lower_ = lower;
     reduction_.reduce(buffer, maxIndex, minIndex);
 
-    setPointCount(reduction_.pointCount());
-    g.setManualMaxY(upper_);
-    g.setManualMinY(lower_);
-    for (int j = 0; j < pointCount_; ++j) {
+    const int points = reduction_.pointCount();
+    setPointCount(points);
+    g.setManualMaxY(upper);
+    g.setManualMinY(lower);
+    for (int j = 0; j < points; ++j) {
         const TBRecord& r = buffer[reduction_.recordAt(j)];
         g.setYData(0, j, r.head.value);
         g.setPointLabels(j, fieldString(r.head.timeText));
@@ -89,11 +87,9 @@ void FitChart::shrink(const RecordBuffer& buffer)
 {
     PEGraph& g = graph_;
     reduction_.release();
-    upper_ = kShrunkUpper;
-    lower_ = kShrunkLower;
     setPointCount(kShrunkPoints);
-    g.setManualMaxY(upper_);
-    g.setManualMinY(lower_);
+    g.setManualMaxY(kShrunkUpper);
+    g.setManualMinY(kShrunkLower);
     // A buffer always holds more than a page when the viewer opens; an
     // emptier one leaves empty points rather than reading past its end.
     for (int i = 0; i < kShrunkPoints; ++i) {

@@ -36,10 +36,6 @@ public:
     void shrink(const RecordBuffer& buffer);
 
     const FitReduction& reduction() const { return reduction_; }
-    int pointCount() const { return pointCount_; }
-    float upperLimit() const { return upper_; }
-    float lowerLimit() const { return lower_; }
-    PEGraph& graph() const { return graph_; }
 
 private:
     void setPointCount(int points);
@@ -47,9 +43,6 @@ private:
 
     PEGraph& graph_;
     FitReduction reduction_;
-    int pointCount_ = 0;
-    float upper_ = kShrunkUpper;
-    float lower_ = kShrunkLower;
 };
 
 } // namespace vt640

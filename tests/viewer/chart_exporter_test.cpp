@@ -247,6 +247,17 @@ TEST_F(ChartExporterTest, ClipboardGetsTheBitmapOrTheMetafileInThreeForms)
     QImage png;
     ASSERT_TRUE(png.loadFromData(mime->data(QStringLiteral("image/png")), "PNG"));
     EXPECT_EQ(png.size(), QSize(378, 257)); // 100 x 68.1 mm at 96 dpi
+
+    // 400 cm is 15118 pixels at 96 dpi, beyond a bitmap's limit but not a
+    // metafile's: the copy still succeeds, with a preview shrunk to fit.
+    run(PEGraph::gMetaToClip, 400000, 10000);
+    ASSERT_EQ(prompts_.messageCount(), 0);
+    mime = clipboard->mimeData();
+    ASSERT_TRUE(mime);
+    EXPECT_EQ(readAt<uint32_t>(mime->data(QStringLiteral("image/x-emf")), 40), 0x464D4520u);
+    EXPECT_TRUE(QSvgRenderer(mime->data(QStringLiteral("image/svg+xml"))).isValid());
+    ASSERT_TRUE(png.loadFromData(mime->data(QStringLiteral("image/png")), "PNG"));
+    EXPECT_EQ(png.size(), QSize(ChartExporter::kMaxBitmapSide, 250));
 }
 
 TEST_F(ChartExporterTest, PrintingGivesOnePagePerPrintAndMonochromeTurnsBackToColour)

@@ -6,13 +6,29 @@
 
 #include <array>
 #include <charconv>
+#include <utility>
+#include <vector>
 
 namespace vt640::data_list {
 namespace {
 
+// Table texts join the record's own 8-bit bytes, so they are kept in the
+// same encoding: Latin-1 both ways.
 std::string bytes(Str id)
 {
-    return loadString(id).toStdString();
+    const QByteArray latin1 = loadString(id).toLatin1();
+    return std::string(latin1.constData(), static_cast<std::size_t>(latin1.size()));
+}
+
+QString fromBytes(const std::string& text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Columns made only of table texts, which repeat a handful of values.
+bool fromTableOnly(int column)
+{
+    return column == 2 || column == 3 || column == 9 || column == 10 || column == 11;
 }
 
 // The string-table texts, loaded once.
@@ -58,11 +74,6 @@ void field(std::string& out, const char (&f)[N])
     out += fieldText(f);
 }
 
-bool hasPhaseColumn(std::int32_t c)
-{
-    return code::isPower(c);
-}
-
 } // namespace
 
 std::string headerBytes(int column)
@@ -74,7 +85,7 @@ std::string headerBytes(int column)
 
 QString headerText(int column)
 {
-    return QString::fromStdString(headerBytes(column));
+    return fromBytes(headerBytes(column));
 }
 
 void appendCell(std::string& out, const TBRecord& r, int index, int column)
@@ -127,7 +138,7 @@ void appendCell(std::string& out, const TBRecord& r, int index, int column)
             field(out, r.sub.subFunction);
         return;
     case 9:
-        if (!hasPhaseColumn(c))
+        if (!code::isPower(c))
             return;
         if (s & status::PhaseMarks) {
             out += t.amp;
@@ -156,9 +167,20 @@ void appendCell(std::string& out, const TBRecord& r, int index, int column)
 
 QString cellText(const TBRecord& record, int index, int column)
 {
-    std::string text;
+    thread_local std::string text;
+    text.clear();
     appendCell(text, record, index, column);
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    if (!fromTableOnly(column))
+        return fromBytes(text);
+    // The list asks for every visible cell on each repaint; these columns
+    // hand out shared copies rather than a new string per cell. There are
+    // only as many as the table's combinations, so the list stays short.
+    thread_local std::vector<std::pair<std::string, QString>> shared;
+    for (const auto& [key, value] : shared)
+        if (key == text)
+            return value;
+    shared.emplace_back(text, fromBytes(text));
+    return shared.back().second;
 }
 
 } // namespace vt640::data_list

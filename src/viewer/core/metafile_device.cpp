@@ -16,13 +16,24 @@ bool MetafileDevice::sizeAllowed(QSize s)
     return s.width() >= kMinSize && s.width() <= kMaxSize && s.height() >= kMinSize && s.height() <= kMaxSize;
 }
 
-MetafileDevice::MetafileDevice(MetafileFormat format, QSize hundredthsOfMm) : format_(format), frame_(hundredthsOfMm)
+QSize MetafileDevice::pixelsFor(QSize s)
+{
+    return QSize(std::max(1, static_cast<int>(std::lround(s.width() * kDpi / 2540.0))),
+                 std::max(1, static_cast<int>(std::lround(s.height() * kDpi / 2540.0))));
+}
+
+QString MetafileDevice::badSizeReason(QSize s)
+{
+    return loadFormatted(Str::ReasonBadPictureSize, {QString::number(s.width() / 100.0, 'f', 2),
+                                                     QString::number(s.height() / 100.0, 'f', 2), QStringLiteral("mm")});
+}
+
+MetafileDevice::MetafileDevice(MetafileFormat format, QSize hundredthsOfMm) : frame_(hundredthsOfMm)
 {
     if (!sizeAllowed(frame_))
         return;
-    pixels_ = QSize(std::max(1, static_cast<int>(std::lround(frame_.width() * kDpi / 2540.0))),
-                    std::max(1, static_cast<int>(std::lround(frame_.height() * kDpi / 2540.0))));
-    if (format_ == MetafileFormat::Wmf)
+    pixels_ = pixelsFor(frame_);
+    if (format == MetafileFormat::Wmf)
         canvas_ = std::make_unique<WmfCanvas>(frame_);
     else
         canvas_ = std::make_unique<EmfCanvas>(frame_);
@@ -41,9 +52,7 @@ QByteArray MetafileDevice::finish(QString* reason)
     QByteArray bytes;
     if (!canvas_) {
         if (reason)
-            *reason = loadFormatted(Str::ReasonBadPictureSize,
-                                    {QString::number(frame_.width() / 100.0, 'f', 2),
-                                     QString::number(frame_.height() / 100.0, 'f', 2), QStringLiteral("mm")});
+            *reason = badSizeReason(frame_);
         return bytes;
     }
     bytes = canvas_->finish();

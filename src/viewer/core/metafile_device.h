@@ -32,11 +32,14 @@ public:
     MetafileDevice& operator=(const MetafileDevice&) = delete;
 
     static bool sizeAllowed(QSize hundredthsOfMm);
+    // The painter's extent for a picture of this size: pixels of 1/96 inch,
+    // at least one each way.
+    static QSize pixelsFor(QSize hundredthsOfMm);
+    // Why a picture of this size cannot be made, in the user's words.
+    static QString badSizeReason(QSize hundredthsOfMm);
 
     // False when the size is outside the allowed range; nothing can be drawn then.
     bool isValid() const { return engine_ != nullptr; }
-    MetafileFormat format() const { return format_; }
-    QSize sizeInHundredthsOfMm() const { return frame_; }
     // The painter's extent in pixels of 1/96 inch.
     QSize pixelSize() const { return pixels_; }
 
@@ -50,7 +53,6 @@ protected:
     int metric(PaintDeviceMetric metric) const override;
 
 private:
-    MetafileFormat format_;
     QSize frame_;
     QSize pixels_;
     std::unique_ptr<MetafileCanvas> canvas_;

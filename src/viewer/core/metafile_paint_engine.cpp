@@ -178,11 +178,11 @@ const MetafileCanvas::Brush kHollowBrush{true, 0};
 MetafilePaintEngine::MetafilePaintEngine(MetafileCanvas& canvas, QSize deviceSize)
     // Every feature is claimed, so that QPainter hands over each primitive
     // as drawn and never falls back to painting a bitmap.
-    : QPaintEngine(QPaintEngine::AllFeatures), canvas_(canvas), deviceSize_(deviceSize)
+    : QPaintEngine(QPaintEngine::AllFeatures), canvas_(canvas)
 {
     const QSize logical = canvas_.logicalSize();
-    scaleX_ = static_cast<double>(logical.width()) / std::max(deviceSize_.width(), 1);
-    scaleY_ = static_cast<double>(logical.height()) / std::max(deviceSize_.height(), 1);
+    scaleX_ = static_cast<double>(logical.width()) / std::max(deviceSize.width(), 1);
+    scaleY_ = static_cast<double>(logical.height()) / std::max(deviceSize.height(), 1);
     // Room around the picture for strokes that start outside it, without
     // leaving the range the format can hold.
     const int largest = std::max(logical.width(), logical.height());

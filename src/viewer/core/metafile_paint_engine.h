@@ -76,7 +76,6 @@ private:
     void emitShape(const QList<QPolygonF>& rings, bool closed, bool fill, bool stroke);
 
     MetafileCanvas& canvas_;
-    QSize deviceSize_;
     double scaleX_ = 1.0, scaleY_ = 1.0;
     QRectF guard_; // logical coordinates are cut to this, to stay in range
 

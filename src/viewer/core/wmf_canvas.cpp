@@ -67,18 +67,18 @@ WmfCanvas::WmfCanvas(QSize frame) : handles_(new Handles)
     const int h = std::max(frame.height(), 1);
     // Twips when they fit, else the finest unit that does.
     const double largest = std::max(w, h);
-    unitsPerInch_ = kTwipsPerInch;
+    int unitsPerInch = kTwipsPerInch;
     if (largest * kTwipsPerInch / 2540.0 > kMaxCoordinate)
-        unitsPerInch_ = std::max(1, static_cast<int>(std::floor(kMaxCoordinate * 2540.0 / largest)));
-    size_ = QSize(std::clamp(static_cast<int>(std::lround(w * unitsPerInch_ / 2540.0)), 1, kMaxCoordinate),
-                  std::clamp(static_cast<int>(std::lround(h * unitsPerInch_ / 2540.0)), 1, kMaxCoordinate));
+        unitsPerInch = std::max(1, static_cast<int>(std::floor(kMaxCoordinate * 2540.0 / largest)));
+    size_ = QSize(std::clamp(static_cast<int>(std::lround(w * unitsPerInch / 2540.0)), 1, kMaxCoordinate),
+                  std::clamp(static_cast<int>(std::lround(h * unitsPerInch / 2540.0)), 1, kMaxCoordinate));
 
     if (wmf_htable_create(128, 128, &handles_->table) != 0)
         failed_ = true;
 
-    U_PAIRF inches{static_cast<float>(size_.width()) / unitsPerInch_,
-                   static_cast<float>(size_.height()) / unitsPerInch_};
-    char* header = U_WMRHEADER_set(&inches, static_cast<unsigned>(unitsPerInch_));
+    U_PAIRF inches{static_cast<float>(size_.width()) / unitsPerInch,
+                   static_cast<float>(size_.height()) / unitsPerInch};
+    char* header = U_WMRHEADER_set(&inches, static_cast<unsigned>(unitsPerInch));
     if (!header) {
         failed_ = true;
     } else {

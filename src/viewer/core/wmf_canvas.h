@@ -21,9 +21,6 @@ public:
     WmfCanvas(const WmfCanvas&) = delete;
     WmfCanvas& operator=(const WmfCanvas&) = delete;
 
-    // Logical units per inch, as written in the placeable header.
-    int unitsPerInch() const { return unitsPerInch_; }
-
     QSize logicalSize() const override { return size_; }
     int coordinateLimit() const override { return kMaxCoordinate; }
 
@@ -46,7 +43,6 @@ public:
 private:
     void append(char* record);
 
-    int unitsPerInch_ = 1440;
     QSize size_;
     QByteArray bytes_;
     std::uint32_t largestRecordWords_ = 0;
