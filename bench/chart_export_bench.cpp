@@ -42,20 +42,11 @@ void exportPage(benchmark::State& state, PEGraph::Action action, int w, int h, c
         state.SkipWithError(page.graph.lastActionError().toStdString().c_str());
 }
 
-void BM_PageToEmf(benchmark::State& state)
-{
-    exportPage(state, PEGraph::gMetaToFile, 10000, 6810, "page.emf");
-}
+void BM_PageToEmf(benchmark::State& state) { exportPage(state, PEGraph::gMetaToFile, 10000, 6810, "page.emf"); }
 
-void BM_PageToWmf(benchmark::State& state)
-{
-    exportPage(state, PEGraph::gMetaToFile, 10000, 6810, "page.wmf");
-}
+void BM_PageToWmf(benchmark::State& state) { exportPage(state, PEGraph::gMetaToFile, 10000, 6810, "page.wmf"); }
 
-void BM_PageToBmp1000x681(benchmark::State& state)
-{
-    exportPage(state, PEGraph::gBmpToFile, 1000, 681, "page.bmp");
-}
+void BM_PageToBmp1000x681(benchmark::State& state) { exportPage(state, PEGraph::gBmpToFile, 1000, 681, "page.bmp"); }
 
 // The same pictures made in memory only: the drawing and encoding without
 // the write and flush to disk.

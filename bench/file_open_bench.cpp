@@ -71,10 +71,7 @@ long residentBytes()
     return resident * 4096;
 }
 
-double seconds(Clock::duration d)
-{
-    return std::chrono::duration<double>(d).count();
-}
+double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 // The recorder as the program shows it: window, data list and progress
 // form, with a file of a million records in the page cache.
@@ -117,8 +114,7 @@ struct Setup {
         form->setProgressForm(*msg);
         list->setBuffer(form->buffer());
         QObject::connect(form.get(), &TGraphicalForm::dataListCleared, list.get(), &TDataStringGridForm::clearList);
-        QObject::connect(form.get(), &TGraphicalForm::dataListRowsAdded, list.get(),
-                         &TDataStringGridForm::addRows);
+        QObject::connect(form.get(), &TGraphicalForm::dataListRowsAdded, list.get(), &TDataStringGridForm::addRows);
         form->resize(1280, 720);
         form->show();
         list->resize(960, 400);

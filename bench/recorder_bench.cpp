@@ -51,7 +51,8 @@ public:
         if (ok)
             *ok = false;
         return initial;
-    }    bool printDialog(QWidget*, QPrinter&) override { return false; }
+    }
+    bool printDialog(QWidget*, QPrinter&) override { return false; }
     bool printerSetup(QWidget*, QPrinter&) override { return false; }
 };
 

@@ -33,7 +33,8 @@ public:
     {
         *ok = false;
         return {};
-    }    bool printDialog(QWidget*, QPrinter&) override { return false; }
+    }
+    bool printDialog(QWidget*, QPrinter&) override { return false; }
     bool printerSetup(QWidget*, QPrinter&) override { return false; }
 };
 

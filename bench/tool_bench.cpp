@@ -35,7 +35,8 @@ const fs::path& folder()
     static const fs::path dir = [] {
         const fs::path d = fs::temp_directory_path() / ("vt640-tool-bench-" + std::to_string(getpid()));
         fs::create_directories(d);
-        std::atexit([] { fs::remove_all(fs::temp_directory_path() / ("vt640-tool-bench-" + std::to_string(getpid()))); });
+        std::atexit(
+            [] { fs::remove_all(fs::temp_directory_path() / ("vt640-tool-bench-" + std::to_string(getpid()))); });
         return d;
     }();
     return dir;

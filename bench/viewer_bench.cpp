@@ -97,8 +97,12 @@ void BM_Reduction(benchmark::State& state)
     }
     state.counters["points"] = f.pointCount();
 }
-BENCHMARK(BM_Reduction)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond)
-    ->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Reduction)
+    ->Arg(1'000'000)
+    ->Arg(10'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
 
 // Opening: everything the window does before it appears; `draw` adds the
 // first drawing of the chart at the screen's size. Memory: the resident
@@ -141,9 +145,19 @@ void openViewer(benchmark::State& state, bool draw)
 
 void BM_Opening(benchmark::State& state) { openViewer(state, false); }
 void BM_OpeningAndFirstDraw(benchmark::State& state) { openViewer(state, true); }
-BENCHMARK(BM_Opening)->Args({1'000'000, 0})->Args({10'000'000, 0})->Unit(benchmark::kMillisecond)
-    ->Repetitions(7)->ReportAggregatesOnly(true);
-BENCHMARK(BM_OpeningAndFirstDraw)->Args({1'000'000, 0})->Args({10'000'000, 0})->Args({1'000'000, 1})
-    ->Args({10'000'000, 1})->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Opening)
+    ->Args({1'000'000, 0})
+    ->Args({10'000'000, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_OpeningAndFirstDraw)
+    ->Args({1'000'000, 0})
+    ->Args({10'000'000, 0})
+    ->Args({1'000'000, 1})
+    ->Args({10'000'000, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
 
 } // namespace

@@ -157,9 +157,7 @@ int runConvert(const std::vector<std::string>& args)
         case LoggerFileWriter::Status::CannotCreate:
             std::cerr << "vt640-tool: cannot create a file beside " << out << '\n';
             return 1;
-        case LoggerFileWriter::Status::WriteFailed:
-            std::cerr << "vt640-tool: writing " << out << " failed\n";
-            return 1;
+        case LoggerFileWriter::Status::WriteFailed: std::cerr << "vt640-tool: writing " << out << " failed\n"; return 1;
         }
         return 1;
     }
@@ -182,9 +180,9 @@ int runConvert(const std::vector<std::string>& args)
     }
     AtomicFile file(out);
     file.setReplaceExisting(force);
-    const bool ok = file.open() &&
-                    CsvExport::write(buffer, p, [&file](std::string_view text) { return file.write(text); }) &&
-                    file.commit();
+    const bool ok = file.open()
+                    && CsvExport::write(buffer, p, [&file](std::string_view text) { return file.write(text); })
+                    && file.commit();
     if (!ok) {
         std::cerr << "vt640-tool: " << atomicFailure(out, file) << '\n';
         return 1;

@@ -103,8 +103,7 @@ void putReading(std::ostream& out, const MeterReading& r, bool refused)
     putString(out, r.subFunction);
     out << ",\"status\":" << static_cast<int>(r.status) << ",\"value\":";
     putNumber(out, r.value);
-    out << ",\"exponent\":" << r.exponent << ",\"prefixExponent\":" << r.prefixExponent
-        << ",\"valueText\":";
+    out << ",\"exponent\":" << r.exponent << ",\"prefixExponent\":" << r.prefixExponent << ",\"valueText\":";
     putString(out, r.valueText);
     out << ",\"prefixText\":";
     putString(out, r.prefixText);
@@ -113,10 +112,8 @@ void putReading(std::ostream& out, const MeterReading& r, bool refused)
     out << ",\"readoutText\":";
     putString(out, r.readoutText);
     out << ",\"refused\":" << (refused ? "true" : "false")
-        << ",\"lowBattery\":" << ((r.rawCode & vt640::code::LowBatteryBit) ? "true" : "false")
-        << ",\"logValue\":";
-    const auto logValue = refused ? std::nullopt
-                                  : vt640::recordValueFor(r.mainText, r.exponentText, r.functionCode);
+        << ",\"lowBattery\":" << ((r.rawCode & vt640::code::LowBatteryBit) ? "true" : "false") << ",\"logValue\":";
+    const auto logValue = refused ? std::nullopt : vt640::recordValueFor(r.mainText, r.exponentText, r.functionCode);
     if (logValue)
         putNumber(out, *logValue);
     else

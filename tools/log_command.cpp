@@ -25,7 +25,6 @@
 #include <memory>
 #include <optional>
 
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -49,10 +48,7 @@ int usage(const std::string& why)
     return 2;
 }
 
-std::string recordsText(std::int64_t n)
-{
-    return std::to_string(n) + (n == 1 ? " record" : " records");
-}
+std::string recordsText(std::int64_t n) { return std::to_string(n) + (n == 1 ? " record" : " records"); }
 
 std::string statusText(const LogFile& file, Clock::duration elapsed, const std::string& path)
 {
@@ -161,17 +157,17 @@ int runLog(const std::vector<std::string>& args)
         vt640::closeMeterPort(port);
         return 1;
     }
-    console.line("Logging " + (demo ? "the simulated meter on " + device : portArg + " (" + device + ")") +
-                 " into " + path + (started == LogFile::Start::Opened
-                                        ? " after its " + std::to_string(file.records()) + " records"
-                                        : std::string()) +
-                 " (Ctrl-C ends)");
+    console.line("Logging " + (demo ? "the simulated meter on " + device : portArg + " (" + device + ")") + " into "
+                 + path
+                 + (started == LogFile::Start::Opened ? " after its " + std::to_string(file.records()) + " records"
+                                                      : std::string())
+                 + " (Ctrl-C ends)");
 
     // The recorder's logging state: Full Speed, or the first reading after
     // every tick of the logging timer; the first reading is logged at once.
     vt640::RecorderCore core;
-    const auto intervalMs = static_cast<std::int32_t>(intervalSeconds == 0 ? vt640::RecorderCore::kFullSpeedMs
-                                                                           : intervalSeconds * 1000);
+    const auto intervalMs =
+        static_cast<std::int32_t>(intervalSeconds == 0 ? vt640::RecorderCore::kFullSpeedMs : intervalSeconds * 1000);
     core.setIntervalMs(intervalMs);
     const Clock::time_point startTime = Clock::now();
     Clock::time_point nextTimerTick = startTime + milliseconds(intervalMs);
@@ -183,9 +179,7 @@ int runLog(const std::vector<std::string>& args)
     int status = 0;
     long long made = 0;
 
-    auto due = [&] {
-        return duration && Clock::now() - startTime >= std::chrono::seconds(*duration);
-    };
+    auto due = [&] { return duration && Clock::now() - startTime >= std::chrono::seconds(*duration); };
     // The cycle's pause between polls, with the file flushed and the status
     // line kept up meanwhile.
     auto pause = [&] {
@@ -199,8 +193,8 @@ int runLog(const std::vector<std::string>& args)
             const auto left = until - Clock::now();
             if (left <= Clock::duration::zero())
                 return true;
-            if (!stop_signal::sleepFor(std::min(kWake, std::chrono::duration_cast<milliseconds>(left)) +
-                                       milliseconds(1)))
+            if (!stop_signal::sleepFor(std::min(kWake, std::chrono::duration_cast<milliseconds>(left))
+                                       + milliseconds(1)))
                 return false;
         }
     };
@@ -227,8 +221,8 @@ int runLog(const std::vector<std::string>& args)
         if (!fetched) {
             if (++failures >= kFailureThreshold) {
                 failures = 0;
-                console.warn(numberedMessage(vt640::Str::WarnNoData) + " " +
-                             std::string(vt640::stringText(vt640::Str::CheckCable)));
+                console.warn(numberedMessage(vt640::Str::WarnNoData) + " "
+                             + std::string(vt640::stringText(vt640::Str::CheckCable)));
             }
             continue;
         }
@@ -259,14 +253,14 @@ int runLog(const std::vector<std::string>& args)
         const bool wasFailing = file.failing();
         const LogFile::Added added = file.add(*record);
         if (added == LogFile::Added::Overflow) {
-            console.warn("vt640-tool: writing " + path + " has failed for " + std::to_string(LogFile::kMaxPending) +
-                         " records; logging ends");
+            console.warn("vt640-tool: writing " + path + " has failed for " + std::to_string(LogFile::kMaxPending)
+                         + " records; logging ends");
             status = 1;
             break;
         }
         if (added == LogFile::Added::Pending && !wasFailing)
-            console.warn("vt640-tool: writing " + path + " fails (" + tool::systemText(file.lastError()) +
-                         "); the records are kept and written when it works again");
+            console.warn("vt640-tool: writing " + path + " fails (" + tool::systemText(file.lastError())
+                         + "); the records are kept and written when it works again");
         console.line(readingLine(reading) + (lowBattery ? "  LOW BATTERY" : ""));
         if (count && ++made >= *count)
             break;

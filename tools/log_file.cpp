@@ -28,15 +28,9 @@ LogFile::Start LogFile::start(const std::string& path, bool append)
     return started;
 }
 
-std::int64_t LogFile::records() const
-{
-    return file_.isOpen() ? file_.records() : closedRecords_;
-}
+std::int64_t LogFile::records() const { return file_.isOpen() ? file_.records() : closedRecords_; }
 
-std::size_t LogFile::pending() const
-{
-    return tail_.size() - static_cast<std::size_t>(records() - tailStart_);
-}
+std::size_t LogFile::pending() const { return tail_.size() - static_cast<std::size_t>(records() - tailStart_); }
 
 bool LogFile::catchUp()
 {
@@ -70,10 +64,7 @@ LogFile::Added LogFile::add(const vt640::TBRecord& record)
     return catchUp() ? Added::Written : Added::Pending;
 }
 
-bool LogFile::tick()
-{
-    return catchUp();
-}
+bool LogFile::tick() { return catchUp(); }
 
 bool LogFile::finish()
 {

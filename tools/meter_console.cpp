@@ -15,10 +15,7 @@ void StderrPortReporter::portOpenError(const std::string& device)
     std::cerr << numberedMessage(vt640::Str::ErrPortOpen) << " (" << device << ")\n";
 }
 
-void StderrPortReporter::portTimeoutError()
-{
-    std::cerr << numberedMessage(vt640::Str::ErrPortSettings) << '\n';
-}
+void StderrPortReporter::portTimeoutError() { std::cerr << numberedMessage(vt640::Str::ErrPortSettings) << '\n'; }
 
 std::string clockText()
 {
@@ -27,8 +24,8 @@ std::string clockText()
     std::tm local{};
     localtime_r(&tv.tv_sec, &local);
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d.%d", local.tm_hour, local.tm_min,
-                  local.tm_sec, static_cast<int>(tv.tv_usec / 100000));
+    std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d.%d", local.tm_hour, local.tm_min, local.tm_sec,
+                  static_cast<int>(tv.tv_usec / 100000));
     return buffer;
 }
 

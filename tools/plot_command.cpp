@@ -156,8 +156,7 @@ int runPlot(const std::vector<std::string>& args)
     const auto format = formatFor(out);
     if (!format)
         return usage("OUT must end in .bmp, .png, .emf, .wmf, .svg or .pdf");
-    const QSize pictureSize =
-        size.value_or(*format == Format::Vector ? QSize(10000, 6810) : QSize(1000, 681));
+    const QSize pictureSize = size.value_or(*format == Format::Vector ? QSize(10000, 6810) : QSize(1000, 681));
 
     // The chart is a widget, drawn here only into pictures: no display is
     // needed or used, whatever the environment names.
@@ -183,8 +182,8 @@ int runPlot(const std::vector<std::string>& args)
     } else {
         vt640::RecorderChart chart(graph);
         chart.configure(core, desk);
-        const int shown = page ? static_cast<int>(std::clamp<long long>(*page, 1, core.totalPages()))
-                               : core.totalPages();
+        const int shown =
+            page ? static_cast<int>(std::clamp<long long>(*page, 1, core.totalPages())) : core.totalPages();
         core.setCurrentPage(shown);
         chart.showPage(core, shown);
     }

@@ -30,8 +30,8 @@ bool sleepFor(std::chrono::milliseconds d)
         const auto now = std::chrono::steady_clock::now();
         if (now >= until)
             return true;
-        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
-            until - now, std::chrono::milliseconds(20)));
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(until - now, std::chrono::milliseconds(20)));
     }
     return false;
 }

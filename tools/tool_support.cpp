@@ -42,10 +42,7 @@ bool endsWith(std::string_view name, std::string_view lowerSuffix)
     return true;
 }
 
-std::string systemText(int error)
-{
-    return std::strerror(error);
-}
+std::string systemText(int error) { return std::strerror(error); }
 
 std::string readFailure(const std::string& path, vt640::LoggerFileReader::Status status)
 {

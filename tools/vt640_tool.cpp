@@ -19,7 +19,8 @@ void usage(std::ostream& out)
            "                      [--points-per-page N] [--force]\n"
            "                                          a logger file to CSV (OUT .csv or -) or to .640\n"
            "       vt640-tool plot IN -o OUT [--page N | --whole] [--size WxH] [--mono] [--layout 640|r27|r26]\n"
-           "                                          draw a page, or the whole file, as .bmp .png .emf .wmf .svg .pdf\n"
+           "                                          draw a page, or the whole file, as .bmp .png .emf .wmf .svg "
+           ".pdf\n"
            "       vt640-tool simulate [--as COMn] [--condition normal|lowbattery|kwh|overload]\n"
            "                                          run the simulated meter on a pseudo-terminal\n"
            "       vt640-tool decode                  decode frames (40 hex digits a line) from standard input\n";

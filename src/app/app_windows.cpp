@@ -84,8 +84,7 @@ void AppWindows::wire(GlobalState& state, PromptService& prompts)
     cycle_->addSink(*analogMeterForm_);
     cycle_->addSink(*comparatorForm_);
     TAutoMsgForm* autoMsg = autoMsgForm_.get();
-    cycle_->setAutoMessage([autoMsg](const QString& caption, const QString& l1, const QString& l2,
-                                     const QString& l3) {
+    cycle_->setAutoMessage([autoMsg](const QString& caption, const QString& l1, const QString& l2, const QString& l3) {
         autoMsg->setMessage(caption, l1, l2, l3);
         switch (autoMsg->run()) {
         case TAutoMsgForm::Abort: return AcquisitionCycle::AutoMessageResult::Abort;
@@ -139,10 +138,11 @@ void AppWindows::wire(GlobalState& state, PromptService& prompts)
     recorder->setProgressForm(*msgForm_);
 
     // Each view wears the picture of the tool button that shows it.
-    const std::pair<QWidget*, const char*> viewButtons[] = {
-        {digitalMeterForm_.get(), "sbtnDigitMeter"}, {analogMeterForm_.get(), "sbtnAnalogMeter"},
-        {comparatorForm_.get(), "sbtnComparator"},   {graphicalForm_.get(), "sbtnGraphical"},
-        {dataStringGridForm_.get(), "sbtnDataList"}};
+    const std::pair<QWidget*, const char*> viewButtons[] = {{digitalMeterForm_.get(), "sbtnDigitMeter"},
+                                                            {analogMeterForm_.get(), "sbtnAnalogMeter"},
+                                                            {comparatorForm_.get(), "sbtnComparator"},
+                                                            {graphicalForm_.get(), "sbtnGraphical"},
+                                                            {dataStringGridForm_.get(), "sbtnDataList"}};
     for (const auto& [view, button] : viewButtons)
         view->setWindowIcon(main->button(QString::fromLatin1(button))->icon());
 
@@ -203,8 +203,8 @@ void AppWindows::placeWindow(QWidget* window, const QRect& outer)
     const QRect frame = window->frameGeometry();
     const QRect client = window->geometry();
     if (window->isVisible() && frame != client) {
-        decoration = QMargins(client.left() - frame.left(), client.top() - frame.top(),
-                              frame.right() - client.right(), frame.bottom() - client.bottom());
+        decoration = QMargins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                              frame.bottom() - client.bottom());
     } else {
         const FrameMetrics m = formMain_->frameMetrics();
         decoration = QMargins(m.fixedFrame, m.fixedFrame + m.caption, m.fixedFrame, m.fixedFrame);

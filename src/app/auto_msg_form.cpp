@@ -21,8 +21,7 @@ constexpr int kTickMs = 100;
 } // namespace
 
 TAutoMsgForm::TAutoMsgForm(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowStaysOnTopHint)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
 {
     setFixedSize(379, 159);
 
@@ -75,8 +74,7 @@ TAutoMsgForm::TAutoMsgForm(QWidget* parent)
     connect(timer_, &QTimer::timeout, this, &TAutoMsgForm::Timer1Timer);
 }
 
-void TAutoMsgForm::setMessage(const QString& caption, const QString& line1, const QString& line2,
-                              const QString& line3)
+void TAutoMsgForm::setMessage(const QString& caption, const QString& line1, const QString& line2, const QString& line3)
 {
     setWindowTitle(caption);
     lines_[0]->setText(line1);

@@ -19,8 +19,7 @@ public:
 
     explicit TAutoMsgForm(QWidget* parent = nullptr);
 
-    void setMessage(const QString& caption, const QString& line1, const QString& line2,
-                    const QString& line3);
+    void setMessage(const QString& caption, const QString& line1, const QString& line2, const QString& line3);
     // Shows the dialog modally; Abort, Retry ("&Continue") or Yes (timed out).
     Result run();
 

@@ -99,13 +99,12 @@ QIcon applicationIcon()
     return icon;
 }
 
-TDlgAboutForm::TDlgAboutForm(QWidget* parent)
-    : QDialog(parent)
+TDlgAboutForm::TDlgAboutForm(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("DlgAboutForm"));
     setWindowTitle(loadString(Str::CaptionAbout));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                   | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kClientWidth, kClientHeight);
 
     Panel1 = new QFrame(this);

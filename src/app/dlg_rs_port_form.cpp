@@ -44,8 +44,8 @@ QPixmap connectorPicture()
 } // namespace
 
 TDlgRsPortForm::TDlgRsPortForm(GlobalState& state, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                          | Qt::MSWindowsFixedSizeDialogHint),
       state_(state)
 {
     setWindowTitle(loadString(Str::CaptionPortDialog));
@@ -85,8 +85,8 @@ TDlgRsPortForm::TDlgRsPortForm(GlobalState& state, QWidget* parent)
     bevel->setFrameShadow(QFrame::Sunken);
 
     auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), loadString(Str::ButtonOk), this);
-    auto* cancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                                   loadString(Str::ButtonCancel), this);
+    auto* cancel =
+        new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), loadString(Str::ButtonCancel), this);
     ok->setObjectName("bbtnOk");
     cancel->setObjectName("bbtnCancel");
     ok->setDefault(true);
@@ -114,10 +114,7 @@ QRadioButton* TDlgRsPortForm::radioButton(int port) const
     return port >= 1 && port <= 8 ? radios_[port - 1] : nullptr;
 }
 
-QLabel* TDlgRsPortForm::deviceLabel(int port) const
-{
-    return port >= 1 && port <= 8 ? devices_[port - 1] : nullptr;
-}
+QLabel* TDlgRsPortForm::deviceLabel(int port) const { return port >= 1 && port <= 8 ? devices_[port - 1] : nullptr; }
 
 void TDlgRsPortForm::showEvent(QShowEvent* event)
 {

@@ -37,20 +37,23 @@ struct ToolButtonDef {
     const char* icon;
 };
 constexpr ToolButtonDef kButtons[] = {
-    {"sbtnLink", 8, Str::HintLink, "link"},          {"sbtnDigitMeter", 40, Str::HintDigitalMeter, "digital"},
-    {"sbtnAnalogMeter", 64, Str::HintAnalogMeter, "analog"}, {"sbtnDataList", 88, Str::HintDataList, "datalist"},
-    {"sbtnGraphical", 112, Str::HintRecorder, "graphical"}, {"sbtnComparator", 136, Str::HintComparator, "comparator"},
-    {"sbtnWinTile", 168, Str::HintTile, "tile"},     {"sbtnPort", 200, Str::HintPort, "port"},
+    {"sbtnLink", 8, Str::HintLink, "link"},
+    {"sbtnDigitMeter", 40, Str::HintDigitalMeter, "digital"},
+    {"sbtnAnalogMeter", 64, Str::HintAnalogMeter, "analog"},
+    {"sbtnDataList", 88, Str::HintDataList, "datalist"},
+    {"sbtnGraphical", 112, Str::HintRecorder, "graphical"},
+    {"sbtnComparator", 136, Str::HintComparator, "comparator"},
+    {"sbtnWinTile", 168, Str::HintTile, "tile"},
+    {"sbtnPort", 200, Str::HintPort, "port"},
     {"sbtnAbout", 232, Str::HintAbout, "about"},
 };
 
 } // namespace
 
-TFormMain::TFormMain(GlobalState& state, PromptService& prompts, AcquisitionCycle& cycle,
-                     LinkState& link, const QString& demoDevice)
-    : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
-                               Qt::CustomizeWindowHint),
+TFormMain::TFormMain(GlobalState& state, PromptService& prompts, AcquisitionCycle& cycle, LinkState& link,
+                     const QString& demoDevice)
+    : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                               | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       state_(state), prompts_(prompts), cycle_(cycle), link_(link), demoDevice_(demoDevice)
 {
     const QString title = loadString(Str::MeterModel) + " " + loadString(Str::AppTitle);
@@ -97,10 +100,8 @@ void TFormMain::buildButtons()
             [this] { emit showViewRequested(View::DigitalMeter); });
     connect(button("sbtnAnalogMeter"), &QToolButton::clicked, this,
             [this] { emit showViewRequested(View::AnalogMeter); });
-    connect(button("sbtnDataList"), &QToolButton::clicked, this,
-            [this] { emit showViewRequested(View::DataList); });
-    connect(button("sbtnGraphical"), &QToolButton::clicked, this,
-            [this] { emit showViewRequested(View::Recorder); });
+    connect(button("sbtnDataList"), &QToolButton::clicked, this, [this] { emit showViewRequested(View::DataList); });
+    connect(button("sbtnGraphical"), &QToolButton::clicked, this, [this] { emit showViewRequested(View::Recorder); });
     connect(button("sbtnComparator"), &QToolButton::clicked, this,
             [this] { emit showViewRequested(View::Comparator); });
     connect(button("sbtnWinTile"), &QToolButton::clicked, this, &TFormMain::sbtnWinTileClick);
@@ -108,10 +109,7 @@ void TFormMain::buildButtons()
     connect(sbtnAbout_, &QToolButton::clicked, this, &TFormMain::sbtnAboutClick);
 }
 
-QToolButton* TFormMain::button(const QString& name) const
-{
-    return findChild<QToolButton*>(name);
-}
+QToolButton* TFormMain::button(const QString& name) const { return findChild<QToolButton*>(name); }
 
 void TFormMain::buildMenus()
 {
@@ -260,8 +258,7 @@ void TFormMain::measureTaskbar()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
     state_.taskbarHeight =
-        screen ? taskbarHeightFrom(screen->geometry().height(), screen->availableGeometry().height())
-               : 0;
+        screen ? taskbarHeightFrom(screen->geometry().height(), screen->availableGeometry().height()) : 0;
 }
 
 FrameMetrics TFormMain::frameMetrics() const
@@ -282,10 +279,7 @@ int TFormMain::outerHeight() const { return mainWindowHeight(frameMetrics()); }
 
 int TFormMain::taskbarHeight() const { return state_.taskbarHeight; }
 
-void TFormMain::sbtnWinTileClick()
-{
-    emit tileRequested();
-}
+void TFormMain::sbtnWinTileClick() { emit tileRequested(); }
 
 bool TFormMain::FormCloseQuery()
 {
@@ -298,12 +292,9 @@ bool TFormMain::FormCloseQuery()
     box.buttons = {PromptService::Button::Yes, PromptService::Button::No, PromptService::Button::Cancel};
     box.defaultButton = PromptService::Button::Cancel;
     switch (prompts_.message(this, box)) {
-    case PromptService::Button::No:
-        return true;
-    case PromptService::Button::Yes:
-        return unsavedData_->saveData();
-    default:
-        return false;
+    case PromptService::Button::No: return true;
+    case PromptService::Button::Yes: return unsavedData_->saveData();
+    default: return false;
     }
 }
 

@@ -50,8 +50,8 @@ void GuardedApplication::endWithMainWindow(TFormMain* formMain)
     // Not quit(): that first asks every window to close and gives up when one
     // refuses, and the meter views refuse, since they close only with the
     // program. The close query has already run in the main window.
-    connect(formMain, &TFormMain::programEnding, this, [] { QCoreApplication::exit(0); },
-            Qt::QueuedConnection);
+    connect(
+        formMain, &TFormMain::programEnding, this, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 void GuardedApplication::reportException(const QString& what)

@@ -18,16 +18,11 @@ using Icon = PromptService::Icon;
 QMessageBox::Icon boxIcon(Icon icon)
 {
     switch (icon) {
-    case Icon::Stop:
-        return QMessageBox::Critical;
-    case Icon::Exclamation:
-        return QMessageBox::Warning;
-    case Icon::Question:
-        return QMessageBox::Question;
-    case Icon::Information:
-        return QMessageBox::Information;
-    case Icon::None:
-        break;
+    case Icon::Stop: return QMessageBox::Critical;
+    case Icon::Exclamation: return QMessageBox::Warning;
+    case Icon::Question: return QMessageBox::Question;
+    case Icon::Information: return QMessageBox::Information;
+    case Icon::None: break;
     }
     return QMessageBox::NoIcon;
 }
@@ -35,20 +30,13 @@ QMessageBox::Icon boxIcon(Icon icon)
 QMessageBox::StandardButton boxButton(Button button)
 {
     switch (button) {
-    case Button::Ok:
-        return QMessageBox::Ok;
-    case Button::Cancel:
-        return QMessageBox::Cancel;
-    case Button::Yes:
-        return QMessageBox::Yes;
-    case Button::No:
-        return QMessageBox::No;
-    case Button::Abort:
-        return QMessageBox::Abort;
-    case Button::Retry:
-        return QMessageBox::Retry;
-    case Button::None:
-        break;
+    case Button::Ok: return QMessageBox::Ok;
+    case Button::Cancel: return QMessageBox::Cancel;
+    case Button::Yes: return QMessageBox::Yes;
+    case Button::No: return QMessageBox::No;
+    case Button::Abort: return QMessageBox::Abort;
+    case Button::Retry: return QMessageBox::Retry;
+    case Button::None: break;
     }
     return QMessageBox::NoButton;
 }
@@ -72,8 +60,7 @@ QString eitherCase(const QString& filter)
     if (!match.hasMatch())
         return filter;
     QStringList patterns;
-    for (const QString& p : match.captured(1).split(QRegularExpression(QStringLiteral("[ ;]+")),
-                                                   Qt::SkipEmptyParts))
+    for (const QString& p : match.captured(1).split(QRegularExpression(QStringLiteral("[ ;]+")), Qt::SkipEmptyParts))
         for (const QString& variant : {p, p.toLower(), p.toUpper()})
             if (!patterns.contains(variant))
                 patterns << variant;
@@ -100,8 +87,7 @@ PromptService::Button WidgetPromptService::message(QWidget* owner, const Message
             made.append({added, b});
     }
 
-    const Button wanted = buttons.contains(message.defaultButton) ? message.defaultButton
-                                                                   : buttons.first();
+    const Button wanted = buttons.contains(message.defaultButton) ? message.defaultButton : buttons.first();
     Button escape = Button::None;
     for (Button candidate : {Button::Cancel, Button::No, Button::Abort}) {
         if (buttons.contains(candidate)) {
@@ -163,8 +149,8 @@ QColor WidgetPromptService::color(QWidget* owner, const QColor& initial, const Q
     return QColorDialog::getColor(initial, owner, caption);
 }
 
-QString WidgetPromptService::text(QWidget* owner, const QString& caption, const QString& label,
-                                  const QString& initial, bool* ok)
+QString WidgetPromptService::text(QWidget* owner, const QString& caption, const QString& label, const QString& initial,
+                                  bool* ok)
 {
     bool accepted = false;
     QString answer = QInputDialog::getText(owner, caption, label, QLineEdit::Normal, initial, &accepted);

@@ -16,8 +16,8 @@ public:
     // single extension ("(*.640)") a name typed without one gets it.
     QString fileName(QWidget* owner, const FileRequest& request) override;
     QColor color(QWidget* owner, const QColor& initial, const QString& caption) override;
-    QString text(QWidget* owner, const QString& caption, const QString& label,
-                 const QString& initial, bool* ok) override;
+    QString text(QWidget* owner, const QString& caption, const QString& label, const QString& initial,
+                 bool* ok) override;
     bool printDialog(QWidget* owner, QPrinter& printer) override;
     bool printerSetup(QWidget* owner, QPrinter& printer) override;
 };

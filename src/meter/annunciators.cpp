@@ -13,14 +13,10 @@ Annunciators annunciatorsFor(std::int32_t c, std::uint8_t s)
     case code::AcAmps:
     case code::ApparentPower1:
     case code::ReactivePower1:
-    case code::ActivePower1:
-        a.acDc = "AC";
-        break;
+    case code::ActivePower1: a.acDc = "AC"; break;
     case code::ApparentPower3:
     case code::ReactivePower3:
-    case code::ActivePower3:
-        a.acDc = "3-Ph";
-        break;
+    case code::ActivePower3: a.acDc = "3-Ph"; break;
     default: break;
     }
     if (s & status::Peak)

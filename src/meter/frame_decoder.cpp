@@ -14,22 +14,43 @@ constexpr std::array<char, 256> makeSegmentTable()
     std::array<char, 256> t{};
     for (auto& c : t)
         c = '?';
-    t[0x00] = ' '; t[0x20] = '-'; t[0x24] = 'r'; t[0x27] = 'F'; t[0x37] = 'P';
-    t[0x40] = 'i'; t[0x50] = '1'; t[0x51] = '7'; t[0x64] = 'n'; t[0x72] = '4';
-    t[0x73] = 'g'; t[0x76] = 'H'; t[0x77] = 'A'; t[0x86] = 'L'; t[0x87] = 'C';
-    t[0xA6] = 't'; t[0xA7] = 'E'; t[0xB5] = '2'; t[0xC4] = 'u'; t[0xD6] = 'U';
-    t[0xD7] = '0'; t[0xE3] = '5'; t[0xE4] = 'o'; t[0xE6] = 'b'; t[0xE7] = '6';
-    t[0xF1] = '3'; t[0xF2] = 'y'; t[0xF3] = '9'; t[0xF4] = 'd'; t[0xF7] = '8';
+    t[0x00] = ' ';
+    t[0x20] = '-';
+    t[0x24] = 'r';
+    t[0x27] = 'F';
+    t[0x37] = 'P';
+    t[0x40] = 'i';
+    t[0x50] = '1';
+    t[0x51] = '7';
+    t[0x64] = 'n';
+    t[0x72] = '4';
+    t[0x73] = 'g';
+    t[0x76] = 'H';
+    t[0x77] = 'A';
+    t[0x86] = 'L';
+    t[0x87] = 'C';
+    t[0xA6] = 't';
+    t[0xA7] = 'E';
+    t[0xB5] = '2';
+    t[0xC4] = 'u';
+    t[0xD6] = 'U';
+    t[0xD7] = '0';
+    t[0xE3] = '5';
+    t[0xE4] = 'o';
+    t[0xE6] = 'b';
+    t[0xE7] = '6';
+    t[0xF1] = '3';
+    t[0xF2] = 'y';
+    t[0xF3] = '9';
+    t[0xF4] = 'd';
+    t[0xF7] = '8';
     return t;
 }
 constexpr auto kSegments = makeSegmentTable();
 
 constexpr bool bit(std::uint8_t byte, int n) { return (byte >> n) & 1u; }
 
-char digitAt(const MeterFrame& f, int index)
-{
-    return segmentToChar(static_cast<std::uint8_t>(f[index] & ~kMark));
-}
+char digitAt(const MeterFrame& f, int index) { return segmentToChar(static_cast<std::uint8_t>(f[index] & ~kMark)); }
 
 // Annunciator bits of the frame and the function-code bit each one sets.
 struct CodeBit {
@@ -38,9 +59,8 @@ struct CodeBit {
     std::uint8_t codeBit;
 };
 constexpr CodeBit kCodeBits[] = {
-    {3, 4, 0},  {3, 5, 19}, {8, 4, 31},  {9, 0, 20},  {9, 1, 2},
-    {9, 2, 9},  {9, 3, 17}, {9, 4, 7},   {9, 5, 10},  {9, 7, 18},
-    {10, 3, 8}, {10, 5, 16}, {10, 6, 11},
+    {3, 4, 0}, {3, 5, 19}, {8, 4, 31}, {9, 0, 20}, {9, 1, 2},   {9, 2, 9},   {9, 3, 17},
+    {9, 4, 7}, {9, 5, 10}, {9, 7, 18}, {10, 3, 8}, {10, 5, 16}, {10, 6, 11},
 };
 
 std::uint32_t functionBits(const MeterFrame& f)

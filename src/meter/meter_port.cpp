@@ -18,10 +18,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-void sleepMs(int ms)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
+void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 // Releases exclusive mode and closes. A pseudo-terminal outlives our
 // descriptor when someone else holds its other end, and would otherwise stay
@@ -104,10 +101,7 @@ void purge(int fd)
     tcflush(fd, TCOFLUSH);
 }
 
-bool isGoneErrno(int err)
-{
-    return err == EIO || err == ENXIO || err == ENODEV || err == EBADF;
-}
+bool isGoneErrno(int err) { return err == EIO || err == ENXIO || err == ENODEV || err == EBADF; }
 
 enum class ByteResult { Got, Timeout, Gone };
 
@@ -151,15 +145,9 @@ ByteResult readOneByte(int fd, std::uint8_t& byte, int timeoutMs)
 
 } // namespace
 
-MeterPort::MeterPort(int fd, std::string device)
-    : fd_(fd), device_(std::move(device))
-{
-}
+MeterPort::MeterPort(int fd, std::string device) : fd_(fd), device_(std::move(device)) {}
 
-MeterPort::~MeterPort()
-{
-    closeNow();
-}
+MeterPort::~MeterPort() { closeNow(); }
 
 void MeterPort::closeNow()
 {
@@ -233,14 +221,9 @@ bool readMeterFrame(MeterPort* port, MeterFrame& frame)
     MeterFrame received{};
     for (std::size_t i = 0; i < received.size(); ++i) {
         switch (readOneByte(fd, received[i], port->readConstantMs())) {
-        case ByteResult::Got:
-            break;
-        case ByteResult::Timeout:
-            port->setLastFailure(PortFailure::Timeout);
-            return false;
-        case ByteResult::Gone:
-            port->setLastFailure(PortFailure::DeviceGone);
-            return false;
+        case ByteResult::Got: break;
+        case ByteResult::Timeout: port->setLastFailure(PortFailure::Timeout); return false;
+        case ByteResult::Gone: port->setLastFailure(PortFailure::DeviceGone); return false;
         }
     }
     frame = received;

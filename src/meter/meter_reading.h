@@ -67,8 +67,8 @@ constexpr bool isEnergy(std::int32_t c) { return c == Energy1 || c == Energy3; }
 // The six power functions (apparent, reactive, active; single and three phase).
 constexpr bool isPower(std::int32_t c)
 {
-    return c == ApparentPower1 || c == ReactivePower1 || c == ActivePower1 || c == ApparentPower3 ||
-           c == ReactivePower3 || c == ActivePower3;
+    return c == ApparentPower1 || c == ReactivePower1 || c == ActivePower1 || c == ApparentPower3 || c == ReactivePower3
+           || c == ActivePower3;
 }
 } // namespace code
 

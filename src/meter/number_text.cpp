@@ -125,8 +125,7 @@ std::optional<double> parseDecimalInto(std::string_view text, std::string& numbe
         // from_chars leaves the value alone; give what strtod would give.
         const bool negative = number.front() == '-';
         if (decimalMagnitude(number, exponent) > 0)
-            return negative ? -std::numeric_limits<double>::infinity()
-                            : std::numeric_limits<double>::infinity();
+            return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
         return negative ? -0.0 : 0.0;
     }
     if (result.ec != std::errc())
@@ -153,8 +152,7 @@ std::optional<double> parseGeneral15(std::string_view text)
     long double wide = 0.0L;
     const auto result = std::from_chars(number.data(), number.data() + number.size(), wide);
     if (result.ec == std::errc() && std::fabs(wide) <= kLargestDouble15)
-        return std::signbit(*value) ? -std::numeric_limits<double>::max()
-                                    : std::numeric_limits<double>::max();
+        return std::signbit(*value) ? -std::numeric_limits<double>::max() : std::numeric_limits<double>::max();
     return value;
 }
 
@@ -191,8 +189,7 @@ std::string formatFixed(int width, int precision, double value)
     char buffer[400];
     if (precision > 60)
         precision = 60;
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                      std::chars_format::fixed, precision);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
     std::string s(buffer, result.ec == std::errc() ? result.ptr : buffer);
     if (static_cast<int>(s.size()) < width) {
         const std::size_t pad = static_cast<std::size_t>(width) - s.size();
@@ -207,17 +204,15 @@ std::string formatGeneral15(double value)
     if (!std::isfinite(value))
         return formatFixed(0, 0, value);
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                      std::chars_format::general, 15);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
     return std::string(buffer, result.ptr);
 }
 
 double pow10i(int n)
 {
     // Exact for the small exponents the meter produces.
-    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     if (n >= 0 && n <= 22)
         return kPowers[n];
     if (n < 0 && n >= -22)

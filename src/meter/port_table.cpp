@@ -82,9 +82,6 @@ void PortTable::setOverride(int number, const std::string& device)
         overrides_[number] = device;
 }
 
-void PortTable::clearOverride(int number)
-{
-    overrides_.erase(number);
-}
+void PortTable::clearOverride(int number) { overrides_.erase(number); }
 
 } // namespace vt640

@@ -109,8 +109,7 @@ std::optional<std::string> completeNumeric(MeterReading& r, std::int32_t c)
         r.value = *v;
         return formatFixed(5, 3 - r.exponent, pow10i(r.exponent) * r.value);
     }
-    default:
-        return std::nullopt; // not reached: the caller routes the rest
+    default: return std::nullopt; // not reached: the caller routes the rest
     }
 }
 
@@ -127,10 +126,8 @@ bool isNumericCode(std::int32_t c)
     case code::DegreesF:
     case code::Ohms:
     case code::Ohms2:
-    case code::Hertz:
-        return true;
-    default:
-        return code::isPower(c);
+    case code::Hertz: return true;
+    default: return code::isPower(c);
     }
 }
 

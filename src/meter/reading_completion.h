@@ -17,9 +17,6 @@ void completeMeterReading(MeterReading& reading);
 inline constexpr std::string_view kNoCompletedValue = "----";
 
 // False when `reading` carries kNoCompletedValue as its readout.
-inline bool hasCompletedValue(const MeterReading& reading)
-{
-    return reading.readoutText != kNoCompletedValue;
-}
+inline bool hasCompletedValue(const MeterReading& reading) { return reading.readoutText != kNoCompletedValue; }
 
 } // namespace vt640

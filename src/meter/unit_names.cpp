@@ -15,8 +15,7 @@ std::int32_t prefixExponentFor(std::int32_t functionCode, std::string_view expon
     case code::DcVolts:
     case code::AcVolts:
     case code::Volts2:
-    case code::Percent2:
-        return (n == -2 || n == -1) ? -3 : 1;
+    case code::Percent2: return (n == -2 || n == -1) ? -3 : 1;
     case code::Capacitance:
         if (n >= -3 && n <= -1)
             return -9;
@@ -24,8 +23,7 @@ std::int32_t prefixExponentFor(std::int32_t functionCode, std::string_view expon
             return -6;
         return 0;
     case code::Ohms:
-    case code::Ohms2:
-        return n / 3 * 3;
+    case code::Ohms2: return n / 3 * 3;
     case code::AcAmps:
     case code::Amps2:
     case code::Amps3:
@@ -39,13 +37,11 @@ std::int32_t prefixExponentFor(std::int32_t functionCode, std::string_view expon
     case code::ActivePower1:
     case code::ApparentPower3:
     case code::ReactivePower3:
-    case code::ActivePower3:
-        return (n >= 3 && n <= 6) ? 3 : 0;
+    case code::ActivePower3: return (n >= 3 && n <= 6) ? 3 : 0;
     case code::Hertz:
         // n - 3 cannot overflow for the texts the decoder writes; guard anyway.
         return n < INT32_MIN + 3 ? 0 : n - 3;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 
@@ -66,31 +62,24 @@ std::string unitTextFor(std::uint32_t functionCode)
     switch (static_cast<std::int32_t>(functionCode & ~code::LowBatteryBit)) {
     case code::DcVolts:
     case code::AcVolts:
-    case code::Volts2:
-        return "V";
+    case code::Volts2: return "V";
     case code::Capacitance: return "F";
     case code::DegreesC: return "C";
     case code::DegreesF: return "F";
     case code::Ohms:
-    case code::Ohms2:
-        return "W";
+    case code::Ohms2: return "W";
     case code::AcAmps:
     case code::Amps2:
-    case code::Amps3:
-        return "A";
+    case code::Amps3: return "A";
     case code::Hertz: return "Hz";
     case code::Percent:
-    case code::Percent2:
-        return "%";
+    case code::Percent2: return "%";
     case code::ActivePower1:
-    case code::ActivePower3:
-        return "W";
+    case code::ActivePower3: return "W";
     case code::ApparentPower1:
-    case code::ApparentPower3:
-        return "VA";
+    case code::ApparentPower3: return "VA";
     case code::ReactivePower1:
-    case code::ReactivePower3:
-        return "VAR";
+    case code::ReactivePower3: return "VAR";
     default: return {};
     }
 }

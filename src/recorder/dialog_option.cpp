@@ -24,8 +24,7 @@ constexpr int kFullSpeedItem = 0;
 constexpr int kCustomItem = 1;
 } // namespace
 
-TDialogOption::TDialogOption(PromptService& prompts, QWidget* parent)
-    : QDialog(parent), prompts_(prompts)
+TDialogOption::TDialogOption(PromptService& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts)
 {
     setWindowTitle(loadString(Str::CaptionIntervalOption));
 
@@ -36,7 +35,8 @@ TDialogOption::TDialogOption(PromptService& prompts, QWidget* parent)
     cbxInterval->setEditable(false);
     cbxInterval->addItem(loadString(Str::IntervalFullSpeed));
     cbxInterval->addItem(loadString(Str::IntervalCustomization));
-    cbxInterval->setFixedWidth(QFontMetrics(cbxInterval->font()).horizontalAdvance(loadString(Str::IntervalCustomization)) + 35);
+    cbxInterval->setFixedWidth(
+        QFontMetrics(cbxInterval->font()).horizontalAdvance(loadString(Str::IntervalCustomization)) + 35);
 
     auto* grid = new QGridLayout(rgIntervalMode);
     grid->addWidget(rbtnManual, 0, 0);
@@ -109,8 +109,8 @@ void TDialogOption::intervalChanged(int item)
     QString shown = QString::number(seconds_);
     for (;;) {
         bool ok = false;
-        const QString answer = prompts_.text(this, loadString(Str::IntervalInSeconds),
-                                             loadString(Str::IntervalInputPrompt), shown, &ok);
+        const QString answer =
+            prompts_.text(this, loadString(Str::IntervalInSeconds), loadString(Str::IntervalInputPrompt), shown, &ok);
         if (!ok) {
             selectIntervalItem();
             return;

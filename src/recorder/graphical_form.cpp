@@ -40,8 +40,8 @@ namespace {
 const QColor kLime(0, 255, 0);
 const QColor kFuchsia(255, 0, 255);
 
-QLabel* makePanel(QWidget* parent, const QColor& fore, const QColor& back, const QFont& font,
-                  Qt::Alignment align, int minWidth)
+QLabel* makePanel(QWidget* parent, const QColor& fore, const QColor& back, const QFont& font, Qt::Alignment align,
+                  int minWidth)
 {
     auto* l = new QLabel(parent);
     QPalette p = l->palette();
@@ -56,10 +56,7 @@ QLabel* makePanel(QWidget* parent, const QColor& fore, const QColor& back, const
     return l;
 }
 
-QString stripAmpersand(QString s)
-{
-    return s.remove(QLatin1Char('&'));
-}
+QString stripAmpersand(QString s) { return s.remove(QLatin1Char('&')); }
 
 // The prefix and unit panels of a reading, maximum or minimum triple:
 // temperature sets its prefix to the right and its unit to the left, so the
@@ -70,14 +67,13 @@ void showUnitPanels(QLabel* prefix, QLabel* unit, const TBRecord& r)
     prefix->setAlignment((temperature ? Qt::AlignRight : Qt::AlignHCenter) | Qt::AlignVCenter);
     unit->setAlignment((temperature ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
     prefix->setText(fieldString(r.head.prefixText));
-    unit->setText(QString::fromStdString(
-        displayUnitText(r.head.functionCode, std::string(fieldText(r.head.unitText)))));
+    unit->setText(
+        QString::fromStdString(displayUnitText(r.head.functionCode, std::string(fieldText(r.head.unitText)))));
 }
 
 } // namespace
 
-TGraphicalForm::TGraphicalForm(GlobalState& state, PromptService& prompts,
-                               const MeterReading& reading, QWidget* parent)
+TGraphicalForm::TGraphicalForm(GlobalState& state, PromptService& prompts, const MeterReading& reading, QWidget* parent)
     : QMainWindow(parent), state_(state), prompts_(prompts), reading_(reading)
 {
     setWindowTitle(loadString(Str::CaptionRecorder));
@@ -131,9 +127,7 @@ TGraphicalForm::TGraphicalForm(GlobalState& state, PromptService& prompts,
     connect(&state_, &GlobalState::fileLoadBusyChanged, this, [this] { refreshCommands(); });
 
     export_ = std::make_unique<RecorderExport>(*this, prompts_);
-    export_->setSaveText([this](int first, int last, const QString& path) {
-        emit dataListSaveCsv(first, last, path);
-    });
+    export_->setSaveText([this](int first, int last, const QString& path) { emit dataListSaveCsv(first, last, path); });
 
     configureChart();
     core_.resetState();
@@ -147,25 +141,13 @@ TGraphicalForm::TGraphicalForm(GlobalState& state, PromptService& prompts,
 
 TGraphicalForm::~TGraphicalForm() = default; // the core removes the temporary files
 
-void TGraphicalForm::setExportDialog(TDlgExportForm& dialog)
-{
-    export_->setDialog(&dialog);
-}
+void TGraphicalForm::setExportDialog(TDlgExportForm& dialog) { export_->setDialog(&dialog); }
 
-void TGraphicalForm::exportData()
-{
-    export_->exportData();
-}
+void TGraphicalForm::exportData() { export_->exportData(); }
 
-void TGraphicalForm::printPage()
-{
-    export_->printPage();
-}
+void TGraphicalForm::printPage() { export_->printPage(); }
 
-void TGraphicalForm::printerSetup()
-{
-    export_->printerSetup();
-}
+void TGraphicalForm::printerSetup() { export_->printerSetup(); }
 
 void TGraphicalForm::setClock(RecorderClock& clock)
 {
@@ -275,9 +257,8 @@ void TGraphicalForm::buildDisplayPanel(QWidget* panel)
     MinUnitPanel = makePanel(panel, kFuchsia, black, unit, centre, 26);
     MinFuncPanel = makePanel(panel, kFuchsia, black, unit, centre, 46);
 
-    for (QLabel* l : {TimePanel, ReadingDataPanel, ReadingUnitPanel, ReadingFuncPanel, LabelSubFunc,
-                      PFPanel, MaxDataPanel, MaxUnitPanel, MaxFuncPanel, MinDataPanel, MinUnitPanel,
-                      MinFuncPanel})
+    for (QLabel* l : {TimePanel, ReadingDataPanel, ReadingUnitPanel, ReadingFuncPanel, LabelSubFunc, PFPanel,
+                      MaxDataPanel, MaxUnitPanel, MaxFuncPanel, MinDataPanel, MinUnitPanel, MinFuncPanel})
         l->setFixedHeight(32);
     row->addWidget(TimePanel, 2);
     row->addWidget(ReadingDataPanel, 3);
@@ -380,10 +361,7 @@ void TGraphicalForm::buildStatusBar()
     }
 }
 
-void TGraphicalForm::configureChart()
-{
-    chart_->configure(core_, palette().color(QPalette::Button));
-}
+void TGraphicalForm::configureChart() { chart_->configure(core_, palette().color(QPalette::Button)); }
 
 void TGraphicalForm::placeInitially(int mainHeight, int digitalMeterHeight)
 {
@@ -392,8 +370,7 @@ void TGraphicalForm::placeInitially(int mainHeight, int digitalMeterHeight)
     // Limits for the outer frame: maximised it takes the screen below the
     // main window; it cannot be made smaller than three quarters of the width
     // and the height below the digital meter.
-    sizeLimits_->set(QSize(screen.width() * 3 / 4,
-                           std::max(0, screen.height() - top - state_.taskbarHeight)),
+    sizeLimits_->set(QSize(screen.width() * 3 / 4, std::max(0, screen.height() - top - state_.taskbarHeight)),
                      QSize(screen.width(), screen.height() - mainHeight - state_.taskbarHeight));
     move(0, top);
     resize(QSize(screen.width(), screen.height() - top - state_.taskbarHeight) - sizeLimits_->frame());
@@ -422,10 +399,7 @@ void TGraphicalForm::linkDropped()
     }
 }
 
-void TGraphicalForm::TimerLoggerTimer()
-{
-    core_.setSampleRequested(true);
-}
+void TGraphicalForm::TimerLoggerTimer() { core_.setSampleRequested(true); }
 
 void TGraphicalForm::TimerTimeTimer()
 {
@@ -574,20 +548,11 @@ bool TGraphicalForm::saveDataAs()
     return true;
 }
 
-void TGraphicalForm::openFile()
-{
-    opener_->open();
-}
+void TGraphicalForm::openFile() { opener_->open(); }
 
-void TGraphicalForm::setProgressForm(TMsgForm& form)
-{
-    opener_->setProgressForm(form);
-}
+void TGraphicalForm::setProgressForm(TMsgForm& form) { opener_->setProgressForm(form); }
 
-void TGraphicalForm::offerRecovery()
-{
-    opener_->offerRecovery();
-}
+void TGraphicalForm::offerRecovery() { opener_->offerRecovery(); }
 
 void TGraphicalForm::intervalOption()
 {
@@ -605,10 +570,7 @@ void TGraphicalForm::intervalOption()
 
 // ---- the graph ------------------------------------------------------------------
 
-void TGraphicalForm::redrawChart()
-{
-    chart_->redraw();
-}
+void TGraphicalForm::redrawChart() { chart_->redraw(); }
 
 void TGraphicalForm::resetChart()
 {
@@ -625,10 +587,7 @@ void TGraphicalForm::drawPage()
     refreshStatusBar();
 }
 
-void TGraphicalForm::loadPage(int page)
-{
-    chart_->loadPage(core_, page);
-}
+void TGraphicalForm::loadPage(int page) { chart_->loadPage(core_, page); }
 
 void TGraphicalForm::applyPagingStates()
 {
@@ -726,10 +685,7 @@ void TGraphicalForm::undoZoom()
     miUndoZoom->setEnabled(false);
 }
 
-void TGraphicalForm::fitAllData()
-{
-    emit fitAllDataRequested();
-}
+void TGraphicalForm::fitAllData() { emit fitAllDataRequested(); }
 
 void TGraphicalForm::graphLineColor()
 {
@@ -815,17 +771,18 @@ void TGraphicalForm::refreshMenu()
 void TGraphicalForm::refreshStatusBar()
 {
     statusPanels_[PanelLogging]->setText(core_.logging() ? loadString(Str::StatusLogging) : QString());
-    statusPanels_[PanelRecordCount]->setText(loadFormatted(Str::StatusRecordCount, {QString::number(core_.recordCount())}));
-    statusPanels_[PanelPage]->setText(loadFormatted(
-        Str::StatusPage, {QString::number(core_.currentPage()), QString::number(core_.totalPages())}));
+    statusPanels_[PanelRecordCount]->setText(
+        loadFormatted(Str::StatusRecordCount, {QString::number(core_.recordCount())}));
+    statusPanels_[PanelPage]->setText(
+        loadFormatted(Str::StatusPage, {QString::number(core_.currentPage()), QString::number(core_.totalPages())}));
     QString mode;
     if (core_.manualMode())
         mode = loadString(Str::IntervalManual);
     else if (core_.intervalMs() == RecorderCore::kFullSpeedMs)
         mode = loadString(Str::IntervalFullSpeed);
     else
-        mode = loadString(Str::IntervalInSeconds) + QStringLiteral(":") + QString::number(core_.intervalMs() / 1000) +
-               QStringLiteral("S");
+        mode = loadString(Str::IntervalInSeconds) + QStringLiteral(":") + QString::number(core_.intervalMs() / 1000)
+               + QStringLiteral("S");
     statusPanels_[PanelMode]->setText(mode);
 }
 

@@ -42,8 +42,7 @@ class TGraphicalForm : public QMainWindow, public ReadingSink, public UnsavedDat
     Q_OBJECT
 public:
     // `reading` is the shared current reading held by the main window.
-    TGraphicalForm(GlobalState& state, PromptService& prompts, const MeterReading& reading,
-                   QWidget* parent = nullptr);
+    TGraphicalForm(GlobalState& state, PromptService& prompts, const MeterReading& reading, QWidget* parent = nullptr);
     ~TGraphicalForm() override;
 
     // Places the window as at start-up (below the digital meter).

@@ -22,7 +22,7 @@
 namespace vt640 {
 namespace {
 
-constexpr int kChunk = 256;         // records read from the file at a time
+constexpr int kChunk = 256;          // records read from the file at a time
 constexpr int kProgressMaximum = 64; // the progress form's bar while reading
 
 // The hourglass for as long as a file is being read.
@@ -41,17 +41,13 @@ private:
     bool on_ = true;
 };
 
-QString numbered(Str message)
-{
-    return QStringLiteral("[W%1] ").arg(number(message)) + loadString(message);
-}
+QString numbered(Str message) { return QStringLiteral("[W%1] ").arg(number(message)) + loadString(message); }
 
 } // namespace
 
 LoggerFileOpener::LoggerFileOpener(TGraphicalForm& form, GlobalState& state, PromptService& prompts)
     : form_(form), state_(state), prompts_(prompts)
-{
-}
+{}
 
 LoggerFileOpener::~LoggerFileOpener() = default;
 

@@ -105,8 +105,7 @@ void RecorderChart::loadPage(const RecorderCore& core, int page)
 int RecorderChart::recordAtCursor(const RecorderCore& core, int page) const
 {
     const int n = core.buffer().size();
-    const int k = page_math::recordAtPoint(graph_.cursorPoint(), n, core.totalPages(), page,
-                                           core.pointsPerPage());
+    const int k = page_math::recordAtPoint(graph_.cursorPoint(), n, core.totalPages(), page, core.pointsPerPage());
     return k >= 0 && k < n ? k : -1;
 }
 

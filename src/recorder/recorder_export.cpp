@@ -24,13 +24,9 @@ using Scope = ExportChoices::Scope;
 
 RecorderExport::RecorderExport(TGraphicalForm& recorder, PromptService& prompts)
     : recorder_(recorder), prompts_(prompts)
-{
-}
+{}
 
-int RecorderExport::pageNumber(const QString& text)
-{
-    return parseInteger(text.trimmed().toStdString()).value_or(0);
-}
+int RecorderExport::pageNumber(const QString& text) { return parseInteger(text.trimmed().toStdString()).value_or(0); }
 
 int RecorderExport::clampPage(int page) const
 {
@@ -116,15 +112,9 @@ void RecorderExport::exportPages(Kind kind, Where where, int first, int last)
         g.setPEnarg2(ExportChoices::chartArgument(c.storedHeight()));
         g.setPEstrarg1(c.fileName());
         switch (where) {
-        case Where::ClipBoard:
-            g.setPEactions(kind == Kind::Bitmap ? PEGraph::gBmpToClip : PEGraph::gMetaToClip);
-            break;
-        case Where::File:
-            g.setPEactions(kind == Kind::Bitmap ? PEGraph::gBmpToFile : PEGraph::gMetaToFile);
-            break;
-        case Where::Printer:
-            g.printInMonochrome(PEGraph::gPrintGraph, PEGraph::gReinitAndReset);
-            break;
+        case Where::ClipBoard: g.setPEactions(kind == Kind::Bitmap ? PEGraph::gBmpToClip : PEGraph::gMetaToClip); break;
+        case Where::File: g.setPEactions(kind == Kind::Bitmap ? PEGraph::gBmpToFile : PEGraph::gMetaToFile); break;
+        case Where::Printer: g.printInMonochrome(PEGraph::gPrintGraph, PEGraph::gReinitAndReset); break;
         }
         // A failure has been told; the pages after it would only fail again.
         if (!g.lastActionError().isEmpty())

@@ -14,8 +14,8 @@ constexpr std::array kStrings = std::to_array<StringEntry>({
     {Str::ReleaseDate, "Release date: 2024-06-01"},
     {Str::Notice1, "Data logger for the Vt640"},
     {Str::Notice2, "handheld power multimeter."},
-    {Str::TempFileStem, "~KRMDL"},        // temporary storage files: stem + n + ".TMP"
-    {Str::SettingsFileName, "\\KORUDL.ini"},  // settings file; the code joins the name with "/"
+    {Str::TempFileStem, "~KRMDL"},           // temporary storage files: stem + n + ".TMP"
+    {Str::SettingsFileName, "\\KORUDL.ini"}, // settings file; the code joins the name with "/"
 
     // Meter families: only the one this program serves.
     {Str::MeterModel, "Vt640"},
@@ -166,7 +166,7 @@ constexpr std::array kStrings = std::to_array<StringEntry>({
     {Str::SaveFileName, "Untitled.640"},
     {Str::SaveFilter, "Data Logger files(*.640)|*.640"},
     {Str::OpenFilter, "Data Logger files(*.640)|*.640|Data Logger files(*.r27)|*.r27|"
-           "Data Logger files(*.r26)|*.r26|Temporary files(*.TMP)|*.tmp"},
+                      "Data Logger files(*.r26)|*.r26|Temporary files(*.TMP)|*.tmp"},
     {Str::ProgressMessage, "Message"},
     {Str::ProgressCounter, "Data added:00000"},
 
@@ -174,7 +174,7 @@ constexpr std::array kStrings = std::to_array<StringEntry>({
     {Str::CsvFilter, "CSV files(*.csv)|*.csv"},
     {Str::BitmapFilter, "Bitmaps (*.bmp)|*.bmp"},
     {Str::MetafileFilter, "All (*.emf;*.wmf)|*.emf;*.wmf|Enhanced Metafiles (*.emf)|*.emf|"
-           "Metafiles (*.wmf)|*.wmf"},
+                          "Metafiles (*.wmf)|*.wmf"},
     {Str::VectorFilter, "SVG (*.svg)|*.svg|PDF (*.pdf)|*.pdf"},
 
     // Data list column headers.
@@ -253,9 +253,9 @@ constexpr std::array kStrings = std::to_array<StringEntry>({
     // The start-up question about a temporary file that a run which did not
     // end normally left behind: "%s" its name, "%d" its records.
     {Str::WarnRecoverTempFile, "A temporary storage file was left by a run that did not end normally:\n"
-           "%s (%d records).\n\n"
-           "Do you want to open it now ? The file stays on disk either way "
-           "and will not be offered again."},
+                               "%s (%d records).\n\n"
+                               "Do you want to open it now ? The file stays on disk either way "
+                               "and will not be offered again."},
     {Str::WarningCaption, "Warning[W%d]"},
 
     // Errors.
@@ -270,10 +270,10 @@ constexpr std::array kStrings = std::to_array<StringEntry>({
     {Str::ErrNoFileName, "Please \"Browse\" and specify a file name !"},
     // Shown under the caption W9015 when the meter is in an energy function.
     {Str::ErrKwhMode, "The Data logging feature is not supported in KWHr mode\n"
-           "please change to active power mode\u2026"},
+                      "please change to active power mode\u2026"},
     // A record could not be written to the temporary storage file (disk full).
     {Str::ErrTempWrite, "Unable to write the real time temporary storage file in hard disk.\n"
-           "The data stays in the buffer; the file catches up once writing works again."},
+                        "The data stays in the buffer; the file catches up once writing works again."},
     {Str::ErrPictureSave, "The picture could not be saved as \"%s\".\n%s"},
     {Str::ErrPrint, "The page could not be printed.\n%s"},
     {Str::ErrClipboard, "The picture could not be copied to the clipboard.\n%s"},
@@ -307,14 +307,8 @@ std::string_view stringText(Str id)
     return entry ? entry->text : std::string_view{};
 }
 
-bool hasString(int id)
-{
-    return find(id) != nullptr;
-}
+bool hasString(int id) { return find(id) != nullptr; }
 
-std::span<const StringEntry> allStrings()
-{
-    return kStrings;
-}
+std::span<const StringEntry> allStrings() { return kStrings; }
 
 } // namespace vt640

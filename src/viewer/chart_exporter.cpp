@@ -40,8 +40,8 @@ bool fail(QString* reason, const QString& text)
 
 QString badSize(QSize size, const char* unit)
 {
-    return loadFormatted(Str::ReasonBadPictureSize, {QString::number(size.width()), QString::number(size.height()),
-                                                     QString::fromLatin1(unit)});
+    return loadFormatted(Str::ReasonBadPictureSize,
+                         {QString::number(size.width()), QString::number(size.height()), QString::fromLatin1(unit)});
 }
 
 } // namespace
@@ -190,8 +190,8 @@ QByteArray ChartExporter::picture(PictureFile kind, QSize hundredthsOfMm, QStrin
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter pdf(&buffer);
         pdf.setResolution(kLayoutDpi);
-        pdf.setPageSize(QPageSize(QSizeF(size.width() / 100.0, size.height() / 100.0), QPageSize::Millimeter,
-                                  QString(), QPageSize::ExactMatch));
+        pdf.setPageSize(QPageSize(QSizeF(size.width() / 100.0, size.height() / 100.0), QPageSize::Millimeter, QString(),
+                                  QPageSize::ExactMatch));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         pdf.setTitle(graph_.mainTitle());
         QCPPainter painter;
@@ -234,8 +234,7 @@ bool ChartExporter::pictureToClipboard(QSize hundredthsOfMm, QString* reason)
     const QSize layout = MetafileDevice::pixelsFor(size);
     QSize previewSize = layout;
     if (previewSize.width() > kMaxBitmapSide || previewSize.height() > kMaxBitmapSide)
-        previewSize = previewSize.scaled(kMaxBitmapSide, kMaxBitmapSide, Qt::KeepAspectRatio)
-                          .expandedTo(QSize(1, 1));
+        previewSize = previewSize.scaled(kMaxBitmapSide, kMaxBitmapSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
     const QImage image = rendered(previewSize, layout, reason);
     if (svg.isEmpty() || image.isNull())
         return false;
@@ -301,8 +300,8 @@ bool ChartExporter::print(QString* reason)
     // The chart as laid out on screen, scaled to fit the printable area and
     // centred across it.
     const QSize layout = naturalSize();
-    const double scale = std::min(static_cast<double>(p.width()) / layout.width(),
-                                  static_cast<double>(p.height()) / layout.height());
+    const double scale =
+        std::min(static_cast<double>(p.width()) / layout.width(), static_cast<double>(p.height()) / layout.height());
     QCPPainter& painter = *printPainter_;
     painter.save();
     painter.translate((p.width() - layout.width() * scale) / 2.0, 0.0);
@@ -327,10 +326,7 @@ bool ChartExporter::printWithDialog(PromptService& prompts, QWidget* owner, bool
     return print(reason);
 }
 
-void ChartExporter::beginPrintJob()
-{
-    jobOpen_ = true;
-}
+void ChartExporter::beginPrintJob() { jobOpen_ = true; }
 
 bool ChartExporter::endPrintJob(QString* reason)
 {

@@ -68,8 +68,7 @@ public:
     bool print(QString* reason = nullptr);
     // The print dialog (through `prompts`), then print(); `cancelled` tells
     // when the user closed the dialog without printing, which is no failure.
-    bool printWithDialog(PromptService& prompts, QWidget* owner, bool* cancelled = nullptr,
-                         QString* reason = nullptr);
+    bool printWithDialog(PromptService& prompts, QWidget* owner, bool* cancelled = nullptr, QString* reason = nullptr);
     // Gathers the following print() calls into one job, one page each,
     // until endPrintJob(). Nothing is started until the first page.
     void beginPrintJob();

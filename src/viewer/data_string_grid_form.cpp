@@ -60,20 +60,11 @@ TDataStringGridForm::TDataStringGridForm(QWidget* parent) : QWidget(parent, Qt::
     layout->addWidget(StringGrid1);
 }
 
-void TDataStringGridForm::setBuffer(const RecordBuffer& buffer)
-{
-    model_->setBuffer(&buffer);
-}
+void TDataStringGridForm::setBuffer(const RecordBuffer& buffer) { model_->setBuffer(&buffer); }
 
-int TDataStringGridForm::gridRowCount() const
-{
-    return model_->rowCount() + 1;
-}
+int TDataStringGridForm::gridRowCount() const { return model_->rowCount() + 1; }
 
-void TDataStringGridForm::clearList()
-{
-    model_->clearRows();
-}
+void TDataStringGridForm::clearList() { model_->clearRows(); }
 
 void TDataStringGridForm::addRow(int)
 {
@@ -92,10 +83,7 @@ void TDataStringGridForm::addRow(int)
     }
 }
 
-QModelIndex TDataStringGridForm::newestRecord() const
-{
-    return model_->index(std::max(0, model_->rowCount() - 2), 0);
-}
+QModelIndex TDataStringGridForm::newestRecord() const { return model_->index(std::max(0, model_->rowCount() - 2), 0); }
 
 void TDataStringGridForm::showNewestRecord()
 {
@@ -128,8 +116,7 @@ void TDataStringGridForm::placeInitially(int mainHeight, int digitalMeterHeight,
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const int w = screen.width();
     const int h = screen.height();
-    sizeLimits_->set(QSize(w - w / 4, (h - mainHeight - taskbarHeight) / 4),
-                     QSize(w, h - mainHeight - taskbarHeight));
+    sizeLimits_->set(QSize(w - w / 4, (h - mainHeight - taskbarHeight) / 4), QSize(w, h - mainHeight - taskbarHeight));
     move(w / 4, mainHeight);
     resize(QSize(w - w / 4, digitalMeterHeight) - sizeLimits_->frame());
 }
@@ -144,15 +131,15 @@ bool TDataStringGridForm::saveCsv(int firstPage, int lastPage, const QString& pa
     pages.first = firstPage;
     pages.last = lastPage;
     int systemError = 0;
-    const AtomicFile::Error error = CsvExport::writeFile(QFile::encodeName(path).toStdString(),
-                                                         recorder_->buffer(), pages, &systemError);
+    const AtomicFile::Error error =
+        CsvExport::writeFile(QFile::encodeName(path).toStdString(), recorder_->buffer(), pages, &systemError);
     if (error == AtomicFile::Error::None)
         return true;
     if (prompts_) {
         PromptService::Message box;
         box.caption = windowTitle();
-        box.text = loadFormatted(Str::CannotCreateFile, {path}) + QLatin1Char('\n') +
-                   SafeFileWriter::reason(path, error, systemError);
+        box.text = loadFormatted(Str::CannotCreateFile, {path}) + QLatin1Char('\n')
+                   + SafeFileWriter::reason(path, error, systemError);
         box.icon = PromptService::Icon::Stop;
         prompts_->message(this, box);
     }

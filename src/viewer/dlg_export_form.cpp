@@ -34,10 +34,7 @@ QRadioButton* radio(QWidget* parent, Str caption, const char* name)
     return r;
 }
 
-QString withoutAmpersand(QString s)
-{
-    return s.remove(QLatin1Char('&'));
-}
+QString withoutAmpersand(QString s) { return s.remove(QLatin1Char('&')); }
 
 } // namespace
 
@@ -47,10 +44,8 @@ TDlgExportForm::TDlgExportForm(PromptService& prompts, QWidget* parent)
     setObjectName(QStringLiteral("DlgExportForm"));
 }
 
-TDlgExportForm::TDlgExportForm(PromptService& prompts, ExportChoices::PrinterRule printerRule,
-                               QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), prompts_(prompts),
-      choices_(printerRule)
+TDlgExportForm::TDlgExportForm(PromptService& prompts, ExportChoices::PrinterRule printerRule, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), prompts_(prompts), choices_(printerRule)
 {
     setWindowTitle(loadString(Str::CaptionExport));
     build();
@@ -110,8 +105,8 @@ void TDlgExportForm::build()
         e->setValidator(digits);
         e->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
     }
-    for (QWidget* w : std::initializer_list<QWidget*>{rbtnPageAll, rbtnThisPage, rbtnPage, lblFrom,
-                                                      editPageFrom, lblTo, editPageTo})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{rbtnPageAll, rbtnThisPage, rbtnPage, lblFrom, editPageFrom, lblTo, editPageTo})
         scope->addWidget(w);
     scope->addStretch(1);
     layout->addWidget(gbScope);
@@ -168,9 +163,8 @@ void TDlgExportForm::build()
             choices_.selectType(t);
             refresh();
         });
-    const std::pair<QRadioButton*, Destination> destinations[] = {{rbtnClipBoard, Destination::ClipBoard},
-                                                                  {rbtnFile, Destination::File},
-                                                                  {rbtnPrinter, Destination::Printer}};
+    const std::pair<QRadioButton*, Destination> destinations[] = {
+        {rbtnClipBoard, Destination::ClipBoard}, {rbtnFile, Destination::File}, {rbtnPrinter, Destination::Printer}};
     for (const auto& [r, d] : destinations)
         connect(r, &QRadioButton::clicked, this, [this, d = d] {
             choices_.selectDestination(d);

@@ -206,10 +206,7 @@ void TFormViewGraphic::buildStrip(QWidget* strip)
 
 // ---- opening and closing ------------------------------------------------------
 
-void TFormViewGraphic::showModal()
-{
-    exec();
-}
+void TFormViewGraphic::showModal() { exec(); }
 
 void TFormViewGraphic::setVisible(bool visible)
 {
@@ -238,18 +235,14 @@ void TFormViewGraphic::openView()
 
     const RecordBuffer& buffer = recorder_ ? recorder_->buffer() : emptyBuffer();
     if (recorder_)
-        chart_->load(buffer, recorder_->maxIndex(), recorder_->minIndex(), recorder_->upperY(),
-                     recorder_->lowerY());
+        chart_->load(buffer, recorder_->maxIndex(), recorder_->minIndex(), recorder_->upperY(), recorder_->lowerY());
     else
         chart_->load(buffer, 0, 0, FitChart::kShrunkUpper, FitChart::kShrunkLower);
     sbtnUndoZoom->setEnabled(false);
     fillStrip();
 }
 
-void TFormViewGraphic::closeView()
-{
-    chart_->shrink(recorder_ ? recorder_->buffer() : emptyBuffer());
-}
+void TFormViewGraphic::closeView() { chart_->shrink(recorder_ ? recorder_->buffer() : emptyBuffer()); }
 
 void TFormViewGraphic::fillStrip()
 {
@@ -346,20 +339,15 @@ void TFormViewGraphic::exportChart()
     g.setPEstrarg1(c.fileName());
     const bool bitmap = c.type() == Type::BitMap;
     switch (c.destination()) {
-    case Destination::ClipBoard:
-        g.setPEactions(bitmap ? PEGraph::gBmpToClip : PEGraph::gMetaToClip);
-        break;
-    case Destination::File:
-        g.setPEactions(bitmap ? PEGraph::gBmpToFile : PEGraph::gMetaToFile);
-        break;
+    case Destination::ClipBoard: g.setPEactions(bitmap ? PEGraph::gBmpToClip : PEGraph::gMetaToClip); break;
+    case Destination::File: g.setPEactions(bitmap ? PEGraph::gBmpToFile : PEGraph::gMetaToFile); break;
     case Destination::Printer:
         if (bitmap)
             g.printInMonochrome(PEGraph::gPrintDialog, PEGraph::gResetImage);
         else
             g.printInMonochrome(PEGraph::gPrintGraph, PEGraph::gReinitAndReset);
         break;
-    case Destination::None:
-        break;
+    case Destination::None: break;
     }
 }
 

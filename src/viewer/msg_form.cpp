@@ -30,8 +30,7 @@ void setTextColor(QLabel* label, const QColor& color)
 } // namespace
 
 TMsgForm::TMsgForm(GlobalState& state, PromptService& prompts, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      state_(state), prompts_(prompts)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), state_(state), prompts_(prompts)
 {
     setObjectName(QStringLiteral("MsgForm"));
     setWindowTitle(loadString(Str::ProgressMessage));
@@ -71,8 +70,8 @@ TMsgForm::TMsgForm(GlobalState& state, PromptService& prompts, QWidget* parent)
     ProgressBar->setRange(0, 100);
     ProgressBar->setValue(0);
 
-    bbtnAbort = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                                loadString(Str::ButtonAbort), this);
+    bbtnAbort =
+        new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), loadString(Str::ButtonAbort), this);
     bbtnAbort->setObjectName(QStringLiteral("bbtnAbort"));
     bbtnAbort->setGeometry(centred(73), kBorder + 104, 73, 32);
     bbtnAbort->setAutoDefault(false);
@@ -108,9 +107,6 @@ void TMsgForm::showEvent(QShowEvent* event)
     }
 }
 
-void TMsgForm::closeEvent(QCloseEvent* event)
-{
-    event->ignore();
-}
+void TMsgForm::closeEvent(QCloseEvent* event) { event->ignore(); }
 
 } // namespace vt640

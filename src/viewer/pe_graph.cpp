@@ -57,8 +57,8 @@ PEGraph::PEGraph(QWidget* parent) : QWidget(parent)
     title_ = new QCPTextElement(plot_, QString(), QFont(font().family(), 11, QFont::Bold));
     plot_->plotLayout()->addElement(0, 0, title_);
 
-    ticker_ = QSharedPointer<PointLabelTicker>(new PointLabelTicker(
-        [this](int i) { return pointLabels(i); }, [this] { return points_; }));
+    ticker_ = QSharedPointer<PointLabelTicker>(
+        new PointLabelTicker([this](int i) { return pointLabels(i); }, [this] { return points_; }));
     plot_->xAxis->setTicker(ticker_);
     plot_->xAxis2->setVisible(true);
     plot_->yAxis2->setVisible(true);
@@ -88,29 +88,27 @@ PEGraph::PEGraph(QWidget* parent) : QWidget(parent)
     plot_->setSelectionRectMode(QCP::srmCustom);
     plot_->selectionRect()->setPen(QPen(Qt::white, 1, Qt::DashLine));
     plot_->selectionRect()->setBrush(QColor(255, 255, 255, 40));
-    connect(plot_->selectionRect(), &QCPSelectionRect::accepted, this,
-            [this](const QRect& rect, QMouseEvent* event) {
-                const bool wide = rect.width() >= 5;
-                const bool tall = rect.height() >= 5;
-                const bool canH = allowZooming_ == gHorzZooming || allowZooming_ == gHorzPlusVertZooming;
-                const bool canV = allowZooming_ == gVertZooming || allowZooming_ == gHorzPlusVertZooming;
-                if ((canH && wide) || (canV && tall)) {
-                    QCPAxis* x = plot_->xAxis;
-                    QCPAxis* y = plot_->yAxis;
-                    const double x1 = canH && wide ? x->pixelToCoord(rect.left()) : x->range().lower;
-                    const double x2 = canH && wide ? x->pixelToCoord(rect.right()) : x->range().upper;
-                    const double y1 = canV && tall ? y->pixelToCoord(rect.bottom()) : y->range().lower;
-                    const double y2 = canV && tall ? y->pixelToCoord(rect.top()) : y->range().upper;
-                    zoomTo(x1, x2, y1, y2);
-                } else if (event) {
-                    clickAt(event->pos());
-                }
-            });
-    connect(plot_->selectionRect(), &QCPSelectionRect::canceled, this,
-            [this](const QRect&, QInputEvent* event) {
-                if (event && event->type() == QEvent::MouseButtonRelease)
-                    clickAt(static_cast<QMouseEvent*>(event)->pos());
-            });
+    connect(plot_->selectionRect(), &QCPSelectionRect::accepted, this, [this](const QRect& rect, QMouseEvent* event) {
+        const bool wide = rect.width() >= 5;
+        const bool tall = rect.height() >= 5;
+        const bool canH = allowZooming_ == gHorzZooming || allowZooming_ == gHorzPlusVertZooming;
+        const bool canV = allowZooming_ == gVertZooming || allowZooming_ == gHorzPlusVertZooming;
+        if ((canH && wide) || (canV && tall)) {
+            QCPAxis* x = plot_->xAxis;
+            QCPAxis* y = plot_->yAxis;
+            const double x1 = canH && wide ? x->pixelToCoord(rect.left()) : x->range().lower;
+            const double x2 = canH && wide ? x->pixelToCoord(rect.right()) : x->range().upper;
+            const double y1 = canV && tall ? y->pixelToCoord(rect.bottom()) : y->range().lower;
+            const double y2 = canV && tall ? y->pixelToCoord(rect.top()) : y->range().upper;
+            zoomTo(x1, x2, y1, y2);
+        } else if (event) {
+            clickAt(event->pos());
+        }
+    });
+    connect(plot_->selectionRect(), &QCPSelectionRect::canceled, this, [this](const QRect&, QInputEvent* event) {
+        if (event && event->type() == QEvent::MouseButtonRelease)
+            clickAt(static_cast<QMouseEvent*>(event)->pos());
+    });
     connect(plot_, &QCustomPlot::mousePress, this, [this](QMouseEvent* event) {
         setFocus(Qt::MouseFocusReason);
         if (event->button() == Qt::LeftButton)
@@ -213,8 +211,7 @@ bool PEGraph::isNull(float v) const
 {
     // A value that is no number or infinite (a logger file may hold one)
     // has no place on the axis: it is a gap, like the empty points.
-    return !std::isfinite(v) ||
-           static_cast<double>(v) == static_cast<double>(static_cast<float>(nullDataValue_));
+    return !std::isfinite(v) || static_cast<double>(v) == static_cast<double>(static_cast<float>(nullDataValue_));
 }
 
 void PEGraph::setSubsetColors(int subset, const QColor& c)
@@ -352,8 +349,7 @@ void PEGraph::applyProperties()
     plot_->yAxis->setLabel(yAxisLabel_);
     plot_->yAxis->setNumberFormat(QStringLiteral("f"));
     plot_->yAxis->setNumberPrecision(static_cast<int>(dataPrecision_));
-    ticker_->setWidestLabel(manualMaxPointLabel_.isEmpty() ? QStringLiteral("00:00:00.000")
-                                                           : manualMaxPointLabel_,
+    ticker_->setWidestLabel(manualMaxPointLabel_.isEmpty() ? QStringLiteral("00:00:00.000") : manualMaxPointLabel_,
                             plot_->xAxis->tickLabelFont());
 
     for (std::size_t s = 0; s < graphs_.size(); ++s) {
@@ -392,8 +388,10 @@ void PEGraph::updateTickerWidth()
     // Room on the right for half a label, so that the newest point's label
     // is not clipped and the cursor on it stands clear of the frame.
     const int half = QFontMetrics(plot_->xAxis->tickLabelFont())
-                         .horizontalAdvance(manualMaxPointLabel_.isEmpty() ? QStringLiteral("00:00:00.000")
-                                                                           : manualMaxPointLabel_) / 2 + 4;
+                             .horizontalAdvance(manualMaxPointLabel_.isEmpty() ? QStringLiteral("00:00:00.000")
+                                                                               : manualMaxPointLabel_)
+                         / 2
+                     + 4;
     plot_->axisRect()->setMinimumMargins(QMargins(0, 0, half, 0));
     const QMargins m = plot_->axisRect()->margins();
     ticker_->setAxisWidth(std::max(1, plot_->viewport().width() - m.left() - m.right()));
@@ -405,10 +403,10 @@ void PEGraph::updateTickerWidth()
     const double size = markerSize(pointSize_);
     const bool marks = plottingMethod_ != gLine || spacing >= size + 2;
     for (QCPGraph* g : graphs_) {
-        g->setScatterStyle(marks ? QCPScatterStyle(plottingMethod_ == gLine ? QCPScatterStyle::ssDisc
-                                                                          : QCPScatterStyle::ssDisc,
-                                                   std::min(size, std::max(2.0, spacing - 2)))
-                                 : QCPScatterStyle(QCPScatterStyle::ssNone));
+        g->setScatterStyle(
+            marks ? QCPScatterStyle(plottingMethod_ == gLine ? QCPScatterStyle::ssDisc : QCPScatterStyle::ssDisc,
+                                    std::min(size, std::max(2.0, spacing - 2)))
+                  : QCPScatterStyle(QCPScatterStyle::ssNone));
     }
 }
 
@@ -448,10 +446,7 @@ void PEGraph::requestReplot()
         plot_->replot(QCustomPlot::rpQueuedReplot);
 }
 
-void PEGraph::replotNow()
-{
-    plot_->replot(QCustomPlot::rpImmediateRefresh);
-}
+void PEGraph::replotNow() { plot_->replot(QCustomPlot::rpImmediateRefresh); }
 
 void PEGraph::showEvent(QShowEvent* event)
 {
@@ -506,7 +501,8 @@ void PEGraph::render(QCPPainter* painter, int width, int height)
     auto layOut = [this](const QRect& viewport) {
         plot_->setViewport(viewport);
         for (int pass = 0; pass < 2; ++pass) {
-            for (auto phase : {QCPLayoutElement::upPreparation, QCPLayoutElement::upMargins, QCPLayoutElement::upLayout})
+            for (auto phase :
+                 {QCPLayoutElement::upPreparation, QCPLayoutElement::upMargins, QCPLayoutElement::upLayout})
                 plot_->plotLayout()->update(phase);
             updateTickerWidth();
         }

@@ -9,11 +9,9 @@
 
 namespace vt640 {
 
-PointLabelTicker::PointLabelTicker(std::function<QString(int)> labelAt,
-                                   std::function<int()> pointCount)
+PointLabelTicker::PointLabelTicker(std::function<QString(int)> labelAt, std::function<int()> pointCount)
     : labelAt_(std::move(labelAt)), pointCount_(std::move(pointCount))
-{
-}
+{}
 
 void PointLabelTicker::setWidestLabel(const QString& text, const QFont& font)
 {
@@ -22,10 +20,7 @@ void PointLabelTicker::setWidestLabel(const QString& text, const QFont& font)
     labelWidth_ = metrics.horizontalAdvance(text) + metrics.horizontalAdvance(QStringLiteral("00"));
 }
 
-int PointLabelTicker::maxLabels() const
-{
-    return std::max(1, axisWidth_ / std::max(1, labelWidth_));
-}
+int PointLabelTicker::maxLabels() const { return std::max(1, axisWidth_ / std::max(1, labelWidth_)); }
 
 QVector<double> PointLabelTicker::createTickVector(double, const QCPRange& range)
 {

@@ -24,8 +24,7 @@ public:
 
 protected:
     QVector<double> createTickVector(double tickStep, const QCPRange& range) override;
-    QString getTickLabel(double tick, const QLocale& locale, QChar formatChar,
-                         int precision) override;
+    QString getTickLabel(double tick, const QLocale& locale, QChar formatChar, int precision) override;
     int getSubTickCount(double) override { return 0; }
 
 private:

@@ -25,10 +25,9 @@ int scaleIndex(AnalogScale scale) { return static_cast<int>(scale); }
 } // namespace
 
 TAnalogMeterForm::TAnalogMeterForm(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      sweepAnimation_(new QVariantAnimation(this)),
-      dial_(artwork::analogDial()), plusMark_(artwork::signMark(false)),
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
+                          | Qt::CustomizeWindowHint),
+      sweepAnimation_(new QVariantAnimation(this)), dial_(artwork::analogDial()), plusMark_(artwork::signMark(false)),
       minusMark_(artwork::signMark(true))
 {
     setObjectName(QStringLiteral("AnalogMeterForm"));
@@ -107,8 +106,7 @@ void TAnalogMeterForm::stopSweep()
 
 void TAnalogMeterForm::showTexts()
 {
-    const UnitFieldStyle style =
-        UnitFieldStyle::forReading(model_.code(), model_.prefixText(), model_.unitText());
+    const UnitFieldStyle style = UnitFieldStyle::forReading(model_.code(), model_.prefixText(), model_.unitText());
     multPanel_->setText(QString::fromStdString(model_.multiplierText()));
     unitPanel_->setText(style.prefixText);
     unitPanel_->setAlignment(style.prefixAlignment);

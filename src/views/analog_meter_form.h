@@ -16,7 +16,6 @@ class QVariantAnimation;
 
 namespace vt640 {
 
-
 // The moving-coil needle meter: a needle over a 120-degree scale, the
 // multiplier, prefix and unit in a strip below, and a plus or minus mark.
 //

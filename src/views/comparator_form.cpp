@@ -94,14 +94,13 @@ QFrame* limitRow(QWidget* parent, const char* name)
 
 } // namespace
 
-TComparatorForm::TComparatorForm(GlobalState& state, PromptService& prompts,
-                                 TDlgHiLowForm& limitsDialog, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      state_(state), prompts_(prompts), limitsDialog_(limitsDialog),
-      model_(state.fHiLimit, state.fLowLimit), layout_(ComparatorLayout::compute(captionHeight())),
-      ownTone_(std::make_unique<AlsaToneOutput>()), tone_(ownTone_.get()),
-      frame_(artwork::comparatorFrame()), band_(artwork::comparatorBand())
+TComparatorForm::TComparatorForm(GlobalState& state, PromptService& prompts, TDlgHiLowForm& limitsDialog,
+                                 QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
+                          | Qt::CustomizeWindowHint),
+      state_(state), prompts_(prompts), limitsDialog_(limitsDialog), model_(state.fHiLimit, state.fLowLimit),
+      layout_(ComparatorLayout::compute(captionHeight())), ownTone_(std::make_unique<AlsaToneOutput>()),
+      tone_(ownTone_.get()), frame_(artwork::comparatorFrame()), band_(artwork::comparatorBand())
 {
     setObjectName(QStringLiteral("ComparatorForm"));
     setWindowTitle(loadString(Str::CaptionComparator));
@@ -165,10 +164,7 @@ void TComparatorForm::placeInitially(int mainHeight, int frameAllowance)
     move(f, (screen.height() - mainHeight) / 4 + mainHeight + f);
 }
 
-void TComparatorForm::setToneOutput(ToneOutput* output)
-{
-    tone_ = output ? output : ownTone_.get();
-}
+void TComparatorForm::setToneOutput(ToneOutput* output) { tone_ = output ? output : ownTone_.get(); }
 
 void TComparatorForm::feed(const MeterReading& reading)
 {
@@ -189,15 +185,12 @@ void TComparatorForm::meterReadingArrived()
     }
 }
 
-void TComparatorForm::bbtnAlartClick()
-{
-    bbtnAlart_->setText(loadString(model_.toggleAlarm() ? kAlarmOn : kAlarmOff));
-}
+void TComparatorForm::bbtnAlartClick() { bbtnAlart_->setText(loadString(model_.toggleAlarm() ? kAlarmOn : kAlarmOff)); }
 
 void TComparatorForm::bbtnHiLowLimitClick()
 {
-    limitsDialog_.preset(model_.code(), model_.upperLimit(), model_.lowerLimit(),
-                         model_.prefixText(), model_.unitText());
+    limitsDialog_.preset(model_.code(), model_.upperLimit(), model_.lowerLimit(), model_.prefixText(),
+                         model_.unitText());
     if (limitsDialog_.exec() != QDialog::Accepted)
         return;
     // The needle keeps its place until the next reading.
@@ -215,8 +208,7 @@ void TComparatorForm::showLimits()
 
 void TComparatorForm::showUnits()
 {
-    const UnitFieldStyle style =
-        UnitFieldStyle::forReading(model_.code(), model_.prefixText(), model_.unitText());
+    const UnitFieldStyle style = UnitFieldStyle::forReading(model_.code(), model_.prefixText(), model_.unitText());
     for (QLabel* prefix : {hiUnitPanel_, lowUnitPanel_}) {
         prefix->setText(style.prefixText);
         prefix->setAlignment(style.prefixAlignment);

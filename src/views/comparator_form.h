@@ -29,8 +29,7 @@ class ToneOutput;
 class TComparatorForm : public QWidget, public ReadingSink, public LimitSource {
     Q_OBJECT
 public:
-    TComparatorForm(GlobalState& state, PromptService& prompts, TDlgHiLowForm& limitsDialog,
-                    QWidget* parent = nullptr);
+    TComparatorForm(GlobalState& state, PromptService& prompts, TDlgHiLowForm& limitsDialog, QWidget* parent = nullptr);
     ~TComparatorForm() override;
 
     // Sizes that tiling and placement use.

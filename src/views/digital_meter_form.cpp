@@ -41,8 +41,8 @@ QFont arialCell(int cell)
 } // namespace
 
 TDigitalMeterForm::TDigitalMeterForm(GlobalState& state, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowMaximizeButtonHint | Qt::CustomizeWindowHint),
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
+                          | Qt::CustomizeWindowHint),
       state_(state)
 {
     setObjectName(QStringLiteral("DigitalMeterForm"));
@@ -77,8 +77,8 @@ TDigitalMeterForm::TDigitalMeterForm(GlobalState& state, QWidget* parent)
     subDataPanel_ = makeLcdLabel(subLcdPanel_, "SubDataPanel", Qt::AlignLeft | Qt::AlignVCenter);
     pnlST1_ = makeLcdLabel(subLcdPanel_, "pnlST1", Qt::AlignRight | Qt::AlignVCenter);
 
-    for (QLabel* label : {pnlAcDc_, pnl3W4W_, pnlHold_, pnlMax_, pnlALag_, dataPanel_,
-                          unitPanel_, funcPanel_, subDataPanel_, pnlST1_})
+    for (QLabel* label :
+         {pnlAcDc_, pnl3W4W_, pnlHold_, pnlMax_, pnlALag_, dataPanel_, unitPanel_, funcPanel_, subDataPanel_, pnlST1_})
         label->setFont(arialFont());
     resize(400, 240);
     layOut();
@@ -166,9 +166,9 @@ void TDigitalMeterForm::maximiseBelowMainWindow()
     const QRect before = normalGeometry();
     const QRect screen = primaryScreenRect();
     constexpr int kSlack = 40;
-    restoreAfterMaximise_ = beforeMaximised_.isValid() && before.width() >= screen.width() - kSlack &&
-                            before.height() >= screen.height() - mainHeight_ - 2 * kSlack &&
-                            before.top() <= mainHeight_ + kSlack;
+    restoreAfterMaximise_ = beforeMaximised_.isValid() && before.width() >= screen.width() - kSlack
+                            && before.height() >= screen.height() - mainHeight_ - 2 * kSlack
+                            && before.top() <= mainHeight_ + kSlack;
     if (!restoreAfterMaximise_)
         beforeMaximised_ = before;
     setWindowState(windowState() & ~Qt::WindowMaximized);
@@ -221,14 +221,12 @@ void TDigitalMeterForm::layOut()
     // The size the layout gives, as long as the longest text of the field
     // fits it: a tall window would otherwise cut the phase marks short, and
     // the current's lead would run into the sub-display beside it.
-    pnlST1_->setFont(fontFittingWidth(arialPixels(layout_.phasesPixels), kWidestPhases,
-                                      layout_.phases.width()));
+    pnlST1_->setFont(fontFittingWidth(arialPixels(layout_.phasesPixels), kWidestPhases, layout_.phases.width()));
     pnlAcDc_->setFont(arialPoints(layout_.acDcPoints));
     pnl3W4W_->setFont(arialPoints(layout_.wiresPoints));
     pnlHold_->setFont(arialPoints(layout_.holdPoints));
     pnlMax_->setFont(arialPoints(layout_.peakPoints));
-    pnlALag_->setFont(fontFittingWidth(arialPoints(layout_.aLagPoints), kWidestLag,
-                                       layout_.aLag.width() * 9 / 10));
+    pnlALag_->setFont(fontFittingWidth(arialPoints(layout_.aLagPoints), kWidestLag, layout_.aLag.width() * 9 / 10));
 }
 
 } // namespace vt640

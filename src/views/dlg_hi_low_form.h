@@ -29,8 +29,8 @@ public:
     TDlgHiLowForm(PromptService& prompts, QWidget* parent = nullptr);
 
     // Copies the comparator's state in before the dialog is shown.
-    void preset(std::int32_t functionCode, double upperLimit, double lowerLimit,
-                const std::string& prefixText, const std::string& unitText);
+    void preset(std::int32_t functionCode, double upperLimit, double lowerLimit, const std::string& prefixText,
+                const std::string& unitText);
 
     double upperLimit() const { return upper_; }
     double lowerLimit() const { return lower_; }

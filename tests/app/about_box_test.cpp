@@ -52,8 +52,8 @@ TEST(AboutTextTest, SystemLineTakesMajorAndMinorOfTheRunningKernel)
     const QStringList parts = QString::fromLatin1(name.release).split('.');
     ASSERT_GE(parts.size(), 2);
     const QString minor = parts[1].section(QRegularExpression("\\D"), 0, 0);
-    EXPECT_EQ(systemLine(), "System: Unknown " + QString::number(parts[0].toInt()) + "."
-                                + QString::number(minor.toInt()));
+    EXPECT_EQ(systemLine(),
+              "System: Unknown " + QString::number(parts[0].toInt()) + "." + QString::number(minor.toInt()));
 }
 
 TEST(AboutTextTest, SystemLineForVariousReleaseTexts)

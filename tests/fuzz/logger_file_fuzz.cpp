@@ -63,9 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const RecordBuffer& buffer = core.buffer();
     for (int i = 0; i < buffer.size(); ++i) {
         const TBRecord& r = buffer[i];
-        seen += touch(r.head.mainText) + touch(r.head.exponentText) + touch(r.head.timeText) +
-                touch(r.head.valueText) + touch(r.head.prefixText) + touch(r.head.unitText) +
-                touch(r.sub.subText) + touch(r.sub.subFunction) + touch(r.energyText);
+        seen += touch(r.head.mainText) + touch(r.head.exponentText) + touch(r.head.timeText) + touch(r.head.valueText)
+                + touch(r.head.prefixText) + touch(r.head.unitText) + touch(r.sub.subText) + touch(r.sub.subFunction)
+                + touch(r.energyText);
         for (int c = 0; c < data_list::kColumns; ++c)
             seen += static_cast<std::size_t>(data_list::cellText(r, i, c).size());
     }

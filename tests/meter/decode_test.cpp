@@ -8,9 +8,9 @@ using namespace vt640;
 namespace {
 
 // Segment patterns of the characters the tests use.
-constexpr std::uint8_t S0 = 0xD7, S1 = 0x50, S2 = 0xB5, S3 = 0xF1, S4 = 0x72, S5 = 0xE3,
-                       S9 = 0xF3, SL = 0x86, SC = 0x87, SE = 0xA7, SA = 0x77, Su = 0xC4,
-                       St = 0xA6, So = 0xE4, SH = 0x76, Sr = 0x24, SF = 0x27, Blank = 0x00;
+constexpr std::uint8_t S0 = 0xD7, S1 = 0x50, S2 = 0xB5, S3 = 0xF1, S4 = 0x72, S5 = 0xE3, S9 = 0xF3, SL = 0x86,
+                       SC = 0x87, SE = 0xA7, SA = 0x77, Su = 0xC4, St = 0xA6, So = 0xE4, SH = 0x76, Sr = 0x24,
+                       SF = 0x27, Blank = 0x00;
 constexpr std::uint8_t Mark = 0x08;
 
 MeterFrame frameWithMain(std::uint8_t d1, std::uint8_t d2, std::uint8_t d3, std::uint8_t d4)
@@ -88,7 +88,7 @@ TEST(MainDisplay, OverloadTextFollowsThePoint)
 TEST(MainDisplay, TemperatureSetsItsOwnCodeAndExponent)
 {
     MeterFrame f = frameWithMain(Blank, S2, S5, SC);
-    f[9] = 0x02;      // volts lit as well: the temperature wins
+    f[9] = 0x02;        // volts lit as well: the temperature wins
     f[8] = 0x10 | 0x80; // low battery and kilo are dropped with it
     auto r = decode(f);
     EXPECT_EQ(r.rawCode, 32u);
@@ -158,23 +158,23 @@ TEST(Exponent, FrequencyRangesAndKilo)
 TEST(FunctionCode, AnnunciatorsAndTheTwoReductions)
 {
     MeterFrame f = frameWithMain(S1, S2, S3, S4);
-    f[3] = 0x10;      // AC
-    f[9] = 0x02;      // V
-    f[10] = 0x60;     // bits 16 and 11
+    f[3] = 0x10;  // AC
+    f[9] = 0x02;  // V
+    f[10] = 0x60; // bits 16 and 11
     EXPECT_EQ(decode(f).rawCode, 5u);
-    f[9] = 0x04;      // A instead of V
+    f[9] = 0x04; // A instead of V
     EXPECT_EQ(decode(f).rawCode, 0x201u);
-    f[8] = 0x10;      // low battery: 0x10805 with bit 31 is not reduced
+    f[8] = 0x10; // low battery: 0x10805 with bit 31 is not reduced
     f[9] = 0x02;
     EXPECT_EQ(decode(f).rawCode, 0x80010805u);
 
     f = frameWithMain(S1, S2, S3, S4);
-    f[3] = 0x20;      // three-phase
+    f[3] = 0x20;        // three-phase
     f[9] = 0x80 | 0x01; // W and hours
     EXPECT_EQ(decode(f).rawCode, 1835008u);
-    f[9] = 0x10;      // ohms
+    f[9] = 0x10; // ohms
     f[3] = 0;
-    f[10] = 0x08;     // bit 8
+    f[10] = 0x08; // bit 8
     EXPECT_EQ(decode(f).rawCode, 384u);
 }
 

@@ -20,7 +20,7 @@ TEST(ParseDecimal, AcceptsTheMeterGrammar)
     EXPECT_EQ(parseDecimal("5."), 5.0);
     EXPECT_EQ(parseDecimal("1.2E10"), 1.2e10);
     EXPECT_EQ(parseDecimal("1.2e-3"), 1.2e-3);
-    EXPECT_EQ(parseDecimal("1.2E"), 1.2);   // missing exponent digits count as 0
+    EXPECT_EQ(parseDecimal("1.2E"), 1.2); // missing exponent digits count as 0
     EXPECT_EQ(parseDecimal("1.2E+"), 1.2);
     EXPECT_EQ(parseDecimal(".E"), 0.0);
     EXPECT_EQ(parseDecimal("1.234E3"), 1234.0);
@@ -28,8 +28,8 @@ TEST(ParseDecimal, AcceptsTheMeterGrammar)
 
 TEST(ParseDecimal, RejectsEverythingElse)
 {
-    for (const char* t : {"", " ", "-", "+", "E3", "1,5", " . 12", "OL", "1.2.3", "1 2",
-                          "0x10", "inf", "nan", "1.2E3x", "--1", "E", "1E2E3"})
+    for (const char* t : {"", " ", "-", "+", "E3", "1,5", " . 12", "OL", "1.2.3", "1 2", "0x10", "inf", "nan", "1.2E3x",
+                          "--1", "E", "1E2E3"})
         EXPECT_FALSE(parseDecimal(t)) << "'" << t << "'";
 }
 

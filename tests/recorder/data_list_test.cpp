@@ -33,8 +33,8 @@ TBRecord record(std::int32_t code, std::uint8_t status = 0)
 
 TEST(DataListColumns, Headers)
 {
-    const QStringList expected = {"Item#", "Time", "DC/AC/3-Ph", "3W/4W", "MainData", "Multiple", "Unit",
-                                  "SubData", "SubFunc", "Amp", "Peak-rms", "HOLD", "KWHr"};
+    const QStringList expected = {"Item#",   "Time",    "DC/AC/3-Ph", "3W/4W",    "MainData", "Multiple", "Unit",
+                                  "SubData", "SubFunc", "Amp",        "Peak-rms", "HOLD",     "KWHr"};
     for (int c = 0; c < data_list::kColumns; ++c)
         EXPECT_EQ(data_list::headerText(c), expected[c]) << c;
 }

@@ -97,8 +97,7 @@ TEST_F(DialogOptionTest, AnythingButAWholeNumberOfSecondsIsAskedAgain)
     // Not a number, not whole, negative, or more seconds than the timer's
     // milliseconds can hold: E9007 each time, and the box asks again with
     // the refused text.
-    prompts.answerText("abc").answerText("2.5").answerText("-3").answerText("2147484").answerText(
-        "2147483");
+    prompts.answerText("abc").answerText("2.5").answerText("-3").answerText("2147484").answerText("2147483");
     chooseCustomization();
     EXPECT_EQ(prompts.messageCount(), 4);
     EXPECT_EQ(prompts.captions(), QStringList(4, "Error[E9007]"));

@@ -42,7 +42,6 @@ void click(QWidget* w)
     QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(6, w->height() / 2));
 }
 
-
 class ExportDialogTest : public ::testing::Test {
 protected:
     QApplication& app = test::guiApp();

@@ -252,10 +252,10 @@ TEST_F(FileOpenTest, FilesThatCannotBeOpenedShowE9004AndChangeNothingElse)
         ASSERT_EQ(::ftruncate(fd, (LoggerFileReader::kMaxRecords + 1) * 128), 0);
         ::close(fd);
     }
-    const QString longName = dir.path() + QLatin1Char('/') +
-                             QString(4000 - dir.path().size() - 5, QLatin1Char('n')) + QStringLiteral(".640");
-    for (const QString& file : {path("missing.640"), path("folder.640"), path("pipe.640"), path("huge.640"),
-                                longName}) {
+    const QString longName = dir.path() + QLatin1Char('/') + QString(4000 - dir.path().size() - 5, QLatin1Char('n'))
+                             + QStringLiteral(".640");
+    for (const QString& file :
+         {path("missing.640"), path("folder.640"), path("pipe.640"), path("huge.640"), longName}) {
         prompts.clear();
         open(file);
         ASSERT_EQ(prompts.messageCount(), 1) << file.toStdString();
@@ -495,10 +495,11 @@ TEST_F(FileOpenTest, LeftTemporaryFilesAreOfferedOnceEach)
     form->offerRecovery();
     ASSERT_EQ(prompts.messageCount(), 1);
     EXPECT_EQ(prompts.last().caption, "Warning[W8015]");
-    EXPECT_EQ(prompts.last().text, "A temporary storage file was left by a run that did not end normally:\n" +
-                                       path("~KRMDL2.TMP") + " (5 records).\n\n"
-                                       "Do you want to open it now ? The file stays on disk either way "
-                                       "and will not be offered again.");
+    EXPECT_EQ(prompts.last().text, "A temporary storage file was left by a run that did not end normally:\n"
+                                       + path("~KRMDL2.TMP")
+                                       + " (5 records).\n\n"
+                                         "Do you want to open it now ? The file stays on disk either way "
+                                         "and will not be offered again.");
     EXPECT_EQ(prompts.last().icon, PromptService::Icon::Question);
     EXPECT_EQ(prompts.last().defaultButton, Button::Yes);
     EXPECT_TRUE(form->bufferEmpty());

@@ -28,8 +28,7 @@ namespace {
 // Single-phase active power drifting around 1.2 kW with its power factor.
 MeterReading powerReading(int i)
 {
-    const double watts = 1200.0 + 250.0 * std::sin(i / 23.0) + 60.0 * std::sin(i / 3.1) +
-                         (i % 7) * 9.0;
+    const double watts = 1200.0 + 250.0 * std::sin(i / 23.0) + 60.0 * std::sin(i / 3.1) + (i % 7) * 9.0;
     char main[16];
     std::snprintf(main, sizeof main, "%.3f", watts / 1000.0);
     MeterReading r = makeReading(main, "3", code::ActivePower1, main, "W", "k");

@@ -40,12 +40,13 @@ int main(int argc, char** argv)
             left -= static_cast<std::size_t>(n);
         }
     });
-    QObject::connect(&windows.cycle(), &AcquisitionCycle::readingCompleted, recorder,
-                     [recorder] {
-                         if (!recorder->logging())
-                             QTest::mouseClick(recorder->sbtnRecordStart, Qt::LeftButton);
-                     },
-                     Qt::QueuedConnection);
+    QObject::connect(
+        &windows.cycle(), &AcquisitionCycle::readingCompleted, recorder,
+        [recorder] {
+            if (!recorder->logging())
+                QTest::mouseClick(recorder->sbtnRecordStart, Qt::LeftButton);
+        },
+        Qt::QueuedConnection);
     QTest::mouseClick(windows.formMain()->button(QStringLiteral("sbtnLink")), Qt::LeftButton);
     return app.exec();
 }

@@ -77,10 +77,11 @@ TEST_F(ShellTest, EachViewWearsThePictureOfItsButton)
 {
     startProgram();
     const auto picture = [](const QIcon& icon) { return icon.pixmap(16, 16).toImage(); };
-    const std::pair<QWidget*, const char*> views[] = {
-        {windows_->digitalMeterForm(), "sbtnDigitMeter"}, {windows_->analogMeterForm(), "sbtnAnalogMeter"},
-        {windows_->comparatorForm(), "sbtnComparator"},   {windows_->graphicalForm(), "sbtnGraphical"},
-        {windows_->dataStringGridForm(), "sbtnDataList"}};
+    const std::pair<QWidget*, const char*> views[] = {{windows_->digitalMeterForm(), "sbtnDigitMeter"},
+                                                      {windows_->analogMeterForm(), "sbtnAnalogMeter"},
+                                                      {windows_->comparatorForm(), "sbtnComparator"},
+                                                      {windows_->graphicalForm(), "sbtnGraphical"},
+                                                      {windows_->dataStringGridForm(), "sbtnDataList"}};
     for (const auto& [view, button] : views) {
         ASSERT_FALSE(view->windowIcon().isNull()) << button;
         EXPECT_EQ(picture(view->windowIcon()), picture(main().button(button)->icon())) << button;
@@ -232,8 +233,7 @@ TEST_F(ShellTest, TilingArrangesTheVisibleViewsAndLeavesHiddenOnesAlone)
     const FrameMetrics m = main().frameMetrics();
     const int mainHeight = main().outerHeight();
     QWidget* digital = windows_->digitalMeterForm();
-    EXPECT_EQ(digital->frameGeometry(),
-              QRect(0, mainHeight, screen.width() / 4, (screen.height() - mainHeight) / 4));
+    EXPECT_EQ(digital->frameGeometry(), QRect(0, mainHeight, screen.width() / 4, (screen.height() - mainHeight) / 4));
     const int digitalHeight = digital->frameGeometry().height();
     EXPECT_FALSE(recorder->isMinimized());
     EXPECT_EQ(recorder->frameGeometry(), QRect(0, mainHeight + digitalHeight, screen.width(),
@@ -243,8 +243,7 @@ TEST_F(ShellTest, TilingArrangesTheVisibleViewsAndLeavesHiddenOnesAlone)
     EXPECT_FALSE(analog->isVisible());
     EXPECT_EQ(analog->frameGeometry(), analogBefore);
     const int c = 2 * m.sizingFrame + m.caption;
-    EXPECT_EQ(comparator->frameGeometry().topLeft(),
-              QPoint(c, (screen.height() - mainHeight) / 4 + mainHeight + c));
+    EXPECT_EQ(comparator->frameGeometry().topLeft(), QPoint(c, (screen.height() - mainHeight) / 4 + mainHeight + c));
 }
 
 TEST_F(ShellTest, ViewCommandsShowAndRestore)

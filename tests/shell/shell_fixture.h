@@ -32,9 +32,9 @@ class ShellTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const auto base = std::filesystem::temp_directory_path() /
-                          ("vt640-shell-" + std::to_string(::getpid()) + "-" +
-                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        const auto base = std::filesystem::temp_directory_path()
+                          / ("vt640-shell-" + std::to_string(::getpid()) + "-"
+                             + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(base);
         std::filesystem::create_directories(base / "config/vt640/ports");
         scratch_ = base;
@@ -77,8 +77,7 @@ protected:
     void scriptAutoMessages(AcquisitionCycle::AutoMessageResult result)
     {
         autoResult_ = result;
-        cycle().setAutoMessage([this](const QString& caption, const QString& l1, const QString& l2,
-                                      const QString& l3) {
+        cycle().setAutoMessage([this](const QString& caption, const QString& l1, const QString& l2, const QString& l3) {
             autoMessages_.push_back({caption, l1, l2, l3});
             return autoResult_;
         });

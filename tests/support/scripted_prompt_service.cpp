@@ -53,10 +53,7 @@ ScriptedPromptService& ScriptedPromptService::answerPrinterSetup(bool accept, Pr
     return *this;
 }
 
-void ScriptedPromptService::onMessage(std::function<void(const Message&)> hook)
-{
-    hook_ = std::move(hook);
-}
+void ScriptedPromptService::onMessage(std::function<void(const Message&)> hook) { hook_ = std::move(hook); }
 
 QList<PromptService::Message> ScriptedPromptService::messages() const
 {
@@ -67,10 +64,7 @@ QList<PromptService::Message> ScriptedPromptService::messages() const
     return list;
 }
 
-const PromptService::Message& ScriptedPromptService::last() const
-{
-    return lastCall().message;
-}
+const PromptService::Message& ScriptedPromptService::last() const { return lastCall().message; }
 
 const ScriptedPromptService::MessageCall& ScriptedPromptService::lastCall() const
 {
@@ -97,8 +91,8 @@ QStringList ScriptedPromptService::texts() const
 
 int ScriptedPromptService::pendingAnswers() const
 {
-    return static_cast<int>(buttonAnswers_.size() + fileAnswers_.size() + colorAnswers_.size()
-                            + textAnswers_.size() + printAnswers_.size() + setupAnswers_.size());
+    return static_cast<int>(buttonAnswers_.size() + fileAnswers_.size() + colorAnswers_.size() + textAnswers_.size()
+                            + printAnswers_.size() + setupAnswers_.size());
 }
 
 void ScriptedPromptService::clear()
@@ -185,20 +179,13 @@ bool ScriptedPromptService::printerSetup(QWidget* owner, QPrinter& printer)
 const char* buttonName(PromptService::Button button)
 {
     switch (button) {
-    case PromptService::Button::None:
-        return "None";
-    case PromptService::Button::Ok:
-        return "Ok";
-    case PromptService::Button::Cancel:
-        return "Cancel";
-    case PromptService::Button::Yes:
-        return "Yes";
-    case PromptService::Button::No:
-        return "No";
-    case PromptService::Button::Abort:
-        return "Abort";
-    case PromptService::Button::Retry:
-        return "Retry";
+    case PromptService::Button::None: return "None";
+    case PromptService::Button::Ok: return "Ok";
+    case PromptService::Button::Cancel: return "Cancel";
+    case PromptService::Button::Yes: return "Yes";
+    case PromptService::Button::No: return "No";
+    case PromptService::Button::Abort: return "Abort";
+    case PromptService::Button::Retry: return "Retry";
     }
     return "?";
 }
@@ -206,16 +193,11 @@ const char* buttonName(PromptService::Button button)
 const char* iconName(PromptService::Icon icon)
 {
     switch (icon) {
-    case PromptService::Icon::None:
-        return "None";
-    case PromptService::Icon::Stop:
-        return "Stop";
-    case PromptService::Icon::Exclamation:
-        return "Exclamation";
-    case PromptService::Icon::Question:
-        return "Question";
-    case PromptService::Icon::Information:
-        return "Information";
+    case PromptService::Icon::None: return "None";
+    case PromptService::Icon::Stop: return "Stop";
+    case PromptService::Icon::Exclamation: return "Exclamation";
+    case PromptService::Icon::Question: return "Question";
+    case PromptService::Icon::Information: return "Information";
     }
     return "?";
 }

@@ -101,8 +101,8 @@ public:
     Button message(QWidget* owner, const Message& message) override;
     QString fileName(QWidget* owner, const FileRequest& request) override;
     QColor color(QWidget* owner, const QColor& initial, const QString& caption) override;
-    QString text(QWidget* owner, const QString& caption, const QString& label,
-                 const QString& initial, bool* ok) override;
+    QString text(QWidget* owner, const QString& caption, const QString& label, const QString& initial,
+                 bool* ok) override;
     // Without a scripted answer both dialogs are cancelled.
     bool printDialog(QWidget* owner, QPrinter& printer) override;
     bool printerSetup(QWidget* owner, QPrinter& printer) override;

@@ -38,9 +38,9 @@ public:
 };
 
 // A completed reading as the acquisition cycle leaves it.
-inline MeterReading makeReading(const std::string& main, const std::string& exponent,
-                                std::int32_t functionCode, const std::string& valueText = {},
-                                const std::string& unit = {}, const std::string& prefix = {})
+inline MeterReading makeReading(const std::string& main, const std::string& exponent, std::int32_t functionCode,
+                                const std::string& valueText = {}, const std::string& unit = {},
+                                const std::string& prefix = {})
 {
     MeterReading r;
     r.mainText = main;
@@ -63,8 +63,7 @@ inline MeterReading volts(double v)
 // A reading as the acquisition cycle hands it to the views: decoded fields
 // set, then completed.
 inline MeterReading completedReading(const std::string& mainText, const std::string& exponentText,
-                                     std::uint32_t rawCode, std::uint8_t status = 0,
-                                     const std::string& subText = "",
+                                     std::uint32_t rawCode, std::uint8_t status = 0, const std::string& subText = "",
                                      const std::string& subFunction = "")
 {
     MeterReading r;

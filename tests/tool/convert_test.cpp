@@ -102,11 +102,10 @@ TEST(ConvertCommand, WritesTheRecorderTextExportOfTheFile)
         int first, last, P;
     };
     const Case cases[] = {
-        {{"--pages", "2-2"}, 2, 2, 200},        // 200 rows, no header
-        {{"--pages", "0-99"}, 0, 99, 200},      // clamped to 1..3
-        {{"--pages", "3-1"}, 3, 1, 200},        // an empty file
-        {{"--points-per-page", "100"}, 1, 5, 100},
-        {{"--points-per-page", "1000", "--pages", "1"}, 1, 1, 1000},
+        {{"--pages", "2-2"}, 2, 2, 200},   // 200 rows, no header
+        {{"--pages", "0-99"}, 0, 99, 200}, // clamped to 1..3
+        {{"--pages", "3-1"}, 3, 1, 200},   // an empty file
+        {{"--points-per-page", "100"}, 1, 5, 100}, {{"--points-per-page", "1000", "--pages", "1"}, 1, 1, 1000},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args{"convert", in.string(), "-o", csv, "--force"};
@@ -139,10 +138,13 @@ TEST(ConvertCommand, BringsOlderLayoutsForwardAsNativeFiles)
     };
     const Case cases[] = {
         {{"convert", (dir / "old.r27").string(), "-o", (dir / "a.640").string()}, dir / "old.r27", RecordLayout::Older},
-        {{"convert", (dir / "old.r26").string(), "-o", (dir / "b.640").string()}, dir / "old.r26", RecordLayout::Oldest},
+        {{"convert", (dir / "old.r26").string(), "-o", (dir / "b.640").string()},
+         dir / "old.r26",
+         RecordLayout::Oldest},
         // The name would say 68-byte records; the option says otherwise.
         {{"convert", (dir / "archive.dat").string(), "-o", (dir / "c.640").string(), "--layout", "r27"},
-         dir / "archive.dat", RecordLayout::Older},
+         dir / "archive.dat",
+         RecordLayout::Older},
     };
     for (const Case& c : cases) {
         const ToolRun r = runTool(c.args);

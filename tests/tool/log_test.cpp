@@ -90,11 +90,11 @@ std::size_t countOf(const std::string& text, const std::string& what)
 TEST(LogCommand, RecordsAreTheRecordersForTheSameFrames)
 {
     const std::vector<MeterFrame> frames{
-        frame(code::ActivePower1, "1.500", true),           // kW: logged as watts, with the energy sum
+        frame(code::ActivePower1, "1.500", true), // kW: logged as watts, with the energy sum
         frame(code::DcVolts, "12.34"),
-        frame(code::DcVolts, "Auto"),                       // no value: no record
-        frame(code::DcVolts, "OL"),                         // overload: the full-scale stand-in
-        frame(code::DcVolts, "PAUS"),                       // a status display: 0
+        frame(code::DcVolts, "Auto"),                        // no value: no record
+        frame(code::DcVolts, "OL"),                          // overload: the full-scale stand-in
+        frame(code::DcVolts, "PAUS"),                        // a status display: 0
         frame(code::DcVolts | code::LowBatteryBit, "1.234"), // low battery: a warning, and logged
         frame(code::AcAmps, "2.50", false, "0.95", status::PhaseMarks | status::L2 | status::Hold),
     };
@@ -149,8 +149,7 @@ TEST(LogCommand, RecordsAreTheRecordersForTheSameFrames)
 
 TEST(LogCommand, KilowattHoursEndLoggingWithStatusThree)
 {
-    ScriptedMeter meter({frame(code::DcVolts, "12.34"), frame(code::DcVolts, "12.35"),
-                         frame(code::Energy1, "12.34")});
+    ScriptedMeter meter({frame(code::DcVolts, "12.34"), frame(code::DcVolts, "12.35"), frame(code::Energy1, "12.34")});
     const fs::path dir = scratch("log-kwh");
     const ToolRun r = runTool({"log", meter.host().devicePath(), "-o", (dir / "run.640").string()});
     EXPECT_EQ(r.status, 3) << r.err;

@@ -31,16 +31,12 @@ inline std::string slurp(const fs::path& p)
     return s.str();
 }
 
-inline void spit(const fs::path& p, const std::string& bytes)
-{
-    std::ofstream(p, std::ios::binary) << bytes;
-}
+inline void spit(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
 
 // A fresh folder of its own for one test.
 inline fs::path scratch(const std::string& name)
 {
-    const fs::path dir = fs::temp_directory_path() /
-                         ("vt640-tool-test-" + std::to_string(getpid()) + "-" + name);
+    const fs::path dir = fs::temp_directory_path() / ("vt640-tool-test-" + std::to_string(getpid()) + "-" + name);
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
@@ -56,16 +52,13 @@ inline std::vector<std::string> lines(const std::string& text)
 }
 
 struct ToolOptions {
-    std::string input;                  // standard input
+    std::string input;                   // standard input
     std::optional<rlim_t> fileSizeLimit; // RLIMIT_FSIZE of the child
-    bool noDisplay = false;             // no display or platform named in the environment
+    bool noDisplay = false;              // no display or platform named in the environment
 };
 
 // The exit status, or 128 + the signal that ended it.
-inline int exitStatus(int status)
-{
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
+inline int exitStatus(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
 
 // A child process running the tool with `args`; its standard output and
 // error go to files of their own.

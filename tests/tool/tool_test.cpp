@@ -45,17 +45,15 @@ std::string frameFor(std::uint32_t bits, const char* display, bool kilo = false)
 
 TEST(DecodeCommand, OneJsonObjectPerFrame)
 {
-    const std::string input = "# a capture\n\n" + frameFor(0x4, "1.234") + "\n" +
-                              frameFor(0x80, "4.702", true) + "\n";
+    const std::string input = "# a capture\n\n" + frameFor(0x4, "1.234") + "\n" + frameFor(0x80, "4.702", true) + "\n";
     const ToolRun r = decode(input);
     EXPECT_EQ(r.status, 0) << r.err;
     const auto out = lines(r.out);
     ASSERT_EQ(out.size(), 2u);
-    EXPECT_EQ(out[0],
-              "{\"mainText\":\"1.234\",\"exponentText\":\"0\",\"rawCode\":4,\"functionCode\":4,"
-              "\"subText\":\"\",\"subFunction\":\"\",\"status\":0,\"value\":1.234,\"exponent\":0,"
-              "\"prefixExponent\":1,\"valueText\":\"1.234\",\"prefixText\":\"\",\"unitText\":\"V\","
-              "\"readoutText\":\"1.234\",\"refused\":false,\"lowBattery\":false,\"logValue\":1.234}");
+    EXPECT_EQ(out[0], "{\"mainText\":\"1.234\",\"exponentText\":\"0\",\"rawCode\":4,\"functionCode\":4,"
+                      "\"subText\":\"\",\"subFunction\":\"\",\"status\":0,\"value\":1.234,\"exponent\":0,"
+                      "\"prefixExponent\":1,\"valueText\":\"1.234\",\"prefixText\":\"\",\"unitText\":\"V\","
+                      "\"readoutText\":\"1.234\",\"refused\":false,\"lowBattery\":false,\"logValue\":1.234}");
     EXPECT_NE(out[1].find("\"unitText\":\"W\""), std::string::npos);
     EXPECT_NE(out[1].find("\"prefixText\":\"k\""), std::string::npos);
     EXPECT_NE(out[1].find("\"logValue\":4702"), std::string::npos);
@@ -65,8 +63,8 @@ TEST(DecodeCommand, ReadingCarriesOverAndEnergyIsRefused)
 {
     // A volts reading, then the energy function: refused, not completed, so
     // the completed fields still hold the volts reading.
-    const std::string input = frameFor(0x4, "1.234") + "\n" + frameFor(0x140001, "12.34") + "\n" +
-                              frameFor(0x80000004, "OL") + "\n";
+    const std::string input =
+        frameFor(0x4, "1.234") + "\n" + frameFor(0x140001, "12.34") + "\n" + frameFor(0x80000004, "OL") + "\n";
     const ToolRun r = decode(input);
     const auto out = lines(r.out);
     ASSERT_EQ(out.size(), 3u);

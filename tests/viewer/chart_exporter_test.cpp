@@ -35,9 +35,6 @@ using vt640::test::readFile;
 
 namespace {
 
-
-
-
 class ChartExporterTest : public ::testing::Test {
 protected:
     void SetUp() override

@@ -190,7 +190,7 @@ TEST(ExportChoicesTest, SizeTextsWhileTyping)
     EXPECT_EQ(c.setWidthText("2"), SizeText::Stored);
     EXPECT_EQ(c.setWidthText("12x"), SizeText::Invalid);
     EXPECT_EQ(c.invalidSizeText(), "12x");
-    EXPECT_DOUBLE_EQ(c.storedWidth(), 200); // the last number typed
+    EXPECT_DOUBLE_EQ(c.storedWidth(), 200);                // the last number typed
     EXPECT_EQ(c.setWidthText("1e999"), SizeText::Invalid); // no infinite sizes
     EXPECT_EQ(c.setWidthText("25"), SizeText::Stored);
     EXPECT_TRUE(c.invalidSizeText().isNull());

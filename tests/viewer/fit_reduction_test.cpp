@@ -69,10 +69,10 @@ TEST(FitReductionTest, EachBlockGivesItsFirstExtremesInRecordOrder)
     v[12 + 2] = 2.0f; // block 3: {2, 9, 2, 9}
     FitReduction f;
     f.reduce(v, 0, 0);
-    EXPECT_EQ(blockPoints(f, 0), std::make_pair(0, 2)); // maximum first: it comes first
+    EXPECT_EQ(blockPoints(f, 0), std::make_pair(0, 2));         // maximum first: it comes first
     EXPECT_EQ(blockPoints(f, 1), std::make_pair(0 + 4, 2 + 4)); // minimum first
-    EXPECT_EQ(blockPoints(f, 2), std::make_pair(8, 8)); // all equal: the first record twice
-    EXPECT_EQ(blockPoints(f, 3), std::make_pair(12, 13)); // the earlier of equal extremes
+    EXPECT_EQ(blockPoints(f, 2), std::make_pair(8, 8));         // all equal: the first record twice
+    EXPECT_EQ(blockPoints(f, 3), std::make_pair(12, 13));       // the earlier of equal extremes
 }
 
 TEST(FitReductionTest, TheRecordersExtremesFindTheirPoints)
@@ -125,7 +125,7 @@ TEST(FitReductionTest, ValuesThatAreNoFiniteNumberTakeNoPart)
     EXPECT_EQ(f.pointCount(), 2 * 2047);
     EXPECT_EQ(blockPoints(f, 0), std::make_pair(1, 1));
     EXPECT_EQ(blockPoints(f, 1), std::make_pair(9, 10)); // block 1 gave none
-    EXPECT_EQ(f.maxPosition(), 2); // the first point after the gap
+    EXPECT_EQ(f.maxPosition(), 2);                       // the first point after the gap
     EXPECT_EQ(f.recordAt(f.minPosition()), 9);
 
     // No finite value anywhere: no point, positions on point 0.

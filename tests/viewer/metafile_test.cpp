@@ -115,9 +115,8 @@ Svg parseSvg(const QByteArray& bytes)
                        || tag == QLatin1String("polygon") || tag == QLatin1String("text")) {
                 SvgShape s;
                 s.tag = tag;
-                s.points = numbersToPoints(a.value(tag == QLatin1String("path") ? QStringLiteral("d")
-                                                                                   : QStringLiteral("points"))
-                                               .toString());
+                s.points = numbersToPoints(
+                    a.value(tag == QLatin1String("path") ? QStringLiteral("d") : QStringLiteral("points")).toString());
                 s.stroke = styleValue(a, QStringLiteral("stroke"));
                 s.fill = styleValue(a, QStringLiteral("fill"));
                 s.fontWeight = styleValue(a, QStringLiteral("font-weight"));
@@ -162,12 +161,10 @@ const SvgShape* findText(const Svg& svg, const QString& text)
 const SvgShape* findStroked(const Svg& svg, const QStringList& strokes)
 {
     for (const SvgShape& s : svg.shapes)
-        if (s.tag != QLatin1String("text") && strokes.contains(s.stroke, Qt::CaseInsensitive)
-            && s.points.size() >= 2)
+        if (s.tag != QLatin1String("text") && strokes.contains(s.stroke, Qt::CaseInsensitive) && s.points.size() >= 2)
             return &s;
     return nullptr;
 }
-
 
 // Record types of a WMF / EMF that carry bitmaps.
 bool emfHasBitmap(const QByteArray& emf)
@@ -189,8 +186,8 @@ bool wmfHasBitmap(const QByteArray& wmf)
     for (qsizetype at = 22 + 18; at + 6 <= wmf.size();) {
         const auto words = readAt<uint32_t>(wmf, at);
         const auto function = readAt<uint16_t>(wmf, at + 4);
-        if (function == 0x0922 || function == 0x0940 || function == 0x0b23 || function == 0x0b41
-            || function == 0x0d33 || function == 0x0f43)
+        if (function == 0x0922 || function == 0x0940 || function == 0x0b23 || function == 0x0b41 || function == 0x0d33
+            || function == 0x0f43)
             return true;
         if (words < 3)
             return false;
@@ -267,14 +264,16 @@ QStringList emfObjectProblems(const QByteArray& emf)
         const auto size = readAt<uint32_t>(emf, at + 4);
         const auto index = readAt<uint32_t>(emf, at + 8);
         switch (type) {
-        case 38: case 95: play.create(index, ObjectPlayer::Pen); break;
+        case 38:
+        case 95: play.create(index, ObjectPlayer::Pen); break;
         case 39: play.create(index, ObjectPlayer::Brush); break;
         case 82: play.create(index, ObjectPlayer::Font); break;
         case 37: play.select(index); break;
         case 40: play.remove(index); break;
         case 33: play.save(); break;
         case 34: play.restore(); break;
-        case 3: case 8: play.draw({ObjectPlayer::Pen, ObjectPlayer::Brush}, "polygon"); break;
+        case 3:
+        case 8: play.draw({ObjectPlayer::Pen, ObjectPlayer::Brush}, "polygon"); break;
         case 4: play.draw({ObjectPlayer::Pen}, "polyline"); break;
         case 84: play.draw({ObjectPlayer::Font}, "text"); break;
         default: break;
@@ -310,7 +309,8 @@ QStringList wmfObjectProblems(const QByteArray& wmf)
         case 0x01F0: play.remove(index); break;
         case 0x001E: play.save(); break;
         case 0x0127: play.restore(); break;
-        case 0x0324: case 0x0538: play.draw({ObjectPlayer::Pen, ObjectPlayer::Brush}, "polygon"); break;
+        case 0x0324:
+        case 0x0538: play.draw({ObjectPlayer::Pen, ObjectPlayer::Brush}, "polygon"); break;
         case 0x0325: play.draw({ObjectPlayer::Pen}, "polyline"); break;
         case 0x0A32: play.draw({ObjectPlayer::Font}, "text"); break;
         default: break;
@@ -373,9 +373,9 @@ TEST_F(MetafileTest, EmfIsReadByEmf2svgWithTheLineTextFillClipAndSize)
     EXPECT_FALSE(emfHasBitmap(emf));
 
     ASSERT_TRUE(SafeFileWriter::write(path("picture.emf"), emf));
-    const auto out = convert(QStringLiteral("emf2svg-conv"),
-                             {QStringLiteral("-i"), path("picture.emf"), QStringLiteral("-o"), path("emf.svg")},
-                             path("emf.svg"));
+    const auto out =
+        convert(QStringLiteral("emf2svg-conv"),
+                {QStringLiteral("-i"), path("picture.emf"), QStringLiteral("-o"), path("emf.svg")}, path("emf.svg"));
     if (!out)
         GTEST_SKIP() << "emf2svg-conv is not installed";
     const Svg svg = parseSvg(*out);
@@ -474,7 +474,8 @@ TEST_F(MetafileTest, LargeWmfKeepsItsCoordinatesInSixteenBitsAndSizesOutsideTheR
     for (const QSize bad : {QSize(0, 6810), QSize(10000, -1), QSize(99, 6810), QSize(500001, 6810)}) {
         QString reason;
         bool drawn = false;
-        EXPECT_TRUE(MetafileRenderer::render(MetafileFormat::Emf, bad, [&](QPainter&) { drawn = true; }, &reason)
+        EXPECT_TRUE(MetafileRenderer::render(
+                        MetafileFormat::Emf, bad, [&](QPainter&) { drawn = true; }, &reason)
                         .isEmpty());
         EXPECT_FALSE(drawn);
         EXPECT_FALSE(reason.isEmpty());
@@ -507,7 +508,6 @@ TEST(MetafileFormatTest, NameRuleWmfOnlyForDotWmf)
 // ---- writing files ------------------------------------------------------------
 
 namespace {
-
 
 QStringList entries(const QString& dir)
 {

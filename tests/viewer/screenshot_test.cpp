@@ -40,8 +40,8 @@ namespace {
 MeterReading powerReading(int i)
 {
     const double hours = i * 0.75 / 3600.0;
-    double kw = 0.9 + 0.6 * std::sin(hours / 24.0 * 2 * M_PI - 1.2) + 0.15 * std::sin(i / 7.3) +
-                ((i * 7919) % 97) * 0.002;
+    double kw =
+        0.9 + 0.6 * std::sin(hours / 24.0 * 2 * M_PI - 1.2) + 0.15 * std::sin(i / 7.3) + ((i * 7919) % 97) * 0.002;
     if (i % 9000 > 8900)
         kw += 1.8; // the kettle
     if (i == 61234)

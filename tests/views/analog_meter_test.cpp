@@ -183,9 +183,7 @@ TEST(AnalogFeed, FullScaleAndMultiplierPerFunction)
 // times the multiplier, times the prefix, with the sign mark.
 double analogValue(const AnalogMeterModel& m)
 {
-    const double end = m.scale() == AnalogScale::ZeroToFive  ? 5.0
-                       : m.scale() == AnalogScale::ZeroToTen ? 10.0
-                                                             : 20.0;
+    const double end = m.scale() == AnalogScale::ZeroToFive ? 5.0 : m.scale() == AnalogScale::ZeroToTen ? 10.0 : 20.0;
     const double dial = (AnalogMeterModel::kZeroAngle - m.needleAngle()) / 120.0 * end;
     const double multiplier = std::stod(m.multiplierText().substr(1));
     return (m.negative() ? -1.0 : 1.0) * dial * multiplier * pow10i(prefixPower(m.prefixText()));
@@ -194,12 +192,13 @@ double analogValue(const AnalogMeterModel& m)
 TEST(AnalogFeed, AgreesWithTheDigitalMeterForEveryFunction)
 {
     const std::int32_t codes[] = {
-        code::None, code::DcVolts, code::AcVolts, code::Volts2, code::Capacitance,
-        code::DegreesC, code::DegreesF, code::Ohms, code::Ohms2, code::AcAmps, code::Amps2,
-        code::Amps3, code::ApparentPower1, code::Hertz, code::Percent, code::Percent2,
+        code::None,           code::DcVolts,      code::AcVolts,        code::Volts2,
+        code::Capacitance,    code::DegreesC,     code::DegreesF,       code::Ohms,
+        code::Ohms2,          code::AcAmps,       code::Amps2,          code::Amps3,
+        code::ApparentPower1, code::Hertz,        code::Percent,        code::Percent2,
         code::ReactivePower1, code::ActivePower1, code::ApparentPower3, code::ReactivePower3,
-        code::ActivePower3, code::Energy1, code::Energy3, 3 /* no function of the meter */};
-    const char* displays[] = {"0.000", "0.007", "0.050", "1.000", "1.197", "4.999",
+        code::ActivePower3,   code::Energy1,      code::Energy3,        3 /* no function of the meter */};
+    const char* displays[] = {"0.000", "0.007", "0.050", "1.000",  "1.197", "4.999",
                               "5.000", "5.500", "9.999", "-1.234", "-6.500"};
     int checked = 0;
     for (std::int32_t c : codes) {
@@ -230,9 +229,8 @@ TEST(AnalogFeed, AgreesWithTheDigitalMeterForEveryFunction)
                 digital *= pow10i(prefixPower(r.prefixText));
 
                 const auto m = fedWith(r);
-                SCOPED_TRACE(mainText + " e" + std::to_string(e) + " code " + std::to_string(c) +
-                             " shows " + r.readoutText + " " + r.prefixText + r.unitText + ", dial " +
-                             m.multiplierText());
+                SCOPED_TRACE(mainText + " e" + std::to_string(e) + " code " + std::to_string(c) + " shows "
+                             + r.readoutText + " " + r.prefixText + r.unitText + ", dial " + m.multiplierText());
                 EXPECT_NEAR(analogValue(m), digital, 1e-9 * std::max(1.0, std::fabs(digital)));
                 // On the printed scale, never on the stop.
                 EXPECT_GE(m.needleAngle(), AnalogMeterModel::kFullScaleAngle - 1e-9);

@@ -212,10 +212,7 @@ protected:
     }
     QString text(const char* name) { return form->findChild<QLabel*>(QString::fromLatin1(name))->text(); }
     QLineEdit* edit(const char* name) { return dialog.findChild<QLineEdit*>(QString::fromLatin1(name)); }
-    QPushButton* button(QWidget& w, const char* name)
-    {
-        return w.findChild<QPushButton*>(QString::fromLatin1(name));
-    }
+    QPushButton* button(QWidget& w, const char* name) { return w.findChild<QPushButton*>(QString::fromLatin1(name)); }
 
     QApplication& app = test::guiApp(); // before any widget
     GlobalState state;

@@ -31,8 +31,7 @@ DigitalMeterTexts textsFor(std::int32_t c, std::uint8_t s)
 TEST(DigitalMeterTexts, AcDcFieldNamesTheKindOfSupply)
 {
     EXPECT_EQ(textsFor(code::DcVolts, 0).acDc, "DC");
-    for (std::int32_t c : {code::AcVolts, code::AcAmps, code::ApparentPower1, code::ReactivePower1,
-                           code::ActivePower1})
+    for (std::int32_t c : {code::AcVolts, code::AcAmps, code::ApparentPower1, code::ReactivePower1, code::ActivePower1})
         EXPECT_EQ(textsFor(c, 0).acDc, "AC") << c;
     for (std::int32_t c : {code::ApparentPower3, code::ReactivePower3, code::ActivePower3})
         EXPECT_EQ(textsFor(c, 0).acDc, "3-Ph") << c;
@@ -131,8 +130,8 @@ TEST(DigitalMeterLayout, FontSizesTruncateAndKeepPixelsAtAnyResolution)
 {
     const auto l = DigitalMeterLayout::compute(QSize(398, 238), 96);
     EXPECT_EQ(l.dataPoints, 184 / 5);
-    EXPECT_EQ(l.prefixPoints, 21);            // 79 / 2 = 39, times 0.55 = 21.45
-    EXPECT_EQ(l.unitPoints, 17);              // 79 * 4 / 10 = 31, times 0.55 = 17.05
+    EXPECT_EQ(l.prefixPoints, 21); // 79 / 2 = 39, times 0.55 = 21.45
+    EXPECT_EQ(l.unitPoints, 17);   // 79 * 4 / 10 = 31, times 0.55 = 17.05
     EXPECT_EQ(l.subDataCellPixels, 59 * 5 / 10);
     EXPECT_EQ(l.phasesPixels, 59 * 4 / 10);
     EXPECT_EQ(l.wiresPoints, 56 / 3);
@@ -167,8 +166,8 @@ TEST_F(DigitalMeterFormTest, CaptionNamesThePort)
 
 TEST_F(DigitalMeterFormTest, StartsEmptyAndRefusesToClose)
 {
-    for (const char* name : {"DataPanel", "UnitPanel", "FuncPanel", "SubDataPanel", "pnlAcDc",
-                             "pnl3W4W", "pnlHold", "pnlMax", "pnlALag", "pnlST1"})
+    for (const char* name : {"DataPanel", "UnitPanel", "FuncPanel", "SubDataPanel", "pnlAcDc", "pnl3W4W", "pnlHold",
+                             "pnlMax", "pnlALag", "pnlST1"})
         EXPECT_EQ(field(name)->text(), "") << name;
     form.show();
     QCloseEvent close;
@@ -221,8 +220,8 @@ TEST_F(DigitalMeterFormTest, LongestAnnunciatorTextsFitTheirFieldsInAnyShape)
         return QFontMetrics(label->font()).horizontalAdvance(label->text()) <= room;
     };
     form.show();
-    form.updateReading(completedReading("4.567", "3", code::ActivePower3,
-                                        status::PhaseMarks | status::L1 | status::L2 | status::L3));
+    form.updateReading(
+        completedReading("4.567", "3", code::ActivePower3, status::PhaseMarks | status::L1 | status::L2 | status::L3));
     ASSERT_EQ(field("pnlST1")->text(), "A: L3L2L1");
     // Wide enough: the layout's own size.
     form.resize(800, 300);

@@ -66,12 +66,12 @@ TEST_F(ViewScreenshots, AnalogMeter)
         std::uint32_t code;
         const char* file;
     } readings[] = {
-        {"1.234", "1", code::DcVolts, "analog_dc_volts.png"},         // 12.34 V
-        {"1.197", "3", code::ActivePower1, "analog_kilowatts.png"},   // 1.197 kW
-        {"1.234", "6", code::Hertz, "analog_kilohertz.png"},          // 1.234 kHz
-        {"1.234", "3", code::Hertz, "analog_hertz_1234.png"},         // 1234 Hz
-        {"0.725", "2", code::Percent, "analog_percent.png"},          // 72.5 %
-        {"-1.234", "0", code::DcVolts, "analog_negative.png"},        // -1.234 V
+        {"1.234", "1", code::DcVolts, "analog_dc_volts.png"},       // 12.34 V
+        {"1.197", "3", code::ActivePower1, "analog_kilowatts.png"}, // 1.197 kW
+        {"1.234", "6", code::Hertz, "analog_kilohertz.png"},        // 1.234 kHz
+        {"1.234", "3", code::Hertz, "analog_hertz_1234.png"},       // 1234 Hz
+        {"0.725", "2", code::Percent, "analog_percent.png"},        // 72.5 %
+        {"-1.234", "0", code::DcVolts, "analog_negative.png"},      // -1.234 V
     };
     for (const auto& r : readings) {
         form.feed(completedReading(r.main, r.exponent, r.code));
@@ -88,8 +88,7 @@ TEST_F(ViewScreenshots, DigitalMeterWideAndTall)
     form.show();
     // Three-phase power with every phase lit, then single-phase leading.
     form.updateReading(completedReading("4.567", "3", code::ActivePower3,
-                                        status::PhaseMarks | status::L1 | status::L2 | status::L3 |
-                                            status::FourWire,
+                                        status::PhaseMarks | status::L1 | status::L2 | status::L3 | status::FourWire,
                                         "400", "V-Line"));
     form.resize(400, 240);
     save(form, "digital_wide_phases.png");

@@ -47,8 +47,12 @@ QString systemLine()
 QStringList aboutLines()
 {
     return {
-        loadString(Str::MeterModel), loadString(Str::AppTitle), loadString(Str::Version),
-        loadString(Str::ReleaseDate), loadString(Str::Notice1), loadString(Str::Notice2),
+        loadString(Str::MeterModel),
+        loadString(Str::AppTitle),
+        loadString(Str::Version),
+        loadString(Str::ReleaseDate),
+        loadString(Str::Notice1),
+        loadString(Str::Notice2),
         systemLine(),
     };
 }

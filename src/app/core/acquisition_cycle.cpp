@@ -86,8 +86,8 @@ void AcquisitionCycle::handOut()
     }
 
     // A low battery is told on every such reading; the reading then goes on.
-    if ((reading_.rawCode & code::LowBatteryBit) &&
-        abortedIn(Str::WarnLowBattery, loadString(Str::ContinueIn3Seconds), QString()))
+    if ((reading_.rawCode & code::LowBatteryBit)
+        && abortedIn(Str::WarnLowBattery, loadString(Str::ContinueIn3Seconds), QString()))
         return;
 
     // Numbers are read and formatted with "." whatever the locale: the

@@ -2,10 +2,7 @@
 
 namespace vt640 {
 
-GlobalState::GlobalState(QObject* parent)
-    : QObject(parent)
-{
-}
+GlobalState::GlobalState(QObject* parent) : QObject(parent) {}
 
 GlobalState::~GlobalState() = default;
 

@@ -30,7 +30,7 @@ public:
         QString caption;
         QString directory;
         QString fileName;
-        QStringList filters; // "Logger files (*.640)" style, the first one selected
+        QStringList filters;   // "Logger files (*.640)" style, the first one selected
         QString defaultSuffix; // added to a typed name without one; empty: a save
                                // dialog takes its filter's single extension
         bool save = false;
@@ -46,8 +46,8 @@ public:
     // Standard colour dialog; invalid colour when cancelled.
     virtual QColor color(QWidget* owner, const QColor& initial, const QString& caption) = 0;
     // Input box; `ok` false when cancelled.
-    virtual QString text(QWidget* owner, const QString& caption, const QString& label,
-                         const QString& initial, bool* ok) = 0;
+    virtual QString text(QWidget* owner, const QString& caption, const QString& label, const QString& initial,
+                         bool* ok) = 0;
     // Standard print dialog on `printer`, which takes the choices made in
     // it; true when the user chose to print.
     virtual bool printDialog(QWidget* owner, QPrinter& printer) = 0;

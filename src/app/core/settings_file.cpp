@@ -22,10 +22,7 @@ constexpr std::string_view kKeyPort = "iPort";
 constexpr std::string_view kKeyHigh = "fHiLimit";
 constexpr std::string_view kKeyLow = "fLowLimit";
 
-char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool sameKey(std::string_view a, std::string_view b)
 {
@@ -111,10 +108,7 @@ void syncDirectory(const QString& directory)
 
 } // namespace
 
-SettingsFile::SettingsFile(QString directory)
-    : directory_(std::move(directory))
-{
-}
+SettingsFile::SettingsFile(QString directory) : directory_(std::move(directory)) {}
 
 QString SettingsFile::path() const
 {
@@ -148,8 +142,7 @@ Settings SettingsFile::parse(std::string_view contents, bool* complete)
             end = contents.size();
         const std::string_view line = contents.substr(pos, end - pos);
         pos = end + 1;
-        if (end < contents.size() && contents[end] == '\r' && pos < contents.size()
-            && contents[pos] == '\n')
+        if (end < contents.size() && contents[end] == '\r' && pos < contents.size() && contents[pos] == '\n')
             ++pos;
 
         const std::size_t eq = line.find('=');
@@ -276,8 +269,7 @@ bool SettingsFile::write(const Settings& settings, QString* errorText) const
     // create below fail.
     ::unlink(temp.constData());
 
-    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                          0644);
+    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0)
         return fail();
 
@@ -306,8 +298,7 @@ SettingsReadResult loadSettings(GlobalState& state)
 
 bool saveSettings(const GlobalState& state, double hiLimit, double lowLimit, QString* errorText)
 {
-    return SettingsFile(state.workingDirectory).write(Settings{state.iPort, hiLimit, lowLimit},
-                                                      errorText);
+    return SettingsFile(state.workingDirectory).write(Settings{state.iPort, hiLimit, lowLimit}, errorText);
 }
 
 } // namespace vt640

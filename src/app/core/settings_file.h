@@ -27,8 +27,8 @@ enum class SettingsReadStatus {
 
 struct SettingsReadResult {
     SettingsReadStatus status = SettingsReadStatus::Missing;
-    Settings settings;  // the defaults unless status is Ok
-    QString errorText;  // "Cannot open file <path>" when Unreadable
+    Settings settings; // the defaults unless status is Ok
+    QString errorText; // "Cannot open file <path>" when Unreadable
 };
 
 // The settings file "KORUDL.ini" in the start-up directory: plain 8-bit text,
@@ -93,7 +93,6 @@ SettingsReadResult loadSettings(GlobalState& state);
 
 // Exit: writes state.iPort and the comparator's current limits. False with
 // the error text to show when the file could not be written.
-bool saveSettings(const GlobalState& state, double hiLimit, double lowLimit,
-                  QString* errorText = nullptr);
+bool saveSettings(const GlobalState& state, double hiLimit, double lowLimit, QString* errorText = nullptr);
 
 } // namespace vt640

@@ -6,10 +6,7 @@ namespace {
 constexpr int kBevelHeight = 2;
 } // namespace
 
-int mainWindowHeight(const FrameMetrics& m)
-{
-    return 2 * m.fixedFrame + m.caption + m.menu + kBevelHeight + 25 + 8;
-}
+int mainWindowHeight(const FrameMetrics& m) { return 2 * m.fixedFrame + m.caption + m.menu + kBevelHeight + 25 + 8; }
 
 int taskbarHeightFrom(int screenHeight, int availableHeight)
 {
@@ -42,8 +39,7 @@ TileLayout tileWindows(const TileInput& in)
     if (in.comparatorVisible) {
         const int m = 2 * in.metrics.sizingFrame + in.metrics.caption;
         out.comparator = QRect(m, (h - mainHeight) / 4 + mainHeight + m, in.comparatorFrameWidth + m,
-                               in.comparatorFrameHeight + in.alarmButtonHeight +
-                                   in.limitButtonHeight + m + 2);
+                               in.comparatorFrameHeight + in.alarmButtonHeight + in.limitButtonHeight + m + 2);
     }
     return out;
 }

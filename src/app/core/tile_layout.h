@@ -33,7 +33,7 @@ struct TileInput {
     bool dataListVisible = false;
     bool analogVisible = false;
     bool comparatorVisible = false;
-    int dialHeight = 0;          // the analog meter's dial artwork
+    int dialHeight = 0; // the analog meter's dial artwork
     int comparatorFrameWidth = 0;
     int comparatorFrameHeight = 0;
     int alarmButtonHeight = 0;

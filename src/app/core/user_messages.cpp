@@ -37,25 +37,13 @@ QString fillFormat(const QString& format, const QStringList& values)
     return out;
 }
 
-QString loadFormatted(Str id, const QStringList& values)
-{
-    return fillFormat(loadString(id), values);
-}
+QString loadFormatted(Str id, const QStringList& values) { return fillFormat(loadString(id), values); }
 
-QString messageCaption(Str caption, Str message)
-{
-    return loadFormatted(caption, {QString::number(number(message))});
-}
+QString messageCaption(Str caption, Str message) { return loadFormatted(caption, {QString::number(number(message))}); }
 
-QString warningCaption(Str message)
-{
-    return messageCaption(Str::WarningCaption, message);
-}
+QString warningCaption(Str message) { return messageCaption(Str::WarningCaption, message); }
 
-QString errorCaption(Str message)
-{
-    return messageCaption(Str::ErrorCaption, message);
-}
+QString errorCaption(Str message) { return messageCaption(Str::ErrorCaption, message); }
 
 PromptService::Message userMessage(Str caption, Str text)
 {

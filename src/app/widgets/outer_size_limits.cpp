@@ -30,8 +30,8 @@ OuterSizeLimits* OuterSizeLimits::of(QWidget* window)
 
 bool OuterSizeLimits::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == window_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
-                               event->type() == QEvent::Show))
+    if (watched == window_
+        && (event->type() == QEvent::Move || event->type() == QEvent::Resize || event->type() == QEvent::Show))
         apply();
     return false;
 }

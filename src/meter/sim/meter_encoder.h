@@ -13,9 +13,9 @@ namespace vt640::sim {
 struct LcdPicture {
     // Main display: four characters of the segment table (' ' is blank).
     std::array<char, 4> main{{' ', ' ', ' ', ' '}};
-    int mainPoint = 0;     // decimal point before main digit 2, 3 or 4; 0 none
-    bool minus = false;    // main minus sign
-    bool kilo = false;     // kilo mark (adds 3 to the exponent)
+    int mainPoint = 0;  // decimal point before main digit 2, 3 or 4; 0 none
+    bool minus = false; // main minus sign
+    bool kilo = false;  // kilo mark (adds 3 to the exponent)
 
     enum class SubLabel { None, PF, Hours, THD, VLine };
     std::array<char, 3> sub{{' ', ' ', ' '}};

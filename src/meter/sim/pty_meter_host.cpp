@@ -237,10 +237,7 @@ void PtyMeterHost::Impl::run(int master, int wake)
     }
 }
 
-PtyMeterHost::PtyMeterHost(FrameSource source)
-    : d_(new Impl(std::move(source)))
-{
-}
+PtyMeterHost::PtyMeterHost(FrameSource source) : d_(new Impl(std::move(source))) {}
 
 PtyMeterHost::~PtyMeterHost()
 {
@@ -292,15 +289,9 @@ bool PtyMeterHost::placeLink(const std::filesystem::path& link)
     return true;
 }
 
-void PtyMeterHost::setFault(Fault fault)
-{
-    d_->fault.store(static_cast<int>(fault));
-}
+void PtyMeterHost::setFault(Fault fault) { d_->fault.store(static_cast<int>(fault)); }
 
-PtyMeterHost::Fault PtyMeterHost::fault() const
-{
-    return static_cast<Fault>(d_->fault.load());
-}
+PtyMeterHost::Fault PtyMeterHost::fault() const { return static_cast<Fault>(d_->fault.load()); }
 
 void PtyMeterHost::hangUp()
 {
@@ -325,14 +316,8 @@ bool PtyMeterHost::replug()
     return true;
 }
 
-int PtyMeterHost::requestsSeen() const
-{
-    return d_->requests.load();
-}
+int PtyMeterHost::requestsSeen() const { return d_->requests.load(); }
 
-int PtyMeterHost::framesSent() const
-{
-    return d_->frames.load();
-}
+int PtyMeterHost::framesSent() const { return d_->frames.load(); }
 
 } // namespace vt640::sim

@@ -22,10 +22,10 @@ public:
     // Ways the meter can misbehave, for the reliability tests.
     enum class Fault {
         None,
-        NoAnswer,      // ignores requests
-        PartialFrame,  // sends only the first 11 bytes
-        SurplusBytes,  // sends the frame and then 7 bytes more
-        RandomBytes,   // sends 20 random bytes
+        NoAnswer,     // ignores requests
+        PartialFrame, // sends only the first 11 bytes
+        SurplusBytes, // sends the frame and then 7 bytes more
+        RandomBytes,  // sends 20 random bytes
     };
 
     explicit PtyMeterHost(FrameSource source);

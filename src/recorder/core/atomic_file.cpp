@@ -32,10 +32,7 @@ void syncFolder(const std::string& folder)
 
 AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {}
 
-AtomicFile::~AtomicFile()
-{
-    discard();
-}
+AtomicFile::~AtomicFile() { discard(); }
 
 bool AtomicFile::fail(Error error, int systemError)
 {

@@ -33,9 +33,6 @@ CommandStates commandStates(const CommandInputs& in);
 struct PagingStates {
     bool first = false, up = false, down = false, last = false;
 };
-inline PagingStates pagingStates(int page, int pages)
-{
-    return {page != 1, page != 1, page != pages, page != pages};
-}
+inline PagingStates pagingStates(int page, int pages) { return {page != 1, page != 1, page != pages, page != pages}; }
 
 } // namespace vt640

@@ -24,8 +24,7 @@ public:
 
     // Takes in one record (steps gap and sum) and returns its energy text:
     // the sum as "%05.3f" for the active-power functions, "----" otherwise.
-    std::string add(std::int32_t functionCode, float value, std::uint32_t tickMs,
-                    std::int32_t intervalMs);
+    std::string add(std::int32_t functionCode, float value, std::uint32_t tickMs, std::int32_t intervalMs);
 
     static bool countsEnergy(std::int32_t functionCode);
 

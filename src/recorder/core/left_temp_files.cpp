@@ -21,23 +21,19 @@ namespace {
 
 bool allDigits(std::string_view s)
 {
-    return !s.empty() && s.size() <= 9 &&
-           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !s.empty() && s.size() <= 9 && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 } // namespace
 
-LeftTempFiles::~LeftTempFiles()
-{
-    release();
-}
+LeftTempFiles::~LeftTempFiles() { release(); }
 
 bool LeftTempFiles::isTempFileName(std::string_view name)
 {
     const std::string_view stem = stringText(Str::TempFileStem);
     constexpr std::string_view suffix = ".TMP";
-    if (name.size() <= stem.size() + suffix.size() || name.substr(0, stem.size()) != stem ||
-        name.substr(name.size() - suffix.size()) != suffix)
+    if (name.size() <= stem.size() + suffix.size() || name.substr(0, stem.size()) != stem
+        || name.substr(name.size() - suffix.size()) != suffix)
         return false;
     return allDigits(name.substr(stem.size(), name.size() - stem.size() - suffix.size()));
 }
@@ -61,8 +57,7 @@ void LeftTempFiles::scan(const std::string& directory)
             continue;
         struct stat st {};
         // A running instance holds the lock of each of its files.
-        const bool usable = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-                            ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        const bool usable = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
         const auto records = usable ? st.st_size / static_cast<off_t>(sizeof(TBRecord)) : 0;
         if (!usable || records < 1 || records > std::numeric_limits<int>::max()) {
             ::close(fd);
@@ -96,9 +91,10 @@ std::string LeftTempFiles::keep(std::size_t i)
         return {};
     const File& f = files_[i];
     // Only the very file that was found and locked is renamed.
-    struct stat held {}, now {};
-    if (::fstat(fds_[i], &held) != 0 || ::lstat(f.path.c_str(), &now) != 0 ||
-        held.st_dev != now.st_dev || held.st_ino != now.st_ino)
+    struct stat held {
+    }, now{};
+    if (::fstat(fds_[i], &held) != 0 || ::lstat(f.path.c_str(), &now) != 0 || held.st_dev != now.st_dev
+        || held.st_ino != now.st_ino)
         return {};
     const std::string base = f.path.substr(0, f.path.size() - 4); // without ".TMP"
     for (int n = 1; n < 1000; ++n) {

@@ -16,8 +16,8 @@ class LeftTempFiles {
 public:
     struct File {
         std::string path;
-        std::string name;      // the last path component
-        int records = 0;       // whole 128-byte records
+        std::string name; // the last path component
+        int records = 0;  // whole 128-byte records
         std::int64_t modifiedNs = 0;
     };
 

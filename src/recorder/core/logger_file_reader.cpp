@@ -16,10 +16,7 @@
 
 namespace vt640 {
 
-LoggerFileReader::~LoggerFileReader()
-{
-    close();
-}
+LoggerFileReader::~LoggerFileReader() { close(); }
 
 std::uint64_t LoggerFileReader::availableMemory()
 {
@@ -47,10 +44,7 @@ std::uint64_t LoggerFileReader::availableMemory()
     return available;
 }
 
-LoggerFileReader::Status LoggerFileReader::open(const std::string& path)
-{
-    return open(path, layoutForPath(path));
-}
+LoggerFileReader::Status LoggerFileReader::open(const std::string& path) { return open(path, layoutForPath(path)); }
 
 LoggerFileReader::Status LoggerFileReader::open(const std::string& path, RecordLayout layout)
 {
@@ -129,9 +123,7 @@ int LoggerFileReader::read(TBRecord* out, int max)
     const char* p = bytes_.data();
     for (int i = 0; i < whole; ++i, p += size) {
         switch (layout_) {
-        case RecordLayout::Native:
-            std::memcpy(static_cast<void*>(&out[i]), p, sizeof(TBRecord));
-            break;
+        case RecordLayout::Native: std::memcpy(static_cast<void*>(&out[i]), p, sizeof(TBRecord)); break;
         case RecordLayout::Older: {
             TARecord a;
             std::memcpy(static_cast<void*>(&a), p, sizeof a);
@@ -161,8 +153,7 @@ void LoggerFileReader::close()
     std::vector<char>().swap(bytes_);
 }
 
-LoggerFileReader::Status LoggerFileReader::readAll(const std::string& path, RecordLayout layout,
-                                                   RecordBuffer& out)
+LoggerFileReader::Status LoggerFileReader::readAll(const std::string& path, RecordLayout layout, RecordBuffer& out)
 {
     LoggerFileReader reader;
     const Status opened = reader.open(path, layout);

@@ -4,8 +4,8 @@
 
 namespace vt640 {
 
-LoggerFileWriter::Status LoggerFileWriter::write(const std::string& path, const TBRecord* records,
-                                                 std::size_t count, bool replace)
+LoggerFileWriter::Status LoggerFileWriter::write(const std::string& path, const TBRecord* records, std::size_t count,
+                                                 bool replace)
 {
     if (path.empty())
         return Status::CannotCreate;

@@ -23,8 +23,7 @@ public:
 
     // With `replace` false the file goes in place only if nothing stands at
     // the target at that moment; the target is then never touched.
-    static Status write(const std::string& path, const TBRecord* records, std::size_t count,
-                        bool replace = true);
+    static Status write(const std::string& path, const TBRecord* records, std::size_t count, bool replace = true);
 };
 
 } // namespace vt640

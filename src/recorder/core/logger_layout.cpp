@@ -5,10 +5,7 @@
 namespace vt640 {
 namespace {
 
-char lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Whether `text` contains `lowerNeedle` (given in lower case), ignoring case.
 bool containsNoCase(std::string_view text, std::string_view lowerNeedle)
@@ -27,8 +24,8 @@ bool containsNoCase(std::string_view text, std::string_view lowerNeedle)
 
 bool endsWithNoCase(std::string_view text, std::string_view lowerSuffix)
 {
-    return text.size() >= lowerSuffix.size() &&
-           containsNoCase(text.substr(text.size() - lowerSuffix.size()), lowerSuffix);
+    return text.size() >= lowerSuffix.size()
+           && containsNoCase(text.substr(text.size() - lowerSuffix.size()), lowerSuffix);
 }
 
 } // namespace

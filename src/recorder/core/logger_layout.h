@@ -8,9 +8,9 @@ namespace vt640 {
 // The three record layouts a logger file may hold. A logger file has no
 // header: the layout follows from the file's name.
 enum class RecordLayout {
-    Native,  // 128-byte TBRecord: ".640" files and the temporary files
-    Older,   // 96-byte TARecord: ".r27" files
-    Oldest,  // 68-byte TRecord: ".r26" and any other name
+    Native, // 128-byte TBRecord: ".640" files and the temporary files
+    Older,  // 96-byte TARecord: ".r27" files
+    Oldest, // 68-byte TRecord: ".r26" and any other name
 };
 
 std::size_t recordSize(RecordLayout layout);

@@ -22,7 +22,8 @@ struct PageWindow {
 // Worked in 64 bits: pages times a large page size passes the int range.
 inline PageWindow pageWindow(int records, int pages, int page, int perPage)
 {
-    const long long upTo = records - static_cast<long long>(pages - page) * perPage; // records up to the end of the page
+    const long long upTo =
+        records - static_cast<long long>(pages - page) * perPage; // records up to the end of the page
     if (upTo >= perPage)
         return {0, static_cast<int>(upTo - perPage), perPage};
     if (upTo <= 0)

@@ -35,9 +35,6 @@ void RecordBuffer::reserve(int count)
     }
 }
 
-void RecordBuffer::clear()
-{
-    std::vector<TBRecord>().swap(records_);
-}
+void RecordBuffer::clear() { std::vector<TBRecord>().swap(records_); }
 
 } // namespace vt640

@@ -28,15 +28,12 @@ std::optional<double> fullScale(std::int32_t functionCode, int e)
     case code::Volts2:
     case code::AcAmps:
     case code::Amps2:
-    case code::Amps3:
-        return pow10i(e) * 6.6;
+    case code::Amps3: return pow10i(e) * 6.6;
     case code::Capacitance: return pow10i(e) * 5.5;
     case code::Ohms:
-    case code::Hertz:
-        return pow10i(e) * 9.9;
+    case code::Hertz: return pow10i(e) * 9.9;
     case code::DegreesC:
-    case code::DegreesF:
-        return 1100.0;
+    case code::DegreesF: return 1100.0;
     case code::Ohms2: return 1000.0;
     case code::Percent: return 110.0;
     default: return std::nullopt;
@@ -61,8 +58,7 @@ bool isStatusDisplay(std::string_view t)
     return t == "Strt" || t == "StoP" || t == "PAUS" || t == "Cont" || t == "CALL";
 }
 
-std::optional<float> recordValueFor(std::string_view mainText, std::string_view exponentText,
-                                    std::int32_t functionCode)
+std::optional<float> recordValueFor(std::string_view mainText, std::string_view exponentText, std::int32_t functionCode)
 {
     std::string text(trimmed(mainText));
     if (text.find('E') == std::string::npos) {

@@ -22,8 +22,7 @@ public:
         lt.hour = tm.tm_hour;
         lt.minute = tm.tm_min;
         lt.second = tm.tm_sec;
-        lt.millisecond =
-            static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+        lt.millisecond = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
         return lt;
     }
 

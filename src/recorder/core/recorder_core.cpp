@@ -9,10 +9,7 @@
 
 namespace vt640 {
 
-RecorderCore::RecorderCore(RecorderClock& clock) : clock_(&clock)
-{
-    resetState();
-}
+RecorderCore::RecorderCore(RecorderClock& clock) : clock_(&clock) { resetState(); }
 
 void RecorderCore::resetState()
 {
@@ -31,8 +28,7 @@ void RecorderCore::resetState()
 TBRecord RecorderCore::buildRecord(const MeterReading& reading, float value)
 {
     TBRecord r;
-    const std::string energyText =
-        energy_.add(reading.functionCode, value, clock_->tickMs(), intervalMs_);
+    const std::string energyText = energy_.add(reading.functionCode, value, clock_->tickMs(), intervalMs_);
     copyText(r.head.mainText, reading.mainText);
     copyText(r.head.exponentText, reading.exponentText);
     r.head.functionCode = reading.functionCode;
@@ -50,8 +46,7 @@ TBRecord RecorderCore::buildRecord(const MeterReading& reading, float value)
 
 std::optional<TBRecord> RecorderCore::makeRecord(const MeterReading& reading)
 {
-    const auto value =
-        recordValueFor(reading.mainText, reading.exponentText, reading.functionCode);
+    const auto value = recordValueFor(reading.mainText, reading.exponentText, reading.functionCode);
     if (!value)
         return std::nullopt;
     return buildRecord(reading, *value);

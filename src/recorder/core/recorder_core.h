@@ -66,10 +66,10 @@ public:
 
     // What logging one record did.
     struct Logged {
-        int index = 0;          // buffer index of the new record
-        bool first = false;     // it was the first record (max/min panels stay empty)
-        bool tracked = false;   // it took part in the max/min tracking (not a
-                                // status display, and its value is a number)
+        int index = 0;               // buffer index of the new record
+        bool first = false;          // it was the first record (max/min panels stay empty)
+        bool tracked = false;        // it took part in the max/min tracking (not a
+                                     // status display, and its value is a number)
         bool tempFileFailed = false; // writing the temporary file has just started to fail
     };
 

@@ -9,10 +9,7 @@
 
 namespace vt640 {
 
-TempFileAppender::~TempFileAppender()
-{
-    close();
-}
+TempFileAppender::~TempFileAppender() { close(); }
 
 TempFileAppender::Create TempFileAppender::create(const std::string& path)
 {

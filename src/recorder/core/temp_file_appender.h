@@ -35,10 +35,10 @@ public:
 
     enum class Open {
         Opened,
-        Missing,   // nothing at the name
-        NotAFile,  // a link, a folder, a device, ...
-        NotWhole,  // its size is not a whole number of records
-        InUse,     // another holder has it locked
+        Missing,  // nothing at the name
+        NotAFile, // a link, a folder, a device, ...
+        NotWhole, // its size is not a whole number of records
+        InUse,    // another holder has it locked
         Failed,
     };
     // Opens the existing file `path` to add records after those it holds,

@@ -16,10 +16,7 @@ constexpr int kMaxSkipped = 100000;
 
 } // namespace
 
-TempStore::~TempStore()
-{
-    removeAll();
-}
+TempStore::~TempStore() { removeAll(); }
 
 std::string TempStore::fileName(const std::string& directory, int n)
 {
@@ -45,12 +42,9 @@ bool TempStore::openNext(const std::string& directory, int firstIndex)
         ++counter_;
         const std::string path = fileName(directory, counter_);
         switch (file_.create(path)) {
-        case TempFileAppender::Create::Exists:
-            continue; // someone else's file: left alone
-        case TempFileAppender::Create::Failed:
-            return false;
-        case TempFileAppender::Create::Created:
-            break;
+        case TempFileAppender::Create::Exists: continue; // someone else's file: left alone
+        case TempFileAppender::Create::Failed: return false;
+        case TempFileAppender::Create::Created: break;
         }
         Held held;
         struct stat st {};
@@ -125,8 +119,7 @@ void TempStore::removeAll()
         const std::string& path = paths_[k];
         Held& held = held_[k];
         struct stat st {};
-        const bool ours = ::lstat(path.c_str(), &st) == 0 && st.st_dev == held.device &&
-                          st.st_ino == held.inode;
+        const bool ours = ::lstat(path.c_str(), &st) == 0 && st.st_dev == held.device && st.st_ino == held.inode;
         if (ours)
             ::unlink(path.c_str());
         if (held.fd >= 0)

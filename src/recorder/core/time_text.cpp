@@ -7,8 +7,7 @@ namespace vt640 {
 std::string recordTimeText(const LocalTime& t)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%3d:%02d:%02d.%-3d", t.hour, t.minute, t.second,
-                  t.millisecond / 100);
+    std::snprintf(text, sizeof text, "%3d:%02d:%02d.%-3d", t.hour, t.minute, t.second, t.millisecond / 100);
     return text;
 }
 
@@ -18,8 +17,7 @@ std::string statusClockText(const LocalTime& t)
     if (hour12 == 0)
         hour12 = 12;
     char text[32];
-    std::snprintf(text, sizeof text, "  %s %02d:%02d:%02d\"", t.hour < 12 ? "AM" : "PM", hour12,
-                  t.minute, t.second);
+    std::snprintf(text, sizeof text, "  %s %02d:%02d:%02d\"", t.hour < 12 ? "AM" : "PM", hour12, t.minute, t.second);
     return text;
 }
 

@@ -64,13 +64,12 @@ bool CsvExport::write(const RecordBuffer& buffer, const Pages& requested,
     return out.empty() || sink(out);
 }
 
-AtomicFile::Error CsvExport::writeFile(const std::string& path, const RecordBuffer& buffer,
-                                       const Pages& pages, int* systemError)
+AtomicFile::Error CsvExport::writeFile(const std::string& path, const RecordBuffer& buffer, const Pages& pages,
+                                       int* systemError)
 {
     AtomicFile file(path);
-    const bool ok = file.open() &&
-                    write(buffer, pages, [&file](std::string_view text) { return file.write(text); }) &&
-                    file.commit();
+    const bool ok = file.open() && write(buffer, pages, [&file](std::string_view text) { return file.write(text); })
+                    && file.commit();
     if (systemError)
         *systemError = file.systemError();
     return ok ? AtomicFile::Error::None : file.error();

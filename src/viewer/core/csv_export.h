@@ -33,8 +33,8 @@ public:
                       const std::function<bool(std::string_view)>& sink);
 
     // Writes the text as the whole file at `path` (see AtomicFile).
-    static AtomicFile::Error writeFile(const std::string& path, const RecordBuffer& buffer,
-                                       const Pages& pages, int* systemError = nullptr);
+    static AtomicFile::Error writeFile(const std::string& path, const RecordBuffer& buffer, const Pages& pages,
+                                       int* systemError = nullptr);
 };
 
 } // namespace vt640

@@ -26,10 +26,7 @@ QString fromBytes(const std::string& text)
 }
 
 // Columns made only of table texts, which repeat a handful of values.
-bool fromTableOnly(int column)
-{
-    return column == 2 || column == 3 || column == 9 || column == 10 || column == 11;
-}
+bool fromTableOnly(int column) { return column == 2 || column == 3 || column == 9 || column == 10 || column == 11; }
 
 // The string-table texts, loaded once.
 struct Texts {
@@ -39,10 +36,9 @@ struct Texts {
     Texts()
     {
         constexpr std::array<Str, kColumns> kHeaders = {
-            Str::ColumnItem,     Str::ColumnTime,    Str::ColumnCurrentKind, Str::ColumnWiring,
-            Str::ColumnMainData, Str::ColumnMultiple, Str::ColumnUnit,       Str::ColumnSubData,
-            Str::ColumnSubFunc,  Str::ColumnAmp,      Str::ColumnPeak,       Str::ColumnHold,
-            Str::ColumnEnergy};
+            Str::ColumnItem,     Str::ColumnTime, Str::ColumnCurrentKind, Str::ColumnWiring,  Str::ColumnMainData,
+            Str::ColumnMultiple, Str::ColumnUnit, Str::ColumnSubData,     Str::ColumnSubFunc, Str::ColumnAmp,
+            Str::ColumnPeak,     Str::ColumnHold, Str::ColumnEnergy};
         for (std::size_t c = 0; c < kHeaders.size(); ++c)
             headers[c] = bytes(kHeaders[c]);
         dc = bytes(Str::CellDc);
@@ -83,10 +79,7 @@ std::string headerBytes(int column)
     return texts().headers[static_cast<std::size_t>(column)];
 }
 
-QString headerText(int column)
-{
-    return fromBytes(headerBytes(column));
-}
+QString headerText(int column) { return fromBytes(headerBytes(column)); }
 
 void appendCell(std::string& out, const TBRecord& r, int index, int column)
 {
@@ -109,15 +102,11 @@ void appendCell(std::string& out, const TBRecord& r, int index, int column)
         case code::ApparentPower1:
         case code::ReactivePower1:
         case code::ActivePower1:
-        case code::Energy1:
-            out += t.ac;
-            return;
+        case code::Energy1: out += t.ac; return;
         case code::ApparentPower3:
         case code::ReactivePower3:
         case code::ActivePower3:
-        case code::Energy3:
-            out += t.threePhase;
-            return;
+        case code::Energy3: out += t.threePhase; return;
         default: return;
         }
     case 3:

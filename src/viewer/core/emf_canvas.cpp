@@ -88,9 +88,9 @@ MetafileCanvas::Handle EmfCanvas::createPen(const Pen& pen)
         return 0;
     // A geometric pen: its width is in logical units at any size, and its
     // line ends are flat and its corners mitred as Qt draws them.
-    PU_EXTLOGPEN logPen = extlogpen_set(U_PS_GEOMETRIC | metafile::penStyle(pen.style) | U_PS_ENDCAP_FLAT | U_PS_JOIN_MITER,
-                                        static_cast<uint32_t>(std::max(pen.width, 1)), U_BS_SOLID,
-                                        colorRef(pen.color), 0, 0, nullptr);
+    PU_EXTLOGPEN logPen =
+        extlogpen_set(U_PS_GEOMETRIC | metafile::penStyle(pen.style) | U_PS_ENDCAP_FLAT | U_PS_JOIN_MITER,
+                      static_cast<uint32_t>(std::max(pen.width, 1)), U_BS_SOLID, colorRef(pen.color), 0, 0, nullptr);
     if (!logPen) {
         failed_ = true;
         return 0;
@@ -120,11 +120,10 @@ MetafileCanvas::Handle EmfCanvas::createFont(const Font& font)
     const QString name = font.face.left(U_LF_FACESIZE - 1);
     for (qsizetype i = 0; i < name.size(); ++i)
         face[i] = name.at(i).unicode();
-    const U_LOGFONT logFont = logfont_set(-std::max(font.height, 1), 0, font.escapement, font.escapement,
-                                          std::clamp(font.weight, 1, 1000), font.italic, font.underline,
-                                          font.strikeOut, U_DEFAULT_CHARSET, U_OUT_DEFAULT_PRECIS,
-                                          U_CLIP_DEFAULT_PRECIS, U_DEFAULT_QUALITY,
-                                          U_DEFAULT_PITCH | U_FF_DONTCARE, face);
+    const U_LOGFONT logFont =
+        logfont_set(-std::max(font.height, 1), 0, font.escapement, font.escapement, std::clamp(font.weight, 1, 1000),
+                    font.italic, font.underline, font.strikeOut, U_DEFAULT_CHARSET, U_OUT_DEFAULT_PRECIS,
+                    U_CLIP_DEFAULT_PRECIS, U_DEFAULT_QUALITY, U_DEFAULT_PITCH | U_FF_DONTCARE, face);
     append(extcreatefontindirectw_set(&handle, handles_->table, reinterpret_cast<const char*>(&logFont), nullptr));
     return handle;
 }
@@ -141,15 +140,9 @@ void EmfCanvas::deleteObject(Handle handle)
         append(deleteobject_set(&handle, handles_->table));
 }
 
-void EmfCanvas::saveDC()
-{
-    append(U_EMRSAVEDC_set());
-}
+void EmfCanvas::saveDC() { append(U_EMRSAVEDC_set()); }
 
-void EmfCanvas::restoreDC()
-{
-    append(U_EMRRESTOREDC_set(-1));
-}
+void EmfCanvas::restoreDC() { append(U_EMRRESTOREDC_set(-1)); }
 
 void EmfCanvas::intersectClipRect(const QRect& rect)
 {
@@ -158,15 +151,9 @@ void EmfCanvas::intersectClipRect(const QRect& rect)
                                                 point32_set(rect.left() + rect.width(), rect.top() + rect.height()))));
 }
 
-void EmfCanvas::setTextColor(QRgb color)
-{
-    append(U_EMRSETTEXTCOLOR_set(colorRef(color)));
-}
+void EmfCanvas::setTextColor(QRgb color) { append(U_EMRSETTEXTCOLOR_set(colorRef(color))); }
 
-void EmfCanvas::setPolyFillMode(bool winding)
-{
-    append(U_EMRSETPOLYFILLMODE_set(winding ? U_WINDING : U_ALTERNATE));
-}
+void EmfCanvas::setPolyFillMode(bool winding) { append(U_EMRSETPOLYFILLMODE_set(winding ? U_WINDING : U_ALTERNATE)); }
 
 void EmfCanvas::polyline(const QPolygon& points)
 {
@@ -213,8 +200,8 @@ void EmfCanvas::text(const QPoint& origin, const QString& text, const QList<int>
         units[static_cast<std::size_t>(i)] = text.at(i).unicode();
         dx[static_cast<std::size_t>(i)] = i < advances.size() ? static_cast<uint32_t>(std::max(advances.at(i), 0)) : 0;
     }
-    char* body = emrtext_set(point32_set(origin.x(), origin.y()), static_cast<U_NUM_STR>(text.size()), 2,
-                             units.data(), U_ETO_NONE, U_RCL_DEF, dx.data());
+    char* body = emrtext_set(point32_set(origin.x(), origin.y()), static_cast<U_NUM_STR>(text.size()), 2, units.data(),
+                             U_ETO_NONE, U_RCL_DEF, dx.data());
     if (!body) {
         failed_ = true;
         return;
@@ -237,8 +224,7 @@ QByteArray EmfCanvas::finish()
         };
         patch(offsetof(U_EMRHEADER, nBytes), static_cast<uint32_t>(bytes_.size()));
         patch(offsetof(U_EMRHEADER, nRecords), records_);
-        patch(offsetof(U_EMRHEADER, nHandles),
-              static_cast<uint16_t>(handles_->table ? handles_->table->peak + 1 : 1));
+        patch(offsetof(U_EMRHEADER, nHandles), static_cast<uint16_t>(handles_->table ? handles_->table->peak + 1 : 1));
     }
     return failed_ ? QByteArray() : bytes_;
 }

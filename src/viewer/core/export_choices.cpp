@@ -18,8 +18,8 @@ bool mayBecomeNumber(const QString& text)
         return true;
     // "1e" and "1e-": a number waiting for its exponent.
     if (t.endsWith(QLatin1Char('-')) || t.endsWith(QLatin1Char('+')))
-        return parseDecimal(t.left(t.size() - 1).toStdString()).has_value() &&
-               t.contains(QLatin1Char('e'), Qt::CaseInsensitive);
+        return parseDecimal(t.left(t.size() - 1).toStdString()).has_value()
+               && t.contains(QLatin1Char('e'), Qt::CaseInsensitive);
     return false;
 }
 
@@ -42,8 +42,7 @@ QStringList qtFilters(const QString& windowsFilter)
 
 ExportChoices::ExportChoices(PrinterRule printerRule)
     : printerRule_(printerRule), pixelsCaption_(loadString(Str::ExportNoSpecificSize))
-{
-}
+{}
 
 void ExportChoices::selectType(Type type)
 {
@@ -80,8 +79,7 @@ void ExportChoices::selectType(Type type)
         allPagesEnabled_ = thisPageEnabled_ = pageRangeEnabled_ = true;
         sizeGroupVisible_ = false;
         break;
-    case Type::None:
-        break;
+    case Type::None: break;
     }
 }
 
@@ -118,8 +116,7 @@ void ExportChoices::selectDestination(Destination destination)
             selectScope(Scope::ThisPage);
         }
         break;
-    case Destination::None:
-        break;
+    case Destination::None: break;
     }
 }
 
@@ -139,10 +136,7 @@ void ExportChoices::selectUnit(Unit unit)
     showSize();
 }
 
-bool ExportChoices::isEnabled(Type type) const
-{
-    return type != Type::Text || textAvailable_;
-}
+bool ExportChoices::isEnabled(Type type) const { return type != Type::Text || textAvailable_; }
 
 bool ExportChoices::isEnabled(Destination destination) const
 {
@@ -255,8 +249,7 @@ QStringList ExportChoices::browseFilters() const
     case Type::Text: return qtFilters(loadString(Str::CsvFilter));
     case Type::BitMap: return qtFilters(loadString(Str::BitmapFilter));
     // Beyond the metafiles, the vector formats Linux programs read.
-    case Type::MetaFile:
-        return qtFilters(loadString(Str::MetafileFilter)) + qtFilters(loadString(Str::VectorFilter));
+    case Type::MetaFile: return qtFilters(loadString(Str::MetafileFilter)) + qtFilters(loadString(Str::VectorFilter));
     case Type::None: break;
     }
     return {};

@@ -19,10 +19,7 @@ void FitReduction::reduce(std::span<const float> values, int maxIndex, int minIn
     reduceValues([v](int i) { return v[i]; }, static_cast<int>(values.size()), maxIndex, minIndex);
 }
 
-void FitReduction::release()
-{
-    std::vector<int>().swap(indexList_);
-}
+void FitReduction::release() { std::vector<int>().swap(indexList_); }
 
 template <typename Values>
 void FitReduction::reduceValues(const Values& valueAt, int n, int maxIndex, int minIndex)

@@ -40,10 +40,7 @@ public:
     // Records per block in reduced mode (0 in all-records mode).
     int blockSize() const { return blockSize_; }
     // The record behind chart point `point`.
-    int recordAt(int point) const
-    {
-        return allRecords_ ? point : indexList_[static_cast<std::size_t>(point)];
-    }
+    int recordAt(int point) const { return allRecords_ ? point : indexList_[static_cast<std::size_t>(point)]; }
     // In reduced mode, the record index behind each point in chart order.
     const std::vector<int>& indexList() const { return indexList_; }
 

@@ -39,8 +39,8 @@ public:
     };
     struct Font {
         QString face;
-        int height = 0;     // character (em) height, logical units
-        int weight = 400;   // 100 to 900, 400 normal, 700 bold
+        int height = 0;   // character (em) height, logical units
+        int weight = 400; // 100 to 900, 400 normal, 700 bold
         bool italic = false;
         bool underline = false;
         bool strikeOut = false;

@@ -24,8 +24,9 @@ QSize MetafileDevice::pixelsFor(QSize s)
 
 QString MetafileDevice::badSizeReason(QSize s)
 {
-    return loadFormatted(Str::ReasonBadPictureSize, {QString::number(s.width() / 100.0, 'f', 2),
-                                                     QString::number(s.height() / 100.0, 'f', 2), QStringLiteral("mm")});
+    return loadFormatted(Str::ReasonBadPictureSize,
+                         {QString::number(s.width() / 100.0, 'f', 2), QString::number(s.height() / 100.0, 'f', 2),
+                          QStringLiteral("mm")});
 }
 
 MetafileDevice::MetafileDevice(MetafileFormat format, QSize hundredthsOfMm) : frame_(hundredthsOfMm)
@@ -42,10 +43,7 @@ MetafileDevice::MetafileDevice(MetafileFormat format, QSize hundredthsOfMm) : fr
 
 MetafileDevice::~MetafileDevice() = default;
 
-QPaintEngine* MetafileDevice::paintEngine() const
-{
-    return engine_.get();
-}
+QPaintEngine* MetafileDevice::paintEngine() const { return engine_.get(); }
 
 QByteArray MetafileDevice::finish(QString* reason)
 {

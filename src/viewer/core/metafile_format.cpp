@@ -8,8 +8,7 @@ MetafileFormat metafileFormatForFileName(const QString& fileName)
 {
     // Only the last suffix counts: "chart.emf.wmf" is a WMF.
     const QString suffix = QFileInfo(fileName).suffix();
-    return suffix.compare(QLatin1String("wmf"), Qt::CaseInsensitive) == 0 ? MetafileFormat::Wmf
-                                                                           : MetafileFormat::Emf;
+    return suffix.compare(QLatin1String("wmf"), Qt::CaseInsensitive) == 0 ? MetafileFormat::Wmf : MetafileFormat::Emf;
 }
 
 QString metafileFormatName(MetafileFormat format)

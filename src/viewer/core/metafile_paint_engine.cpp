@@ -14,10 +14,7 @@
 namespace vt640 {
 namespace {
 
-bool finite(const QPointF& p)
-{
-    return std::isfinite(p.x()) && std::isfinite(p.y());
-}
+bool finite(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
 
 // Liang-Barsky: the part of segment a-b inside `r`, if any.
 bool clipSegment(QPointF& a, QPointF& b, const QRectF& r)
@@ -137,8 +134,7 @@ QColor solidColor(const QBrush& brush)
     QColor c;
     switch (brush.style()) {
     case Qt::NoBrush:
-    case Qt::TexturePattern:
-        return {};
+    case Qt::TexturePattern: return {};
     case Qt::LinearGradientPattern:
     case Qt::RadialGradientPattern:
     case Qt::ConicalGradientPattern: {
@@ -148,9 +144,7 @@ QColor solidColor(const QBrush& brush)
         c = stops.at(stops.size() / 2).second;
         break;
     }
-    default:
-        c = brush.color();
-        break;
+    default: c = brush.color(); break;
     }
     if (!c.isValid() || c.alpha() == 0)
         return {};
@@ -238,23 +232,14 @@ void MetafilePaintEngine::updateClip(const QPainterPath& path, Qt::ClipOperation
 {
     const QRectF rect = fullTransform().map(path).boundingRect();
     switch (operation) {
-    case Qt::NoClip:
-        clipEnabled_ = false;
-        return;
-    case Qt::ReplaceClip:
-        clip_ = rect;
-        break;
-    case Qt::IntersectClip:
-        clip_ = clipEnabled_ ? clip_.intersected(rect) : rect;
-        break;
+    case Qt::NoClip: clipEnabled_ = false; return;
+    case Qt::ReplaceClip: clip_ = rect; break;
+    case Qt::IntersectClip: clip_ = clipEnabled_ ? clip_.intersected(rect) : rect; break;
     }
     clipEnabled_ = true;
 }
 
-QTransform MetafilePaintEngine::fullTransform() const
-{
-    return transform_ * QTransform::fromScale(scaleX_, scaleY_);
-}
+QTransform MetafilePaintEngine::fullTransform() const { return transform_ * QTransform::fromScale(scaleX_, scaleY_); }
 
 bool MetafilePaintEngine::syncClip()
 {
@@ -299,9 +284,11 @@ bool MetafilePaintEngine::syncClip()
 
 void MetafilePaintEngine::replaceSelected(Kind kind, MetafileCanvas::Handle handle)
 {
-    MetafileCanvas::Handle& slot = kind == Kind::Pen ? current_.pen : kind == Kind::Brush ? current_.brush : current_.font;
-    const MetafileCanvas::Handle kept = !hasSaved_ ? 0
-                                        : kind == Kind::Pen ? saved_.pen
+    MetafileCanvas::Handle& slot = kind == Kind::Pen     ? current_.pen
+                                   : kind == Kind::Brush ? current_.brush
+                                                         : current_.font;
+    const MetafileCanvas::Handle kept = !hasSaved_            ? 0
+                                        : kind == Kind::Pen   ? saved_.pen
                                         : kind == Kind::Brush ? saved_.brush
                                                               : saved_.font;
     const MetafileCanvas::Handle old = slot;
@@ -381,10 +368,7 @@ std::optional<MetafileCanvas::Brush> MetafilePaintEngine::currentBrush() const
     return MetafileCanvas::Brush{false, color.rgb()};
 }
 
-QRectF MetafilePaintEngine::cutRect() const
-{
-    return clipEnabled_ ? clip_.intersected(guard_) : guard_;
-}
+QRectF MetafilePaintEngine::cutRect() const { return clipEnabled_ ? clip_.intersected(guard_) : guard_; }
 
 void MetafilePaintEngine::emitShape(const QList<QPolygonF>& rings, bool closed, bool fill, bool stroke)
 {
@@ -528,8 +512,8 @@ void MetafilePaintEngine::drawTextItem(const QPointF& origin, const QTextItem& t
     const QFontMetricsF metrics = device ? QFontMetricsF(font, device) : QFontMetricsF(font);
     // Text wholly outside the clip is left out; text across its edge is
     // cut by the clip record.
-    const QRectF box = t.mapRect(QRectF(origin.x(), origin.y() - metrics.ascent(), textItem.width(),
-                                        metrics.ascent() + metrics.descent()));
+    const QRectF box = t.mapRect(
+        QRectF(origin.x(), origin.y() - metrics.ascent(), textItem.width(), metrics.ascent() + metrics.descent()));
     if (!box.intersects(cutRect()))
         return;
     QList<int> advances;
@@ -549,8 +533,7 @@ void MetafilePaintEngine::drawTextItem(const QPointF& origin, const QTextItem& t
 
     selectFont(mf);
     setTextColor(color.rgb());
-    canvas_.text(QPoint(static_cast<int>(std::lround(at.x())), static_cast<int>(std::lround(at.y()))), text,
-                 advances);
+    canvas_.text(QPoint(static_cast<int>(std::lround(at.x())), static_cast<int>(std::lround(at.y()))), text, advances);
 }
 
 // A metafile here holds no bitmaps: pixmaps and images are left out.

@@ -86,7 +86,7 @@ private:
     bool winding_ = false;
 
     bool clipEnabled_ = false;
-    QRectF clip_;                  // logical units, meaningful when clipEnabled_
+    QRectF clip_;                     // logical units, meaningful when clipEnabled_
     std::optional<QRect> canvasClip_; // what the canvas clips to now
 
     DcState current_;

@@ -18,8 +18,8 @@ namespace vt640 {
 // the size is not allowed or the painter could not start.
 class MetafileRenderer {
 public:
-    static QByteArray render(MetafileFormat format, QSize hundredthsOfMm,
-                             const std::function<void(QPainter&)>& draw, QString* reason = nullptr);
+    static QByteArray render(MetafileFormat format, QSize hundredthsOfMm, const std::function<void(QPainter&)>& draw,
+                             QString* reason = nullptr);
 };
 
 } // namespace vt640

@@ -39,10 +39,7 @@ void RecordTableModel::clearRows()
     endResetModel();
 }
 
-int RecordTableModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : rows_ + 1;
-}
+int RecordTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_ + 1; }
 
 int RecordTableModel::columnCount(const QModelIndex& parent) const
 {

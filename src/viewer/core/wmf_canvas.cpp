@@ -76,8 +76,7 @@ WmfCanvas::WmfCanvas(QSize frame) : handles_(new Handles)
     if (wmf_htable_create(128, 128, &handles_->table) != 0)
         failed_ = true;
 
-    U_PAIRF inches{static_cast<float>(size_.width()) / unitsPerInch,
-                   static_cast<float>(size_.height()) / unitsPerInch};
+    U_PAIRF inches{static_cast<float>(size_.width()) / unitsPerInch, static_cast<float>(size_.height()) / unitsPerInch};
     char* header = U_WMRHEADER_set(&inches, static_cast<unsigned>(unitsPerInch));
     if (!header) {
         failed_ = true;
@@ -129,7 +128,9 @@ MetafileCanvas::Handle WmfCanvas::createPen(const Pen& pen)
     // WMF writes as width 0; other pens keep their width in logical units.
     const bool solid = pen.style == LineStyle::Solid || pen.style == LineStyle::Null;
     const auto width = static_cast<uint16_t>(solid ? std::clamp(pen.width, 1, kMaxCoordinate) : 0);
-    append(wcreatepenindirect_set(&handle, handles_->table, U_PEN_set(static_cast<uint16_t>(metafile::penStyle(pen.style)), width, colorRef(pen.color))));
+    append(wcreatepenindirect_set(
+        &handle, handles_->table,
+        U_PEN_set(static_cast<uint16_t>(metafile::penStyle(pen.style)), width, colorRef(pen.color))));
     return handle + 1;
 }
 
@@ -177,15 +178,9 @@ void WmfCanvas::deleteObject(Handle handle)
         append(wdeleteobject_set(&index, handles_->table));
 }
 
-void WmfCanvas::saveDC()
-{
-    append(U_WMRSAVEDC_set());
-}
+void WmfCanvas::saveDC() { append(U_WMRSAVEDC_set()); }
 
-void WmfCanvas::restoreDC()
-{
-    append(U_WMRRESTOREDC_set(-1));
-}
+void WmfCanvas::restoreDC() { append(U_WMRRESTOREDC_set(-1)); }
 
 void WmfCanvas::intersectClipRect(const QRect& rect)
 {
@@ -197,15 +192,9 @@ void WmfCanvas::intersectClipRect(const QRect& rect)
     append(U_WMRINTERSECTCLIPRECT_set(r));
 }
 
-void WmfCanvas::setTextColor(QRgb color)
-{
-    append(U_WMRSETTEXTCOLOR_set(colorRef(color)));
-}
+void WmfCanvas::setTextColor(QRgb color) { append(U_WMRSETTEXTCOLOR_set(colorRef(color))); }
 
-void WmfCanvas::setPolyFillMode(bool winding)
-{
-    append(U_WMRSETPOLYFILLMODE_set(winding ? U_WINDING : U_ALTERNATE));
-}
+void WmfCanvas::setPolyFillMode(bool winding) { append(U_WMRSETPOLYFILLMODE_set(winding ? U_WINDING : U_ALTERNATE)); }
 
 void WmfCanvas::polyline(const QPolygon& points)
 {

@@ -47,9 +47,10 @@ void AlsaToneOutput::beep(int hertz, int milliseconds)
         return;
     }
     constexpr unsigned kLatencyMicroseconds = 20000;
-    if (snd_pcm_set_params(pcm.handle, SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED, 1,
-                           kSampleRate, 1, kLatencyMicroseconds) < 0 ||
-        snd_pcm_nonblock(pcm.handle, 0) < 0) {
+    if (snd_pcm_set_params(pcm.handle, SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED, 1, kSampleRate, 1,
+                           kLatencyMicroseconds)
+            < 0
+        || snd_pcm_nonblock(pcm.handle, 0) < 0) {
         retryAt_ = now + kRetryAfter;
         return;
     }

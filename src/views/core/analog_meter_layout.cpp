@@ -23,8 +23,8 @@ AnalogMeterLayout AnalogMeterLayout::compute(int windowWidth)
     l.multPanel = QRect(1, 1, l.unitPanel.left() - 1, height);
 
     const QSize mark = artwork::kSignMarkSize;
-    l.signMark = QPoint(l.panel1.left() - mark.width() - mark.width() / 2,
-                        l.panel1.top() + l.panel1.height() - mark.height());
+    l.signMark =
+        QPoint(l.panel1.left() - mark.width() - mark.width() / 2, l.panel1.top() + l.panel1.height() - mark.height());
     return l;
 }
 

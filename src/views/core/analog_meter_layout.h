@@ -14,8 +14,8 @@ struct AnalogMeterLayout {
     QPoint dial;
     QPoint scale;
     QPoint pivot;
-    QRect panel1;     // the multiplier strip
-    QRect multPanel;  // inside the strip: multiplier, prefix, unit
+    QRect panel1;    // the multiplier strip
+    QRect multPanel; // inside the strip: multiplier, prefix, unit
     QRect unitPanel;
     QRect funcPanel;
     QPoint signMark;

@@ -32,10 +32,8 @@ bool digitsWithoutPoint(std::int32_t c)
     case code::ActivePower1:
     case code::ApparentPower3:
     case code::ReactivePower3:
-    case code::ActivePower3:
-        return true;
-    default:
-        return false;
+    case code::ActivePower3: return true;
+    default: return false;
     }
 }
 
@@ -82,8 +80,7 @@ AnalogScale AnalogMeterModel::scaleFor(std::int32_t c)
 {
     switch (c) {
     case code::DegreesC:
-    case code::DegreesF:
-        return AnalogScale::ZeroToTwenty;
+    case code::DegreesF: return AnalogScale::ZeroToTwenty;
     case code::AcVolts:
     case code::Ohms:
     case code::Ohms2:
@@ -95,10 +92,8 @@ AnalogScale AnalogMeterModel::scaleFor(std::int32_t c)
     case code::ActivePower1:
     case code::ApparentPower3:
     case code::ReactivePower3:
-    case code::ActivePower3:
-        return AnalogScale::ZeroToTen;
-    default:
-        return AnalogScale::ZeroToFive;
+    case code::ActivePower3: return AnalogScale::ZeroToTen;
+    default: return AnalogScale::ZeroToFive;
     }
 }
 
@@ -122,10 +117,7 @@ std::string AnalogMeterModel::multiplierText(std::int32_t c, std::int32_t expone
     return timesPowerOfTen(multiplierExponentFor(c, exponent));
 }
 
-std::string AnalogMeterModel::multiplierText() const
-{
-    return timesPowerOfTen(multiplierExponent_);
-}
+std::string AnalogMeterModel::multiplierText() const { return timesPowerOfTen(multiplierExponent_); }
 
 double AnalogMeterModel::scaleEnd(AnalogScale scale)
 {
@@ -199,20 +191,14 @@ void AnalogMeterModel::feed(const MeterReading& r)
     case code::ActivePower1:
     case code::ApparentPower3:
     case code::ReactivePower3:
-    case code::ActivePower3:
-        fullScale_ = pow10i(n);
-        break;
-    case code::Capacitance:
-        fullScale_ = exponent == 3 ? pow10i(n) : 5.0 * pow10i(n - 1);
-        break;
+    case code::ActivePower3: fullScale_ = pow10i(n); break;
+    case code::Capacitance: fullScale_ = exponent == 3 ? pow10i(n) : 5.0 * pow10i(n - 1); break;
     case code::DegreesC:
     case code::DegreesF:
         fullScale_ = 2000.0;
         exponent_ = 2;
         break;
-    case code::Hertz:
-        fullScale_ = exponent == 3 ? pow10i(n - 1) : pow10i(n);
-        break;
+    case code::Hertz: fullScale_ = exponent == 3 ? pow10i(n - 1) : pow10i(n); break;
     case code::Percent:
         fullScale_ = 1000.0;
         exponent_ = 1;
@@ -221,9 +207,7 @@ void AnalogMeterModel::feed(const MeterReading& r)
         fullScale_ = 10000.0;
         exponent_ = 2;
         break;
-    default:
-        fullScale_ = 5.0 * pow10i(n - 1);
-        break;
+    default: fullScale_ = 5.0 * pow10i(n - 1); break;
     }
     multiplierExponent_ = multiplierExponentFor(code_, exponent_);
     agreeWithDigitalMeter(digitalNumber(r));

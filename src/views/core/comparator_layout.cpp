@@ -5,10 +5,7 @@
 
 namespace vt640 {
 
-int ComparatorLayout::frameAllowance(int captionHeight)
-{
-    return 2 * kSizingFrame + captionHeight;
-}
+int ComparatorLayout::frameAllowance(int captionHeight) { return 2 * kSizingFrame + captionHeight; }
 
 QPoint ComparatorLayout::windowPosition(int screenHeight, int mainHeight, int captionHeight)
 {

@@ -12,14 +12,14 @@ namespace vt640 {
 // frame, and below that the square limit button with the two limit rows to
 // its right.
 struct ComparatorLayout {
-    QSize window;     // the client area
+    QSize window; // the client area
     QPoint frame;
     QPoint band;
     QPoint pivot;
     QRect alarmButton;
     QRect limitButton;
-    QRect panel1;     // upper limit row
-    QRect panel2;     // lower limit row
+    QRect panel1; // upper limit row
+    QRect panel2; // lower limit row
     // Inside each row: the limit, its prefix and its unit, left to right.
     QRect limitPanel, unitPanel, funcPanel;
 

@@ -4,10 +4,7 @@
 
 namespace vt640 {
 
-ComparatorModel::ComparatorModel(double upperLimit, double lowerLimit)
-    : upper_(upperLimit), lower_(lowerLimit)
-{
-}
+ComparatorModel::ComparatorModel(double upperLimit, double lowerLimit) : upper_(upperLimit), lower_(lowerLimit) {}
 
 void ComparatorModel::setLimits(double upperLimit, double lowerLimit)
 {
@@ -36,8 +33,7 @@ bool ComparatorModel::feed(const MeterReading& r)
     // An overload goes half a band beyond the limit on its side, so that the
     // needle reaches the end and the alarm sounds.
     const double half = (upper_ - lower_) * 0.5;
-    reading_ = static_cast<float>(r.mainText.find('-') != std::string::npos ? lower_ - half
-                                                                             : upper_ + half);
+    reading_ = static_cast<float>(r.mainText.find('-') != std::string::npos ? lower_ - half : upper_ + half);
     return true;
 }
 
@@ -59,8 +55,7 @@ double ComparatorModel::needleAngleFor(float reading, double upperLimit, double 
     return angle;
 }
 
-std::optional<ToneRequest> ComparatorModel::toneFor(float reading, double upperLimit,
-                                                    double lowerLimit)
+std::optional<ToneRequest> ComparatorModel::toneFor(float reading, double upperLimit, double lowerLimit)
 {
     if (reading > static_cast<float>(upperLimit))
         return kHighTone;

@@ -24,10 +24,7 @@ int DigitalMeterLayout::prefixPointsFor(int prefixWidth)
     return positive(static_cast<int>((prefixWidth / 2) * 0.55));
 }
 
-int DigitalMeterLayout::unitPointsFor(int unitWidth)
-{
-    return positive(static_cast<int>((unitWidth * 4 / 10) * 0.55));
-}
+int DigitalMeterLayout::unitPointsFor(int unitWidth) { return positive(static_cast<int>((unitWidth * 4 / 10) * 0.55)); }
 
 DigitalMeterLayout DigitalMeterLayout::compute(QSize lcd, int dpi)
 {

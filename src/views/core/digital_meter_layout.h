@@ -12,11 +12,11 @@ namespace vt640 {
 // the column, the reading, prefix and unit in the upper area, the
 // sub-display and phase marks in the lower strip.
 struct DigitalMeterLayout {
-    QRect statePanel;     // the annunciator column on the left
+    QRect statePanel;                    // the annunciator column on the left
     QRect acDc, wires, hold, peak, aLag; // its five fields, top to bottom
-    QRect masterLcd;      // upper area: main reading
+    QRect masterLcd;                     // upper area: main reading
     QRect data, prefix, unit;
-    QRect subLcd;         // lower strip: sub-display
+    QRect subLcd; // lower strip: sub-display
     QRect subData, phases;
 
     // Font sizes: points unless named pixels.

@@ -9,9 +9,7 @@ DigitalMeterTexts DigitalMeterTexts::forReading(const MeterReading& r)
     DigitalMeterTexts t;
     t.data = QString::fromStdString(r.readoutText);
     t.units = UnitFieldStyle::forReading(r.functionCode, r.prefixText, r.unitText);
-    t.subData = r.subText.empty()
-                    ? QStringLiteral(" ")
-                    : QString::fromStdString(" " + r.subText + " " + r.subFunction);
+    t.subData = r.subText.empty() ? QStringLiteral(" ") : QString::fromStdString(" " + r.subText + " " + r.subFunction);
     const Annunciators a = annunciatorsFor(r.functionCode, r.status);
     t.acDc = QString::fromStdString(a.acDc);
     t.wires = QString::fromStdString(a.wires);

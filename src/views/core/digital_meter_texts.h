@@ -9,7 +9,7 @@ namespace vt640 {
 
 // Everything the digital meter's fields show for one reading.
 struct DigitalMeterTexts {
-    QString data;    // the readout ("1234", "OL", "----")
+    QString data; // the readout ("1234", "OL", "----")
     UnitFieldStyle units;
     QString subData; // " <sub text> <sub function>", or a single blank
     QString acDc, wires, hold, peak, aLag, phases;

@@ -10,9 +10,8 @@ namespace vt640 {
 QFont arialFont()
 {
     QFont font;
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Arimo"), QStringLiteral("Nimbus Sans"),
-                      QStringLiteral("Helvetica")});
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                      QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
     font.setStyleHint(QFont::SansSerif);
     return font;
 }
@@ -35,9 +34,8 @@ QFont arialFontPoints(int points)
 QFont timesFont()
 {
     QFont font;
-    font.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
-                      QStringLiteral("Tinos"), QStringLiteral("Nimbus Roman"),
-                      QStringLiteral("Times")});
+    font.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"), QStringLiteral("Tinos"),
+                      QStringLiteral("Nimbus Roman"), QStringLiteral("Times")});
     font.setStyleHint(QFont::Serif);
     return font;
 }
@@ -51,7 +49,8 @@ QFont fontFittingWidth(QFont font, const QString& text, int width)
         if (size <= 1 || advance <= width)
             return font;
         // The width follows the size closely: jump close to the fit, then step.
-        const int guess = std::min(size - 1, std::max(1, static_cast<int>(static_cast<long long>(size) * width / std::max(advance, 1))));
+        const int guess = std::min(
+            size - 1, std::max(1, static_cast<int>(static_cast<long long>(size) * width / std::max(advance, 1))));
         if (pixels)
             font.setPixelSize(guess);
         else

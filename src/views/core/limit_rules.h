@@ -6,11 +6,11 @@ namespace vt640 {
 
 // What an edit of a limit field does to the limit it stands for.
 enum class LimitEdit {
-    Ignored,  // the field is empty: the limit stays, nothing is said
-    Accepted, // the text is a number: the limit takes it
+    Ignored,    // the field is empty: the limit stays, nothing is said
+    Accepted,   // the text is a number: the limit takes it
     Unfinished, // not a number yet, but typing on can make one ("-", "+"):
                 // the limit stays, nothing is said
-    Refused,  // no number, and no typing on makes one: the limit stays, E9007
+    Refused,    // no number, and no typing on makes one: the limit stays, E9007
 };
 
 // Applies the text of a limit field to `limit`. Numbers are read with "." as

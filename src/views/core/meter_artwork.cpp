@@ -18,8 +18,7 @@ constexpr double kDegrees = 3.14159265358979323846 / 180.0;
 // A point `radius` away from `centre` at `angle` degrees (y grows downwards).
 QPointF polar(QPointF centre, double radius, double angle)
 {
-    return {centre.x() + radius * std::cos(angle * kDegrees),
-            centre.y() - radius * std::sin(angle * kDegrees)};
+    return {centre.x() + radius * std::cos(angle * kDegrees), centre.y() - radius * std::sin(angle * kDegrees)};
 }
 
 QImage blank(QSize size, QColor fill = Qt::transparent)
@@ -116,8 +115,7 @@ QImage analogScale(AnalogScale scale)
     p.setRenderHint(QPainter::Antialiasing);
 
     // The pivot in the scale's own coordinates.
-    const QPointF pivot(kDialSize.width() / 2 - kScaleOnDial.x(),
-                        AnalogMeterModel::kPivotY - kScaleOnDial.y());
+    const QPointF pivot(kDialSize.width() / 2 - kScaleOnDial.x(), AnalogMeterModel::kPivotY - kScaleOnDial.y());
     // The arc lies where the needle's tip ends, the ticks hang inside it and
     // the numbers stand inside the ticks, so the needle never reaches past
     // the arc into them.

@@ -9,8 +9,7 @@ std::vector<std::int16_t> toneWave(int hertz, int milliseconds, int sampleRate)
 {
     if (hertz <= 0 || milliseconds <= 0 || sampleRate <= 0)
         return {};
-    const auto frames = static_cast<std::size_t>(static_cast<std::int64_t>(sampleRate) *
-                                                 milliseconds / 1000);
+    const auto frames = static_cast<std::size_t>(static_cast<std::int64_t>(sampleRate) * milliseconds / 1000);
     // Two milliseconds of rise and fall, shorter for very short tones.
     const std::size_t ramp = std::min<std::size_t>(sampleRate / 500, frames / 4);
     constexpr double kAmplitude = 0.5 * 32767.0;

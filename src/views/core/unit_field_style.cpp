@@ -5,8 +5,7 @@
 
 namespace vt640 {
 
-UnitFieldStyle UnitFieldStyle::forReading(std::int32_t c, const std::string& prefixText,
-                                          const std::string& unitText)
+UnitFieldStyle UnitFieldStyle::forReading(std::int32_t c, const std::string& prefixText, const std::string& unitText)
 {
     UnitFieldStyle s;
     s.prefixText = QString::fromStdString(prefixText);

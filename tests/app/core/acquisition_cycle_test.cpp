@@ -46,9 +46,9 @@ protected:
     void SetUp() override
     {
         coreApp();
-        base_ = std::filesystem::temp_directory_path() /
-                ("vt640-cycle-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        base_ = std::filesystem::temp_directory_path()
+                / ("vt640-cycle-" + std::to_string(::getpid()) + "-"
+                   + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(base_);
         std::filesystem::create_directories(base_ / "config/vt640/ports");
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((base_ / "config").string()));
@@ -63,8 +63,7 @@ protected:
         link_ = std::make_unique<LinkState>(state_, *cycle_);
         for (RecordingSink& s : sinks_)
             cycle_->addSink(s);
-        cycle_->setAutoMessage([this](const QString& caption, const QString& l1, const QString& l2,
-                                      const QString& l3) {
+        cycle_->setAutoMessage([this](const QString& caption, const QString& l1, const QString& l2, const QString& l3) {
             autoMessages_.push_back({caption, l1, l2, l3});
             return autoResult_;
         });
@@ -99,8 +98,8 @@ protected:
     std::unique_ptr<AcquisitionCycle> cycle_;
     std::unique_ptr<LinkState> link_;
     std::vector<std::string> handed_;
-    RecordingSink sinks_[4] = {{"digital", handed_}, {"recorder", handed_}, {"analog", handed_},
-                               {"comparator", handed_}};
+    RecordingSink sinks_[4] = {
+        {"digital", handed_}, {"recorder", handed_}, {"analog", handed_}, {"comparator", handed_}};
     AutoResult autoResult_ = AutoResult::Continue;
     std::vector<QStringList> autoMessages_;
 };
@@ -111,9 +110,9 @@ TEST_F(CycleTest, EveryReadingGoesToEverySinkInOrder)
     tick();
     meter_.show(kDcVolts, "5.678");
     tick();
-    EXPECT_EQ(handed_, (std::vector<std::string>{"digital 1.234", "recorder 1.234", "analog 1.234",
-                                                 "comparator 1.234", "digital 5.678", "recorder 5.678",
-                                                 "analog 5.678", "comparator 5.678"}));
+    EXPECT_EQ(handed_,
+              (std::vector<std::string>{"digital 1.234", "recorder 1.234", "analog 1.234", "comparator 1.234",
+                                        "digital 5.678", "recorder 5.678", "analog 5.678", "comparator 5.678"}));
     EXPECT_TRUE(state_.readingAvailable);
 }
 
@@ -186,9 +185,8 @@ TEST_F(CycleTest, KilowattHoursUnlinkOnceWithAStopMessage)
     ASSERT_EQ(prompts_.messageCount(), 1);
     EXPECT_EQ(prompts_.last().caption, "Warning[W9015]");
     EXPECT_EQ(prompts_.last().icon, PromptService::Icon::Stop);
-    EXPECT_EQ(prompts_.last().text,
-              QString::fromUtf8("The Data logging feature is not supported in KWHr mode\n"
-                                "please change to active power mode\u2026"));
+    EXPECT_EQ(prompts_.last().text, QString::fromUtf8("The Data logging feature is not supported in KWHr mode\n"
+                                                      "please change to active power mode\u2026"));
     // The refused reading is never completed or handed out.
     EXPECT_EQ(cycle_->reading().readoutText, shown);
     EXPECT_EQ(handed_.size(), 4u);

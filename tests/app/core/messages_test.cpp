@@ -42,9 +42,9 @@ TEST(StringTableTest, EveryTextIsNonEmptyUtf8WithoutStrayFormats)
 TEST(StringTableTest, EveryNameHasItsEntry)
 {
     int names = 0;
-#define VT640_EXPECT_ENTRY(name, number)                                        \
-    EXPECT_TRUE(hasString(number)) << #name;                                    \
-    EXPECT_FALSE(stringText(Str::name).empty()) << #name;                        \
+#define VT640_EXPECT_ENTRY(name, number)                                                                               \
+    EXPECT_TRUE(hasString(number)) << #name;                                                                           \
+    EXPECT_FALSE(stringText(Str::name).empty()) << #name;                                                              \
     ++names;
     VT640_STRING_IDS(VT640_EXPECT_ENTRY)
 #undef VT640_EXPECT_ENTRY
@@ -71,10 +71,10 @@ TEST(FillFormatTest, FillsPlaceholdersInOrder)
 TEST(FillFormatTest, OddInputsStayHarmless)
 {
     EXPECT_EQ(fillFormat("100%% done", {}), "100% done");
-    EXPECT_EQ(fillFormat("a %d b %d", {"1"}), "a 1 b ");          // values run out
-    EXPECT_EQ(fillFormat("%d", {"1", "2"}), "1");                 // extra values ignored
-    EXPECT_EQ(fillFormat("%x %", {"1"}), "%x %");                 // unknown and trailing "%"
-    EXPECT_EQ(fillFormat("file %s", {"%d%s"}), "file %d%s");      // values are not rescanned
+    EXPECT_EQ(fillFormat("a %d b %d", {"1"}), "a 1 b ");     // values run out
+    EXPECT_EQ(fillFormat("%d", {"1", "2"}), "1");            // extra values ignored
+    EXPECT_EQ(fillFormat("%x %", {"1"}), "%x %");            // unknown and trailing "%"
+    EXPECT_EQ(fillFormat("file %s", {"%d%s"}), "file %d%s"); // values are not rescanned
 }
 
 TEST(CaptionTest, CarriesKindAndNumber)

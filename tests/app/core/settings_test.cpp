@@ -36,8 +36,7 @@ protected:
     {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ASSERT_EQ(f.write(bytes.data(), static_cast<qint64>(bytes.size())),
-                  static_cast<qint64>(bytes.size()));
+        ASSERT_EQ(f.write(bytes.data(), static_cast<qint64>(bytes.size())), static_cast<qint64>(bytes.size()));
     }
     static std::string readBytes(const QString& path)
     {
@@ -83,17 +82,17 @@ TEST_F(SettingsFileTest, FileWithOnlyThePortGivesAllDefaults)
 TEST_F(SettingsFileTest, OneUnusableValueResetsTheOthersToo)
 {
     for (const std::string& text : {
-             "iPort=3\r\nfHiLimit=12,5\r\nfLowLimit=1\r\n"s,  // decimal comma
-             "iPort=3\r\nfHiLimit=\r\nfLowLimit=1\r\n"s,      // empty
-             "iPort=3\r\nfHiLimit=abc\r\nfLowLimit=1\r\n"s,   // not a number
-             "iPort=3\r\nfHiLimit=1e999\r\nfLowLimit=1\r\n"s, // not finite
-             "iPort=3\r\nfHiLimit=10\r\nfLowLimit=1 2\r\n"s,  // trailing junk
-             "iPort=3.0\r\nfHiLimit=10\r\nfLowLimit=1\r\n"s,  // port not an integer
+             "iPort=3\r\nfHiLimit=12,5\r\nfLowLimit=1\r\n"s,         // decimal comma
+             "iPort=3\r\nfHiLimit=\r\nfLowLimit=1\r\n"s,             // empty
+             "iPort=3\r\nfHiLimit=abc\r\nfLowLimit=1\r\n"s,          // not a number
+             "iPort=3\r\nfHiLimit=1e999\r\nfLowLimit=1\r\n"s,        // not finite
+             "iPort=3\r\nfHiLimit=10\r\nfLowLimit=1 2\r\n"s,         // trailing junk
+             "iPort=3.0\r\nfHiLimit=10\r\nfLowLimit=1\r\n"s,         // port not an integer
              "iPort=99999999999\r\nfHiLimit=10\r\nfLowLimit=1\r\n"s, // port overflows
-             "iPort=3\r\nfHiLimit=10\r\n"s,                   // low limit missing
-             "fHiLimit=10\r\nfLowLimit=1\r\n"s,               // port missing
-             "iPort=3\r\nfHiLimit=1=2\r\nfLowLimit=1\r\n"s,   // key ends at the first "="
-             "iPort=3\r\nfHiLimit =10\r\nfLowLimit=1\r\n"s,   // "fHiLimit " is another key
+             "iPort=3\r\nfHiLimit=10\r\n"s,                          // low limit missing
+             "fHiLimit=10\r\nfLowLimit=1\r\n"s,                      // port missing
+             "iPort=3\r\nfHiLimit=1=2\r\nfLowLimit=1\r\n"s,          // key ends at the first "="
+             "iPort=3\r\nfHiLimit =10\r\nfLowLimit=1\r\n"s,          // "fHiLimit " is another key
              ""s,
          }) {
         SCOPED_TRACE(text);
@@ -112,10 +111,11 @@ TEST_F(SettingsFileTest, LeadingByteOrderMarkIsSkipped)
     EXPECT_EQ(r.status, SettingsReadStatus::Ok);
     EXPECT_EQ(r.settings, (Settings{4, 12.5, -3.0}));
     // Only at the very start, and only the whole mark.
-    EXPECT_EQ(readText("iPort=4\r\n\xEF\xBB\xBF" "fHiLimit=12.5\r\nfLowLimit=-3\r\n").status,
+    EXPECT_EQ(readText("iPort=4\r\n\xEF\xBB\xBF"
+                       "fHiLimit=12.5\r\nfLowLimit=-3\r\n")
+                  .status,
               SettingsReadStatus::Defaulted);
-    EXPECT_EQ(readText("\xEF\xBBiPort=4\r\nfHiLimit=12.5\r\nfLowLimit=-3\r\n").status,
-              SettingsReadStatus::Defaulted);
+    EXPECT_EQ(readText("\xEF\xBBiPort=4\r\nfHiLimit=12.5\r\nfLowLimit=-3\r\n").status, SettingsReadStatus::Defaulted);
 }
 
 TEST_F(SettingsFileTest, KeysCompareWithoutCase)
@@ -127,8 +127,7 @@ TEST_F(SettingsFileTest, KeysCompareWithoutCase)
 
 TEST_F(SettingsFileTest, FirstMatchingLineWinsEvenIfUnusable)
 {
-    EXPECT_EQ(readText("iPort=3\r\niport=6\r\nfHiLimit=9\r\nfLowLimit=1\r\n").settings,
-              (Settings{3, 9.0, 1.0}));
+    EXPECT_EQ(readText("iPort=3\r\niport=6\r\nfHiLimit=9\r\nfLowLimit=1\r\n").settings, (Settings{3, 9.0, 1.0}));
     const SettingsReadResult r = readText("iPort=x\r\niPort=6\r\nfHiLimit=9\r\nfLowLimit=1\r\n");
     EXPECT_EQ(r.status, SettingsReadStatus::Defaulted);
     EXPECT_EQ(r.settings, kDefaults);
@@ -193,8 +192,8 @@ TEST_F(SettingsFileTest, ArbitraryBytesNeverBreakTheReader)
     std::mt19937 random(640);
     std::uniform_int_distribution<int> byte(0, 255);
     std::uniform_int_distribution<int> length(0, 400);
-    const std::string pieces[] = {"iPort=", "fHiLimit=", "fLowLimit=", "\r\n", "\n", "=", "1",
-                                  ".", "e", "-", std::string(1, '\0'), "IpOrT=2"};
+    const std::string pieces[] = {"iPort=", "fHiLimit=", "fLowLimit=",         "\r\n",   "\n", "=", "1", ".",
+                                  "e",      "-",         std::string(1, '\0'), "IpOrT=2"};
     std::uniform_int_distribution<std::size_t> piece(0, std::size(pieces) - 1);
     for (int round = 0; round < 3000; ++round) {
         std::string text;
@@ -233,8 +232,8 @@ TEST_F(SettingsFileTest, HugeLinesAndHugeFilesAreHandled)
     EXPECT_EQ(readText(text).settings, (Settings{4, 10.0, 1.0}));
 
     // A value too long to be a number is unusable.
-    std::string longValue = "iPort=4\r\nfHiLimit=1" + std::string(SettingsFile::kMaxLineBytes, '0')
-                            + "\r\nfLowLimit=1\r\n";
+    std::string longValue =
+        "iPort=4\r\nfHiLimit=1" + std::string(SettingsFile::kMaxLineBytes, '0') + "\r\nfLowLimit=1\r\n";
     EXPECT_EQ(readText(longValue).status, SettingsReadStatus::Defaulted);
 
     // Beyond the size limit nothing more is read, and nothing breaks.
@@ -260,12 +259,10 @@ TEST_F(SettingsFileTest, WritesExactlyThreeCrLfLinesWhateverTheFileHeld)
 
 TEST_F(SettingsFileTest, LimitsUseTheShortestFormUpToFifteenDigits)
 {
-    EXPECT_EQ(SettingsFile::format(Settings{2, 12.5, 100.0}),
-              "iPort=2\r\nfHiLimit=12.5\r\nfLowLimit=100\r\n");
+    EXPECT_EQ(SettingsFile::format(Settings{2, 12.5, 100.0}), "iPort=2\r\nfHiLimit=12.5\r\nfLowLimit=100\r\n");
     EXPECT_EQ(SettingsFile::format(Settings{-1, 1.0 / 3.0, -0.1}),
               "iPort=-1\r\nfHiLimit=0.333333333333333\r\nfLowLimit=-0.1\r\n");
-    EXPECT_EQ(SettingsFile::format(Settings{10, 1e20, 1.5e-7}),
-              "iPort=10\r\nfHiLimit=1e+20\r\nfLowLimit=1.5e-07\r\n");
+    EXPECT_EQ(SettingsFile::format(Settings{10, 1e20, 1.5e-7}), "iPort=10\r\nfHiLimit=1e+20\r\nfLowLimit=1.5e-07\r\n");
 }
 
 TEST_F(SettingsFileTest, WrittenValuesReadBack)
@@ -467,7 +464,7 @@ TEST_F(SettingsFileTest, SavingTakesThePortFromTheStateAndTheLimitsFromTheCaller
     GlobalState state;
     state.workingDirectory = dir();
     state.iPort = 6;
-    state.fHiLimit = 1.0;  // as read at start-up: not what is saved
+    state.fHiLimit = 1.0; // as read at start-up: not what is saved
     state.fLowLimit = 0.0;
     ASSERT_TRUE(saveSettings(state, 12.5, 2.0));
     EXPECT_EQ(readBytes(settingsPath()), "iPort=6\r\nfHiLimit=12.5\r\nfLowLimit=2\r\n");

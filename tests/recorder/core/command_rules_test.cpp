@@ -80,8 +80,8 @@ TEST(CommandRulesTest, AutomaticMode)
 
     in.busy = true;
     s = commandStates(in);
-    EXPECT_FALSE(s.recordStart || s.recordStop || s.option || s.saveFile || s.firstPage ||
-                 s.menuStart || s.menuStop || s.menuOpen || s.menuFirstPage);
+    EXPECT_FALSE(s.recordStart || s.recordStop || s.option || s.saveFile || s.firstPage || s.menuStart || s.menuStop
+                 || s.menuOpen || s.menuFirstPage);
 }
 
 TEST(CommandRulesTest, ManualMode)

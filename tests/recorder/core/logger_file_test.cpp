@@ -70,10 +70,7 @@ std::string readFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
 }
 
-std::string enc(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
+std::string enc(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 Status readAll(const QString& path, RecordBuffer& out)
 {
@@ -97,13 +94,13 @@ TEST(LoggerLayout, ChosenFromTheLastNameWithoutCase)
         {"log.640", RecordLayout::Native},
         {"LOG.640", RecordLayout::Native},
         {"log.r27", RecordLayout::Older},
-        {"LOG.R27", RecordLayout::Older},          // upper case, as older systems name them
+        {"LOG.R27", RecordLayout::Older}, // upper case, as older systems name them
         {"log.r26", RecordLayout::Oldest},
-        {"a.640.r27", RecordLayout::Older},        // ".r27" is tested first
-        {"log.640.bak", RecordLayout::Native},     // anywhere in the name, as before
+        {"a.640.r27", RecordLayout::Older},              // ".r27" is tested first
+        {"log.640.bak", RecordLayout::Native},           // anywhere in the name, as before
         {"/data/run.640/log.r26", RecordLayout::Oldest}, // the folder does not count
         {"/data/run.r27/log.640", RecordLayout::Native},
-        {"/w/~KRMDL1.TMP", RecordLayout::Native},  // temporary files hold 128-byte records
+        {"/w/~KRMDL1.TMP", RecordLayout::Native}, // temporary files hold 128-byte records
         {"/w/~KRMDL1-kept.TMP", RecordLayout::Native},
         {"x.tmp", RecordLayout::Native},
         {"x.tmp.old", RecordLayout::Oldest},
@@ -202,7 +199,7 @@ TEST_F(LoggerFileTest, MoreRecordsThanCanBeHeldAreRefusedBeforeReading)
 TEST_F(LoggerFileTest, TextsWithoutTheirNulAndNonFiniteValuesAreKept)
 {
     TBRecord r = sample(0);
-    std::memcpy(r.head.mainText, "12345678", 8);             // no NUL at all
+    std::memcpy(r.head.mainText, "12345678", 8); // no NUL at all
     std::memcpy(r.head.timeText, "0123456789abcdef", 16);
     r.head.value = std::numeric_limits<float>::quiet_NaN();
     TBRecord inf = sample(1);

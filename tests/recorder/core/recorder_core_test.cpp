@@ -158,15 +158,15 @@ TEST_F(RecorderCoreTest, PagesAt200And201Records)
 
 TEST_F(RecorderCoreTest, MaxMinTiesGoToTheNewestAndStatusDisplaysStayOut)
 {
-    log(volts(5));  // 0
-    log(volts(3));  // 1
+    log(volts(5)); // 0
+    log(volts(3)); // 1
     EXPECT_EQ(core.maxIndex(), 0);
     EXPECT_EQ(core.minIndex(), 1);
-    log(volts(5));  // 2: equal to the maximum
+    log(volts(5)); // 2: equal to the maximum
     EXPECT_EQ(core.maxIndex(), 2);
-    log(volts(3));  // 3: equal to the minimum
+    log(volts(3)); // 3: equal to the minimum
     EXPECT_EQ(core.minIndex(), 3);
-    log(volts(4));  // 4: in between
+    log(volts(4)); // 4: in between
     EXPECT_EQ(core.maxIndex(), 2);
     EXPECT_EQ(core.minIndex(), 3);
     // "PAUS" logs 0.0, below the minimum, but does not count; nor does "CALL".

@@ -100,8 +100,8 @@ TEST_F(TempFilesTest, EachRunHasItsFileOfExactlyItsRecordsRemovedAtTheEnd)
 TEST_F(TempFilesTest, TakenNamesAreSkippedAndLeftAsTheyAre)
 {
     writeBytes(tmp("victim.txt"), "keep me");
-    ASSERT_TRUE(QFile::link(tmp("victim.txt"), tmp(1)));     // a planted link
-    writeBytes(tmp(2), QByteArray(1000, 'z'));               // a crashed run's file
+    ASSERT_TRUE(QFile::link(tmp("victim.txt"), tmp(1))); // a planted link
+    writeBytes(tmp(2), QByteArray(1000, 'z'));           // a crashed run's file
     {
         RecorderCore first(clock);
         RecorderCore second(clock); // another instance in the same folder
@@ -250,10 +250,10 @@ TEST_F(TempFilesTest, LeftFilesAreTheUnlockedNonEmptyOnesNewestFirst)
     auto records = [](int n) { return QByteArray(n * 128, 'r'); };
     writeBytes(tmp(1), records(2));
     writeBytes(tmp(2), records(3) + "tail");
-    writeBytes(tmp(3), QByteArray());                  // nothing to recover
-    writeBytes(tmp("~KRMDL6.tmp"), records(1));         // not a name of ours
+    writeBytes(tmp(3), QByteArray());           // nothing to recover
+    writeBytes(tmp("~KRMDL6.tmp"), records(1)); // not a name of ours
     writeBytes(tmp("x~KRMDL7.TMP"), records(1));
-    writeBytes(tmp("~KRMDL8-kept.TMP"), records(1));    // dealt with before
+    writeBytes(tmp("~KRMDL8-kept.TMP"), records(1)); // dealt with before
     ASSERT_TRUE(QDir(dir.path()).mkdir("~KRMDL9.TMP"));
     ASSERT_TRUE(QFile::link(tmp(1), tmp(10)));
     // ~KRMDL1 is the older one.
