@@ -3,6 +3,7 @@
 #include "app/core/prompt_service.h"
 #include "app/core/user_messages.h"
 #include "meter/number_text.h"
+#include "recorder/core/page_math.h"
 #include "recorder/graphical_form.h"
 #include "viewer/dlg_export_form.h"
 #include "viewer/chart_exporter.h"
@@ -27,13 +28,6 @@ RecorderExport::RecorderExport(TGraphicalForm& recorder, PromptService& prompts)
 {}
 
 int RecorderExport::pageNumber(const QString& text) { return parseInteger(text.trimmed().toStdString()).value_or(0); }
-
-int RecorderExport::clampPage(int page) const
-{
-    // Only pages of the buffer are read: numbers outside 1..T are taken as
-    // the nearest page.
-    return std::clamp(page, 1, std::max(1, recorder_.core().totalPages()));
-}
 
 void RecorderExport::printPage()
 {
@@ -93,11 +87,13 @@ void RecorderExport::exportPages(Kind kind, Where where, int first, int last)
 {
     PEGraph& g = *recorder_.graph();
     const ExportChoices& c = dialog_->choices();
-    // A first page after the last exports nothing.
-    if (first > last)
+    // A first page after the last exports nothing; otherwise only pages
+    // of the buffer are read.
+    const page_math::PageRange range = page_math::pageRange(first, last, recorder_.core().totalPages());
+    if (range.empty())
         return;
-    first = clampPage(first);
-    last = clampPage(last);
+    first = range.first;
+    last = range.last;
     // The printed pages go out as one job, one page each.
     ChartExporter& exporter = g.exporter();
     if (where == Where::Printer)

@@ -41,7 +41,6 @@ private:
     void exportPages(Kind kind, Where where, int first, int last);
     // The integer in a page edit, 0 when there is none.
     static int pageNumber(const QString& text);
-    int clampPage(int page) const;
 
     TGraphicalForm& recorder_;
     PromptService& prompts_;

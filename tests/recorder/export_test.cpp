@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -236,6 +237,10 @@ TEST_F(RecorderExportTest, TextOfThisPageAllPagesAndARange)
     EXPECT_EQ(lineCount(path), 51);
     exportScope(dialog.rbtnPage, "3", "2");
     EXPECT_EQ(lineCount(path), 0);
+    // Backward past the last page is still backward: no line, not page 3.
+    exportScope(dialog.rbtnPage, "4", "3");
+    EXPECT_EQ(lineCount(path), 0);
+    EXPECT_TRUE(QFileInfo::exists(path));
     EXPECT_EQ(prompts.messageCount(), 0);
 }
 

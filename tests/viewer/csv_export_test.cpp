@@ -76,6 +76,9 @@ TEST(CsvExportTest, PagesOutsideTheBufferAreClampedAndABackwardRangeIsEmpty)
     EXPECT_EQ(lines(b, -5, 99).size(), 451u);
     EXPECT_EQ(lines(b, 3, 9).size(), 200u);
     EXPECT_TRUE(lines(b, 3, 2).empty());
+    // The ends are compared as asked, before either is taken into range.
+    EXPECT_TRUE(lines(b, 4, 3).empty());
+    EXPECT_TRUE(lines(b, 1, 0).empty());
     // 400 records after a file read: three pages, the first of them empty.
     const RecordBuffer full = buffer(400);
     EXPECT_EQ(lines(full, 1, 1), std::vector<std::string>{lines(full, 1, 3).front()});

@@ -12,6 +12,24 @@ namespace page_math {
 // after reading a file of `countBefore` records.
 inline int totalPages(int countBefore, int perPage) { return countBefore / perPage + 1; }
 
+// Pages `first` to `last` of `pages`, as asked for by number: a first page
+// after the last asks for none (empty); otherwise each end outside 1..pages
+// is taken as the nearest page. The ends are compared before they are
+// moved, so "4-3" on three pages is no page rather than page 3.
+struct PageRange {
+    int first = 1;
+    int last = 0;
+    bool empty() const { return first > last; }
+};
+inline PageRange pageRange(int first, int last, int pages)
+{
+    if (first > last)
+        return {};
+    const int top = pages < 1 ? 1 : pages;
+    const auto clamp = [top](int p) { return p < 1 ? 1 : (p > top ? top : p); };
+    return {clamp(first), clamp(last)};
+}
+
 // What page `page` (1-based) of `pages` shows of a buffer of `records`.
 struct PageWindow {
     int emptyPoints = 0; // empty points at the start of the page

@@ -35,8 +35,9 @@ CsvExport::Pages CsvExport::clamped(Pages pages)
 {
     pages.totalPages = std::max(1, pages.totalPages);
     pages.pointsPerPage = std::max(1, pages.pointsPerPage);
-    pages.first = std::clamp(pages.first, 1, pages.totalPages);
-    pages.last = std::clamp(pages.last, 1, pages.totalPages);
+    const page_math::PageRange range = page_math::pageRange(pages.first, pages.last, pages.totalPages);
+    pages.first = range.first;
+    pages.last = range.last;
     return pages;
 }
 

@@ -23,8 +23,9 @@ public:
         int last = 1;
     };
 
-    // Page numbers outside 1..totalPages are taken as the nearest page; a
-    // first page after the last gives no line.
+    // A first page after the last gives no line (compared as asked);
+    // otherwise page numbers outside 1..totalPages are taken as the nearest
+    // page.
     static Pages clamped(Pages pages);
 
     // Hands the text to `sink` in pieces; stops early, returning false, when
