@@ -57,10 +57,10 @@ std::optional<PageRange> parsePages(const std::string& text)
                      static_cast<int>(std::min<long long>(*last, INT_MAX))};
 }
 
-std::string atomicFailure(const std::string& path, const AtomicFile& file)
+std::string atomicFailure(const std::string& path, AtomicFile::Error error, int systemError)
 {
-    const std::string why = file.systemError() ? ": " + tool::systemText(file.systemError()) : "";
-    switch (file.error()) {
+    const std::string why = systemError ? ": " + tool::systemText(systemError) : "";
+    switch (error) {
     case AtomicFile::Error::None: break;
     case AtomicFile::Error::FolderAtName: return path + " is a folder";
     case AtomicFile::Error::NoFolder: return "the folder of " + path + " does not exist";
@@ -68,6 +68,7 @@ std::string atomicFailure(const std::string& path, const AtomicFile& file)
     case AtomicFile::Error::WriteFailed: return "writing " + path + " failed" + why;
     case AtomicFile::Error::ReplaceFailed: return path + " could not be put in place" + why;
     case AtomicFile::Error::Exists: return path + " exists (--force replaces it)";
+    case AtomicFile::Error::WriteProtected: return path + " is write-protected" + why;
     }
     return "writing " + path + " failed";
 }
@@ -149,16 +150,13 @@ int runConvert(const std::vector<std::string>& args)
     }
 
     if (toNative) {
-        switch (LoggerFileWriter::write(out, buffer.data(), static_cast<std::size_t>(buffer.size()), force)) {
-        case LoggerFileWriter::Status::Ok: return 0;
-        case LoggerFileWriter::Status::Exists:
-            std::cerr << "vt640-tool: " << out << " exists (--force replaces it)\n";
-            return 1;
-        case LoggerFileWriter::Status::CannotCreate:
-            std::cerr << "vt640-tool: cannot create a file beside " << out << '\n';
-            return 1;
-        case LoggerFileWriter::Status::WriteFailed: std::cerr << "vt640-tool: writing " << out << " failed\n"; return 1;
-        }
+        AtomicFile::Error failure = AtomicFile::Error::None;
+        int error = 0;
+        if (LoggerFileWriter::write(out, buffer.data(), static_cast<std::size_t>(buffer.size()), force, &failure,
+                                    &error)
+            == LoggerFileWriter::Status::Ok)
+            return 0;
+        std::cerr << "vt640-tool: " << atomicFailure(out, failure, error) << '\n';
         return 1;
     }
 
@@ -184,7 +182,7 @@ int runConvert(const std::vector<std::string>& args)
                     && CsvExport::write(buffer, p, [&file](std::string_view text) { return file.write(text); })
                     && file.commit();
     if (!ok) {
-        std::cerr << "vt640-tool: " << atomicFailure(out, file) << '\n';
+        std::cerr << "vt640-tool: " << atomicFailure(out, file.error(), file.systemError()) << '\n';
         return 1;
     }
     return 0;

@@ -105,6 +105,7 @@ TEST(ConvertCommand, WritesTheRecorderTextExportOfTheFile)
         {{"--pages", "2-2"}, 2, 2, 200},   // 200 rows, no header
         {{"--pages", "0-99"}, 0, 99, 200}, // clamped to 1..3
         {{"--pages", "3-1"}, 3, 1, 200},   // an empty file
+        {{"--pages", "4-3"}, 4, 3, 200},   // backward beyond the end: empty too
         {{"--points-per-page", "100"}, 1, 5, 100}, {{"--points-per-page", "1000", "--pages", "1"}, 1, 1, 1000},
     };
     for (const Case& c : cases) {
@@ -116,6 +117,7 @@ TEST(ConvertCommand, WritesTheRecorderTextExportOfTheFile)
     }
     EXPECT_EQ(lines(exported(in, 2, 2)).size(), 200u);
     EXPECT_TRUE(exported(in, 3, 1).empty());
+    EXPECT_TRUE(exported(in, 4, 3).empty());
 
     // "-" is standard output.
     r = runTool({"convert", in.string(), "-o", "-", "--pages", "1-2"});
@@ -196,6 +198,23 @@ TEST(ConvertCommand, RefusesToReplaceAndFailsWholly)
     EXPECT_EQ(slurp(dir / "keep.csv"), "old text");
     EXPECT_EQ(slurp(dir / "keep.640"), "old records");
 
+    // A file the user may not write is not replaced, not even with --force,
+    // though the folder is theirs.
+    spit(dir / "locked.csv", "locked text");
+    spit(dir / "locked.640", "locked records");
+    fs::permissions(dir / "locked.csv", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(dir / "locked.640", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(dir, fs::perms::all);
+    ToolOptions user;
+    user.asNobody = true;
+    for (const char* name : {"locked.csv", "locked.640"}) {
+        const ToolRun r = runTool({"convert", in.string(), "-o", (dir / name).string(), "--force"}, user);
+        EXPECT_EQ(r.status, 1) << name;
+        EXPECT_NE(r.err.find("write-protected"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(slurp(dir / "locked.csv"), "locked text");
+    EXPECT_EQ(slurp(dir / "locked.640"), "locked records");
+
     // Bad input, a missing folder, a folder at the name, bad options.
     struct Case {
         std::vector<std::string> args;
@@ -224,6 +243,6 @@ TEST(ConvertCommand, RefusesToReplaceAndFailsWholly)
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("folder"), std::string::npos) << r.err;
 
-    EXPECT_EQ(filesIn(dir), (std::vector<std::string>{"day.640", "folder.csv", "keep.640", "keep.csv"}));
+    EXPECT_EQ(filesIn(dir), (std::vector<std::string>{"day.640", "folder.csv", "keep.640", "keep.csv", "locked.640", "locked.csv"}));
     fs::remove_all(dir);
 }

@@ -175,6 +175,17 @@ TEST(PlotCommand, DrawsPagesAsTheRecorderAndTheWholeFileAsTheViewer)
     const std::string mono = tool(pages, {"--mono"}, "mono.bmp");
     const std::string whole = tool(large, {"--whole"}, "whole.bmp");
     EXPECT_EQ(clamped, last);
+
+    // A picture the user may not write stays as it was, though the folder is theirs.
+    spit(dir / "locked.png", "locked picture");
+    fs::permissions(dir / "locked.png", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(dir, fs::perms::all);
+    ToolOptions user;
+    user.asNobody = true;
+    const ToolRun locked = runTool({"plot", pages.string(), "-o", (dir / "locked.png").string()}, user);
+    EXPECT_EQ(locked.status, 1);
+    EXPECT_NE(locked.err.find("write-protected"), std::string::npos) << locked.err;
+    EXPECT_EQ(slurp(dir / "locked.png"), "locked picture");
     EXPECT_NE(page1, page2);
     EXPECT_NE(page2, last);
     EXPECT_NE(mono, last);

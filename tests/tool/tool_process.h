@@ -55,6 +55,7 @@ struct ToolOptions {
     std::string input;                   // standard input
     std::optional<rlim_t> fileSizeLimit; // RLIMIT_FSIZE of the child
     bool noDisplay = false;              // no display or platform named in the environment
+    bool asNobody = false;               // run as the user nobody when started by the superuser
 };
 
 // The exit status, or 128 + the signal that ended it.
@@ -98,6 +99,8 @@ public:
                 ::unsetenv("WAYLAND_DISPLAY");
                 ::unsetenv("QT_QPA_PLATFORM");
             }
+            if (options.asNobody && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(126);
             std::signal(SIGXFSZ, SIG_DFL);
             std::vector<char*> a;
             for (auto& s : argv)

@@ -47,8 +47,15 @@ bool AtomicFile::open()
 {
     // lstat: a link at the name is not looked through.
     struct stat st {};
-    if (::lstat(path_.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        return fail(Error::FolderAtName, EISDIR);
+    if (::lstat(path_.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return fail(Error::FolderAtName, EISDIR);
+        // A file the user could not open for writing is not theirs to
+        // replace either. Asked with the effective ids, as opening would.
+        if (replace_ && S_ISREG(st.st_mode) && ::faccessat(AT_FDCWD, path_.c_str(), W_OK, AT_EACCESS) != 0
+            && (errno == EACCES || errno == EPERM))
+            return fail(Error::WriteProtected, errno);
+    }
     const std::string folder = folderOf(path_);
     if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
         return fail(Error::NoFolder, errno ? errno : ENOTDIR);

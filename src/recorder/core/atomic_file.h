@@ -10,7 +10,8 @@ namespace vt640 {
 // new one. The bytes go to a new file beside the target, created exclusively
 // and never through a link; commit() puts it on disk and renames it over the
 // target. A link planted at the target is replaced, never followed; a folder
-// at the target is refused. Until commit() succeeds the target is untouched,
+// at the target is refused, and so is a file the user may not write (the
+// rename would replace it all the same, as the folder is writable). Until commit() succeeds the target is untouched,
 // and a file that is not committed is removed.
 class AtomicFile {
 public:
@@ -22,6 +23,7 @@ public:
         WriteFailed,   // writing or flushing the new file failed (a full disk, say)
         ReplaceFailed, // the complete file could not be put in place
         Exists,        // something stands at the name and replacing was not allowed
+        WriteProtected, // a file the user may not write stands at the name
     };
 
     explicit AtomicFile(std::string path);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "recorder/core/atomic_file.h"
 #include "recorder/core/t_b_record.h"
 
 #include <cstddef>
@@ -23,7 +24,10 @@ public:
 
     // With `replace` false the file goes in place only if nothing stands at
     // the target at that moment; the target is then never touched.
-    static Status write(const std::string& path, const TBRecord* records, std::size_t count, bool replace = true);
+    // `failure` and `systemError`, when given, take what went wrong and the
+    // system's error number behind it.
+    static Status write(const std::string& path, const TBRecord* records, std::size_t count, bool replace = true,
+                        AtomicFile::Error* failure = nullptr, int* systemError = nullptr);
 };
 
 } // namespace vt640

@@ -21,6 +21,7 @@ QString SafeFileWriter::reason(const QString& path, AtomicFile::Error error, int
     case AtomicFile::Error::WriteFailed: return loadFormatted(Str::ReasonWriteFailed, {system});
     case AtomicFile::Error::ReplaceFailed:
     case AtomicFile::Error::Exists: return loadFormatted(Str::ReasonReplaceFailed, {system});
+    case AtomicFile::Error::WriteProtected: return loadFormatted(Str::ReasonWriteProtected, {system});
     }
     return {};
 }

@@ -291,6 +291,31 @@ TEST_F(LoggerFileTest, WriterReplacesTheTargetOnlyWhenAllIsOnDisk)
     EXPECT_EQ(readFile(path("victim.txt")), "keep me");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 5);
 
+    // A file the user may not write is not replaced, though the folder is
+    // theirs; a link to one is still replaced and never followed. As an
+    // ordinary user: the superuser writes anything.
+    writeFile(path("locked.640"), "locked");
+    ASSERT_EQ(::chmod(enc(path("locked.640")).c_str(), 0444), 0);
+    ASSERT_TRUE(QFile::link(path("locked.640"), path("to-locked.640")));
+    ASSERT_EQ(::chmod(enc(dir.path()).c_str(), 0777), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::seteuid(65534), 0);
+    }
+    AtomicFile::Error failure = AtomicFile::Error::None;
+    int error = 0;
+    const auto locked = LoggerFileWriter::write(enc(path("locked.640")), records.data(), 3, true, &failure, &error);
+    const auto viaLink = LoggerFileWriter::write(enc(path("to-locked.640")), records.data(), 3);
+    if (root) {
+        ASSERT_EQ(::seteuid(0), 0);
+    }
+    EXPECT_EQ(locked, LoggerFileWriter::Status::CannotCreate);
+    EXPECT_EQ(failure, AtomicFile::Error::WriteProtected);
+    EXPECT_EQ(error, EACCES);
+    EXPECT_EQ(readFile(path("locked.640")), "locked");
+    EXPECT_EQ(viaLink, LoggerFileWriter::Status::Ok);
+    EXPECT_FALSE(QFileInfo(path("to-locked.640")).isSymLink());
+
     // A name of nearly the longest length a folder allows is saved too.
     const QString longName = QString(250, QLatin1Char('n')) + QStringLiteral(".640");
     ASSERT_EQ(LoggerFileWriter::write(enc(path(longName)), records.data(), 3), LoggerFileWriter::Status::Ok);
