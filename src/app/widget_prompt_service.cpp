@@ -1,5 +1,7 @@
 #include "app/widget_prompt_service.h"
 
+#include "app/open_file_dialog.h"
+
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -8,6 +10,8 @@
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+
+#include <memory>
 
 namespace vt640 {
 namespace {
@@ -114,9 +118,17 @@ PromptService::Button WidgetPromptService::message(QWidget* owner, const Message
 
 QString WidgetPromptService::fileName(QWidget* owner, const FileRequest& request)
 {
-    QFileDialog dialog(owner, request.caption, request.directory);
-    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // An open dialog adds its default extension only where the name as
+    // typed finds no file.
+    const std::unique_ptr<QFileDialog> made =
+        request.save
+            ? std::make_unique<QFileDialog>(owner, request.caption, request.directory)
+            : std::make_unique<OpenFileDialog>(owner, request.caption, request.directory, request.defaultSuffix);
+    QFileDialog& dialog = *made;
+    if (request.save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+    }
     if (!request.filters.isEmpty()) {
         if (request.save) {
             dialog.setNameFilters(request.filters);
@@ -128,7 +140,7 @@ QString WidgetPromptService::fileName(QWidget* owner, const FileRequest& request
             dialog.setNameFilters(filters);
         }
     }
-    if (!request.defaultSuffix.isEmpty()) {
+    if (request.save && !request.defaultSuffix.isEmpty()) {
         dialog.setDefaultSuffix(request.defaultSuffix);
     } else if (request.save) {
         const QString suffix = request.filters.isEmpty() ? QString() : singleSuffix(request.filters.first());

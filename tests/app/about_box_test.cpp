@@ -7,6 +7,11 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QFile>
 #include <QTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -218,6 +223,38 @@ TEST_F(WidgetPromptServiceTest, EscapeAnswersCancelAndAStopBoxIsCritical)
     pressInNextBox(Qt::Key_Return);
     EXPECT_EQ(prompts.message(nullptr, userMessage(Str::ErrorCaption, Str::ErrFileOpen)), PromptService::Button::Ok);
     EXPECT_EQ(caption, "Error[E9004]");
+}
+
+// The open dialog, as the user types a name into it and presses Enter.
+TEST_F(WidgetPromptServiceTest, OpenTakesANameAsTypedAndAddsTheExtensionOnlyWhereNoneIsFound)
+{
+    QTemporaryDir dir;
+    for (const char* name : {"noext", "noext.r27", "day.r27"}) {
+        QFile f(dir.filePath(QLatin1String(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    WidgetPromptService prompts;
+    PromptService::FileRequest request;
+    request.caption = QStringLiteral("Open...");
+    request.directory = dir.path();
+    request.filters = {QStringLiteral("Data Logger files(*.r27)"), QStringLiteral("All files(*)")};
+    request.defaultSuffix = QStringLiteral("r27");
+    const auto typeAndEnter = [](const QString& typed) {
+        QTimer::singleShot(0, [typed] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(edit, nullptr);
+            edit->setText(typed);
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+    };
+    typeAndEnter(QStringLiteral("noext"));
+    EXPECT_EQ(prompts.fileName(nullptr, request), dir.filePath(QStringLiteral("noext")));
+    typeAndEnter(QStringLiteral("day"));
+    EXPECT_EQ(prompts.fileName(nullptr, request), dir.filePath(QStringLiteral("day.r27")));
+    typeAndEnter(dir.filePath(QStringLiteral("noext.r27")));
+    EXPECT_EQ(prompts.fileName(nullptr, request), dir.filePath(QStringLiteral("noext.r27")));
 }
 
 } // namespace
