@@ -7,6 +7,7 @@
 #include "meter/annunciators.h"
 #include "recorder/core/command_rules.h"
 #include "recorder/core/logger_file_writer.h"
+#include "recorder/core/logger_layout.h"
 #include "recorder/dialog_option.h"
 #include "recorder/recorder_export.h"
 #include "recorder/logger_file_opener.h"
@@ -16,6 +17,7 @@
 #include "recorder/core/time_text.h"
 #include "viewer/pe_graph.h"
 #include "viewer/core/record_field_string.h"
+#include "viewer/core/safe_file_writer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,6 +29,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QFile>
+#include <QFileInfo>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
@@ -417,16 +420,17 @@ void TGraphicalForm::recordStart()
     }
     if (core_.logging())
         return; // already running: one run, one temporary file
+    // The run's file comes first: without it nothing is logged, also not
+    // while the error box is up (readings keep arriving then).
+    if (!core_.openTempFile(QFile::encodeName(state_.workingDirectory).toStdString())) {
+        sbtnRecordStop->setChecked(true);
+        recordStop();
+        showUserMessage(prompts_, this, Str::ErrorCaption, Str::ErrTempFile);
+        return;
+    }
     TimerLogger->setInterval(core_.intervalMs());
     TimerLogger->start();
     core_.setLogging(true);
-    QString dir = state_.workingDirectory;
-    if (!core_.openTempFile(dir.toStdString())) {
-        showUserMessage(prompts_, this, Str::ErrorCaption, Str::ErrTempFile);
-        sbtnRecordStop->setChecked(true);
-        recordStop();
-        return;
-    }
     core_.setSampleRequested(true);
 }
 
@@ -524,9 +528,32 @@ bool TGraphicalForm::saveDataAs()
     request.fileName = loadString(Str::SaveFileName);
     request.filters = {loadString(Str::SaveFilter).section(QLatin1Char('|'), 0, 0)};
     request.save = true;
-    const QString path = prompts_.fileName(this, request);
+    QString path = prompts_.fileName(this, request);
     if (path.isEmpty())
         return false;
+
+    // The file is read back by its name: a name that Open would read as
+    // records of another size gets ".640" added, and one that cannot be
+    // mended so (it names ".r27") is refused.
+    const std::string chosen = QFile::encodeName(path).toStdString();
+    if (layoutForPath(chosen) != RecordLayout::Native) {
+        const QString amended = path + QStringLiteral(".640");
+        if (layoutForPath(QFile::encodeName(amended).toStdString()) != RecordLayout::Native) {
+            showFileError(prompts_, this, Str::ErrFileSave, path, loadString(Str::ReasonNameReadAsOlder));
+            return false;
+        }
+        path = amended;
+        if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
+            PromptService::Message m;
+            m.caption = warningCaption(Str::WarnReplaceFile);
+            m.text = loadFormatted(Str::WarnReplaceFile, {path});
+            m.icon = PromptService::Icon::Question;
+            m.buttons = {PromptService::Button::Yes, PromptService::Button::No};
+            m.defaultButton = PromptService::Button::No;
+            if (prompts_.message(this, m) != PromptService::Button::Yes)
+                return false;
+        }
+    }
 
     // Written beside the target and renamed over it at the end, so a failed
     // save never leaves a half-written file in place of a good one. Any
@@ -534,11 +561,13 @@ bool TGraphicalForm::saveDataAs()
     // user is told, and it stays unsaved.
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const RecordBuffer& buf = core_.buffer();
+    AtomicFile::Error failure = AtomicFile::Error::None;
+    int systemError = 0;
     const auto status = LoggerFileWriter::write(QFile::encodeName(path).toStdString(), buf.data(),
-                                                static_cast<std::size_t>(buf.size()));
+                                                static_cast<std::size_t>(buf.size()), true, &failure, &systemError);
     QApplication::restoreOverrideCursor();
     if (status != LoggerFileWriter::Status::Ok) {
-        showUserMessage(prompts_, this, Str::ErrorCaption, Str::ErrFileSave);
+        showFileError(prompts_, this, Str::ErrFileSave, path, SafeFileWriter::reason(path, failure, systemError));
         return false;
     }
     core_.setBufferEmpty(false);

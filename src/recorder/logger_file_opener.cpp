@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <cstring>
 #include <exception>
 #include <vector>
 
@@ -42,6 +43,25 @@ private:
 };
 
 QString numbered(Str message) { return QStringLiteral("[W%1] ").arg(number(message)) + loadString(message); }
+
+QString systemText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// Why `reader` could not read its file, as the second line of E9004.
+QString readFailure(const LoggerFileReader& reader)
+{
+    using Status = LoggerFileReader::Status;
+    switch (reader.status()) {
+    case Status::Ok: break;
+    case Status::CannotOpen: return systemText(reader.systemError()) + QLatin1Char('.');
+    case Status::NotAFile: return loadString(Str::ReasonNotAFile);
+    case Status::TooLarge:
+        return loadFormatted(Str::ReasonTooManyRecords,
+                             {QString::number(reader.fileRecords()),
+                              QString::number(reader.fileRecords() * static_cast<qint64>(sizeof(TBRecord)))});
+    case Status::ReadFailed: return loadFormatted(Str::ReasonReadFailed, {systemText(reader.systemError())});
+    }
+    return {};
+}
 
 } // namespace
 
@@ -88,12 +108,16 @@ LoggerFileOpener::Outcome LoggerFileOpener::openPath(const QString& path, Record
     QCoreApplication::processEvents();
 
     LoggerFileReader reader;
-    LoggerFileReader::Status status = reader.open(QFile::encodeName(path).toStdString(), layout);
-    if (status == LoggerFileReader::Status::Ok && !core.reserveLoaded(reader.recordCount()))
-        status = LoggerFileReader::Status::TooLarge;
-    if (status != LoggerFileReader::Status::Ok) {
-        // Missing, unreadable, not a file, or more than can be held.
-        showUserMessage(prompts_, &form_, Str::ErrorCaption, Str::ErrFileOpen);
+    const LoggerFileReader::Status status = reader.open(QFile::encodeName(path).toStdString(), layout);
+    QString failure;
+    if (status != LoggerFileReader::Status::Ok)
+        failure = readFailure(reader); // missing, unreadable, not a file, or more than memory holds
+    else if (!core.reserveLoaded(reader.recordCount()))
+        failure = loadFormatted(Str::ReasonTooManyRecords,
+                                {QString::number(reader.recordCount()),
+                                 QString::number(qint64(reader.recordCount()) * qint64(sizeof(TBRecord)))});
+    if (!failure.isEmpty()) {
+        showFileError(prompts_, &form_, Str::ErrFileOpen, path, failure);
         return Outcome::Failed;
     }
 
@@ -123,7 +147,10 @@ LoggerFileOpener::Outcome LoggerFileOpener::openPath(const QString& path, Record
     sinceYield.start();
     for (int i = 0; i < n; ++i) {
         if (i % kYieldRecords == 0 || (i % 64 == 0 && sinceYield.elapsed() >= kYieldMs)) {
-            showReadProgress(i, n);
+            // The counter names the record read last; before the first
+            // one it stays empty.
+            if (i > 0)
+                showReadProgress(i, n);
             QCoreApplication::processEvents();
             sinceYield.restart();
         }
@@ -142,7 +169,7 @@ LoggerFileOpener::Outcome LoggerFileOpener::openPath(const QString& path, Record
                 state_.setFileLoadBusy(false);
                 discardRead();
                 cursor.restore();
-                showUserMessage(prompts_, &form_, Str::ErrorCaption, Str::ErrFileOpen);
+                showFileError(prompts_, &form_, Str::ErrFileOpen, path, readFailure(reader));
                 return Outcome::Failed;
             }
             if (have == 0) {
@@ -154,7 +181,8 @@ LoggerFileOpener::Outcome LoggerFileOpener::openPath(const QString& path, Record
         }
         core.appendLoaded(chunk[static_cast<std::size_t>(next++)]);
     }
-    showReadProgress(n, n);
+    if (n > 0)
+        showReadProgress(n, n);
 
     // Adding the records to the buffer cannot be aborted.
     reader.close();
@@ -220,6 +248,24 @@ void LoggerFileOpener::offerRecovery()
     const LeftTempFiles::File& file = left.files().front();
     const QString path = QFile::decodeName(QByteArray::fromStdString(file.path));
 
+    if (!file.readable()) {
+        // Told once, with the reason, then put aside like any other.
+        const QString reason =
+            file.tooLarge ? loadFormatted(
+                Str::ReasonTooManyRecords,
+                {QString::number(file.records), QString::number(file.records * static_cast<qint64>(sizeof(TBRecord)))})
+                          : systemText(file.systemError) + QLatin1Char('.');
+        std::string kept = left.keep(0);
+        PromptService::Message m;
+        m.caption = warningCaption(Str::WarnLeftFileUnreadable);
+        m.text = loadFormatted(
+            Str::WarnLeftFileUnreadable,
+            {path, reason, QFile::decodeName(QByteArray::fromStdString(kept.empty() ? file.path : kept))});
+        m.icon = PromptService::Icon::Exclamation;
+        prompts_.message(&form_, m);
+        return;
+    }
+
     PromptService::Message m;
     m.caption = warningCaption(Str::WarnRecoverTempFile);
     m.text = loadFormatted(Str::WarnRecoverTempFile, {path, QString::number(file.records)});
@@ -230,8 +276,10 @@ void LoggerFileOpener::offerRecovery()
         form_.clearRecords();
         if (!form_.core_.bufferEmpty())
             return; // offered again next time
-        if (openPath(path, RecordLayout::Native) != Outcome::Opened)
-            return; // aborted or unreadable: offered again next time
+        // Aborted: offered again next time. A file that cannot be read has
+        // been told (E9004 with the reason) and is put aside like the others.
+        if (openPath(path, RecordLayout::Native) == Outcome::Aborted)
+            return;
     }
     left.keep(0);
 }

@@ -192,6 +192,12 @@ namespace vt640 {
     X(ReasonNoClipboard, 6110)                                                                                         \
     X(ReasonNoPromptService, 6111)                                                                                     \
     X(ReasonActionNotBuilt, 6112)                                                                                      \
+    X(FileErrorDetail, 6180)                                                                                           \
+    X(ReasonNotAFile, 6181)                                                                                            \
+    X(ReasonTooManyRecords, 6182)                                                                                      \
+    X(ReasonReadFailed, 6183)                                                                                          \
+    X(ReasonNameReadAsOlder, 6184)                                                                                     \
+    X(ReasonWriteProtected, 6185)                                                                                      \
     X(StatusLogging, 7001)                                                                                             \
     X(StatusRecordCount, 7002)                                                                                         \
     X(StatusPage, 7003)                                                                                                \
@@ -212,6 +218,8 @@ namespace vt640 {
     X(WarnLastPage, 8009)                                                                                              \
     X(WarnAbortImport, 8014)                                                                                           \
     X(WarnRecoverTempFile, 8015)                                                                                       \
+    X(WarnReplaceFile, 8020)                                                                                           \
+    X(WarnLeftFileUnreadable, 8021)                                                                                    \
     X(WarningCaption, 8999)                                                                                            \
     X(ErrPortOpen, 9001)                                                                                               \
     X(ErrNotLinked, 9002)                                                                                              \

@@ -227,6 +227,15 @@ constexpr std::array kStrings = std::to_array<StringEntry>({
     {Str::ReasonNoClipboard, "The clipboard is not available."},
     {Str::ReasonNoPromptService, "No dialog can be shown here."},
     {Str::ReasonActionNotBuilt, "The chart has no action %s."},
+    // The second line of a file error: the file, then why.
+    {Str::FileErrorDetail, "%s: %s"},
+    {Str::ReasonNotAFile, "it is not a file."},
+    {Str::ReasonTooManyRecords, "it holds more records than this machine can keep in memory (%s records, %s bytes)."},
+    {Str::ReasonReadFailed, "reading failed: %s."},
+    // Save As under a name that Open would read as 96-byte records.
+    {Str::ReasonNameReadAsOlder, "a file whose name contains \".r27\" is read back as 96-byte records. "
+                                 "Choose a name without \".r27\"."},
+    {Str::ReasonWriteProtected, "The file is write-protected: %s."},
 
     // Information and status texts.
     {Str::StatusLogging, "Data Logging ..."},
@@ -256,6 +265,12 @@ constexpr std::array kStrings = std::to_array<StringEntry>({
                                "%s (%d records).\n\n"
                                "Do you want to open it now ? The file stays on disk either way "
                                "and will not be offered again."},
+    // Save As added ".640" to the name chosen, and a file of that name exists.
+    {Str::WarnReplaceFile, "%s already exists.\nDo you want to replace it ?"},
+    // A left temporary file that cannot be read: its name, why, and the name it is kept under.
+    {Str::WarnLeftFileUnreadable, "A temporary storage file was left by a run that did not end normally, "
+                                  "but it cannot be read:\n%s: %s\n\nIt stays on disk as %s and will not be "
+                                  "offered again."},
     {Str::WarningCaption, "Warning[W%d]"},
 
     // Errors.

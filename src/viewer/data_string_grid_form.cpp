@@ -94,10 +94,10 @@ void TDataStringGridForm::showNewestRecord()
 void TDataStringGridForm::addRows(int, int count)
 {
     model_->addRows(count);
-    const QModelIndex empty = model_->index(model_->rowCount() - 1, 0);
-    StringGrid1->setCurrentIndex(empty);
-    // The empty row is the last one. Unlike scrollTo(), this lays the view
-    // out for its new rows first, which many rows at once need.
+    // As after a logged row: the newest record is the current cell, and the
+    // empty row below it is in sight. Unlike scrollTo(), scrollToBottom()
+    // lays the view out for its new rows first, which many rows at once need.
+    StringGrid1->setCurrentIndex(newestRecord());
     if (isVisible())
         StringGrid1->scrollToBottom();
 }

@@ -254,13 +254,21 @@ TEST_F(FileOpenTest, FilesThatCannotBeOpenedShowE9004AndChangeNothingElse)
     }
     const QString longName = dir.path() + QLatin1Char('/') + QString(4000 - dir.path().size() - 5, QLatin1Char('n'))
                              + QStringLiteral(".640");
-    for (const QString& file :
-         {path("missing.640"), path("folder.640"), path("pipe.640"), path("huge.640"), longName}) {
+    // The box keeps its number and text, and names the file and why.
+    const std::pair<QString, QString> cases[] = {
+        {path("missing.640"), "No such file or directory."},
+        {path("folder.640"), "it is not a file."},
+        {path("pipe.640"), "it is not a file."},
+        {path("huge.640"), "it holds more records than this machine can keep in memory "
+                           "(2147483646 records, 274877906688 bytes)."},
+        {longName, "File name too long."},
+    };
+    for (const auto& [file, reason] : cases) {
         prompts.clear();
         open(file);
         ASSERT_EQ(prompts.messageCount(), 1) << file.toStdString();
         EXPECT_EQ(prompts.last().caption, "Error[E9004]");
-        EXPECT_EQ(prompts.last().text, "File open error.");
+        EXPECT_EQ(prompts.last().text, "File open error.\n" + file + ": " + reason);
         expectNothingLoaded();
     }
 
@@ -278,6 +286,7 @@ TEST_F(FileOpenTest, FilesThatCannotBeOpenedShowE9004AndChangeNothingElse)
     }
     ASSERT_EQ(prompts.messageCount(), 1);
     EXPECT_EQ(prompts.last().caption, "Error[E9004]");
+    EXPECT_EQ(prompts.last().text, "File open error.\n" + path("secret.640") + ": Permission denied.");
     expectNothingLoaded();
 }
 
@@ -354,11 +363,13 @@ TEST_F(FileOpenTest, FourHundredRecordsMakeThreePagesTheFirstOfThemEmpty)
     list.resize(600, 300);
     list.show();
     open("four.640");
-    // The data list shows its end, the empty row after the last record.
+    // The data list shows its end, the empty row after the last record, and
+    // the current cell is the newest record, as after logging.
     QScrollBar* rows = list.grid()->verticalScrollBar();
     EXPECT_GT(rows->maximum(), 0);
     EXPECT_EQ(rows->value(), rows->maximum());
-    EXPECT_EQ(list.grid()->currentIndex().row(), 400);
+    EXPECT_EQ(list.grid()->currentIndex().row(), 399);
+    EXPECT_EQ(list.grid()->currentIndex().column(), 0);
     EXPECT_EQ(form->core().totalPages(), 3);
     EXPECT_EQ(form->core().currentPage(), 3);
     EXPECT_EQ(form->statusPanelText(TGraphicalForm::PanelPage), "Page : 3 of 3");
@@ -405,7 +416,7 @@ TEST_F(FileOpenTest, AbortIsAskedWithNoAsTheDefaultAndNoLetsTheReadingFinish)
     EXPECT_TRUE(visible);
     EXPECT_EQ(message, "[W8005] Reading data from selected file. Please wait ...");
     EXPECT_EQ(colour, QColor(Qt::red));
-    EXPECT_EQ(counter, "Reading Data : 0 of 10000");
+    EXPECT_EQ(counter, ""); // nothing read yet: the counter is empty until the first record
 
     EXPECT_EQ(form->buffer().size(), 10000);
     EXPECT_FALSE(state.fileLoadBusy());
@@ -453,7 +464,7 @@ TEST_F(FileOpenTest, SaveAsReportsAFailedWriteAndTheDataStaysUnsaved)
     }
     ASSERT_EQ(prompts.messageCount(), 1);
     EXPECT_EQ(prompts.last().caption, "Error[E9005]");
-    EXPECT_EQ(prompts.last().text, "File save error.");
+    EXPECT_EQ(prompts.last().text, "File save error.\n" + path("log.640") + ": Writing failed: File too large.");
     EXPECT_TRUE(form->unsavedData());
     EXPECT_EQ(fileBytes(path("log.640")), before); // the good file stays
 }
@@ -521,4 +532,136 @@ TEST_F(FileOpenTest, LeftTemporaryFilesAreOfferedOnceEach)
     form->offerRecovery();
     EXPECT_EQ(prompts.messageCount(), 2);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+TEST_F(FileOpenTest, SaveAsNeverWritesANameThatOpenWouldReadAsOtherRecords)
+{
+    logManually(3);
+    const QByteArray three = image(std::vector<TBRecord>(form->buffer().data(), form->buffer().data() + 3));
+    // A name read as 68-byte records gets ".640".
+    prompts.answerFileName(path("live.bak"));
+    ASSERT_TRUE(form->saveDataAs());
+    EXPECT_EQ(prompts.messageCount(), 0);
+    EXPECT_FALSE(QFileInfo::exists(path("live.bak")));
+    EXPECT_EQ(fileBytes(path("live.bak.640")), three);
+    LoggerFileReader reader;
+    ASSERT_EQ(reader.open(QFile::encodeName(path("live.bak.640")).toStdString()), LoggerFileReader::Status::Ok);
+    EXPECT_EQ(reader.recordCount(), 3);
+
+    // The name with ".640" is taken: asked first, since the dialog asked
+    // about another name. No keeps the file.
+    logManually(1);
+    prompts.answerFileName(path("live.bak"));
+    prompts.answer(Button::No);
+    EXPECT_FALSE(form->saveDataAs());
+    ASSERT_EQ(prompts.messageCount(), 1);
+    EXPECT_EQ(prompts.last().caption, "Warning[W8020]");
+    EXPECT_EQ(prompts.last().text, path("live.bak.640") + " already exists.\nDo you want to replace it ?");
+    EXPECT_EQ(prompts.last().defaultButton, Button::No);
+    EXPECT_EQ(fileBytes(path("live.bak.640")), three);
+    EXPECT_TRUE(form->unsavedData());
+    prompts.answerFileName(path("live.bak"));
+    prompts.answer(Button::Yes);
+    EXPECT_TRUE(form->saveDataAs());
+    EXPECT_EQ(QFileInfo(path("live.bak.640")).size(), 4 * 128);
+
+    // ".r27" cannot be mended by a suffix: refused, nothing written.
+    prompts.clear();
+    prompts.answerFileName(path("x.r27"));
+    EXPECT_FALSE(form->saveDataAs());
+    ASSERT_EQ(prompts.messageCount(), 1);
+    EXPECT_EQ(prompts.last().caption, "Error[E9005]");
+    EXPECT_TRUE(prompts.last().text.startsWith("File save error.\n" + path("x.r27") + ": "));
+    EXPECT_TRUE(prompts.last().text.contains(".r27"));
+    EXPECT_FALSE(QFileInfo::exists(path("x.r27")));
+    EXPECT_FALSE(QFileInfo::exists(path("x.r27.640")));
+}
+
+TEST_F(FileOpenTest, AWriteProtectedFileIsNotReplaced)
+{
+    if (::geteuid() != 0 && ::access(QFile::encodeName(dir.path()).constData(), W_OK) != 0)
+        GTEST_SKIP() << "needs a folder the test may write";
+    logManually(2);
+    write("kept.640", image(records(1)));
+    ASSERT_EQ(::chmod(QFile::encodeName(path("kept.640")).constData(), 0444), 0);
+    // The user may write the folder, not the file: as an ordinary user
+    // (the superuser writes anything, so the save runs as nobody).
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::seteuid(65534), 0);
+    }
+    prompts.answerFileName(path("kept.640"));
+    const bool saved = form->saveDataAs();
+    if (root) {
+        ASSERT_EQ(::seteuid(0), 0);
+    }
+    EXPECT_FALSE(saved);
+    ASSERT_EQ(prompts.messageCount(), 1);
+    EXPECT_EQ(prompts.last().caption, "Error[E9005]");
+    EXPECT_EQ(prompts.last().text,
+              "File save error.\n" + path("kept.640") + ": The file is write-protected: Permission denied.");
+    EXPECT_EQ(fileBytes(path("kept.640")), image(records(1)));
+    EXPECT_EQ(QFileInfo(path("kept.640")).permissions() & QFile::WriteOwner, 0);
+    EXPECT_TRUE(form->unsavedData());
+    // Nothing is left beside it.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"kept.640"});
+}
+
+TEST_F(FileOpenTest, LeftFilesWithoutARecordGoAndUnreadableOnesAreToldOnce)
+{
+    // Killed within its first cycle: the file holds no whole record.
+    write("~KRMDL1.TMP", QByteArray());
+    write("~KRMDL2.TMP", QByteArray(100, 'x'));
+    // More records than any buffer holds (a sparse file).
+    {
+        const int fd = ::open(QFile::encodeName(path("~KRMDL3.TMP")).constData(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, (off_t(std::numeric_limits<int>::max()) + 1) * 128), 0);
+        ::close(fd);
+    }
+    form->offerRecovery();
+    EXPECT_FALSE(QFileInfo::exists(path("~KRMDL1.TMP")));
+    EXPECT_FALSE(QFileInfo::exists(path("~KRMDL2.TMP")));
+    ASSERT_EQ(prompts.messageCount(), 1);
+    EXPECT_EQ(prompts.last().caption, "Warning[W8021]");
+    EXPECT_EQ(prompts.last().text, "A temporary storage file was left by a run that did not end normally, but it "
+                                   "cannot be read:\n"
+                                       + path("~KRMDL3.TMP")
+                                       + ": it holds more records than this machine can keep in memory "
+                                         "(2147483648 records, 274877906944 bytes).\n\nIt stays on disk as "
+                                       + path("~KRMDL3-kept.TMP") + " and will not be offered again.");
+    EXPECT_EQ(prompts.last().buttons, QList<Button>{Button::Ok});
+    EXPECT_TRUE(QFileInfo::exists(path("~KRMDL3-kept.TMP")));
+    EXPECT_TRUE(form->bufferEmpty());
+
+    // One that is offered, but cannot be read in whole when opened, is told
+    // (E9004) and put aside as well; it is not offered again.
+    write("~KRMDL4.TMP", image(records(2)));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("~KRMDL5.TMP")).constData(), 0600), 0); // not a file: never offered
+    prompts.clear();
+    prompts.answer(Button::Yes);
+    prompts.onMessage([&](const PromptService::Message& m) {
+        if (m.caption == "Warning[W8015]") { // the file goes bad while the question is up
+            ASSERT_EQ(::chmod(QFile::encodeName(path("~KRMDL4.TMP")).constData(), 0), 0);
+        }
+    });
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        // As an ordinary user, who owns the file and may take its rights away.
+        ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+        ASSERT_EQ(::chown(QFile::encodeName(path("~KRMDL4.TMP")).constData(), 65534, 65534), 0);
+        ASSERT_EQ(::seteuid(65534), 0);
+    }
+    form->offerRecovery();
+    if (root) {
+        ASSERT_EQ(::seteuid(0), 0);
+    }
+    ASSERT_EQ(prompts.messageCount(), 2);
+    EXPECT_EQ(prompts.messages()[1].caption, "Error[E9004]");
+    EXPECT_TRUE(form->bufferEmpty());
+    EXPECT_TRUE(QFileInfo::exists(path("~KRMDL4-kept.TMP")));
+    prompts.clear();
+    form->offerRecovery();
+    EXPECT_EQ(prompts.messageCount(), 0);
 }

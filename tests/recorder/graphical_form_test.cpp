@@ -224,8 +224,26 @@ TEST_F(GraphicalFormTest, UncreatableTemporaryFileStopsLogging)
 {
     state.readingAvailable = true;
     state.workingDirectory = dir.filePath(QStringLiteral("gone")); // removed since start-up
+    // While the box is up the meter goes on: the clock ticks and readings
+    // arrive. None of them may be logged, as there is no file behind them.
+    QString statusWhileTold;
+    bool timerWhileTold = true, loggingWhileTold = true;
+    prompts.onMessage([&](const PromptService::Message&) {
+        timerWhileTold = form->TimerLogger->isActive();
+        loggingWhileTold = form->logging();
+        for (int i = 0; i < 3; ++i) {
+            reading = volts(i);
+            form->takeReading(reading);
+            QCoreApplication::processEvents();
+        }
+        statusWhileTold = form->statusPanelText(TGraphicalForm::PanelLogging);
+    });
     form->sbtnRecordStart->click();
     ASSERT_EQ(prompts.messageCount(), 1);
+    EXPECT_FALSE(timerWhileTold);
+    EXPECT_FALSE(loggingWhileTold);
+    EXPECT_EQ(form->buffer().size(), 0);
+    EXPECT_EQ(statusWhileTold, "");
     EXPECT_EQ(prompts.last().caption, "Error[E9003]");
     EXPECT_FALSE(form->logging());
     EXPECT_FALSE(form->sampleRequested());
@@ -664,6 +682,8 @@ TEST_F(GraphicalFormTest, SaveAsWritesTheRecordsByteForByte)
     prompts.answerFileName(dir.filePath(QStringLiteral("missing/dir/log.640")));
     EXPECT_FALSE(form->saveDataAs());
     EXPECT_EQ(prompts.last().caption, "Error[E9005]");
-    EXPECT_EQ(prompts.last().text, "File save error.");
+    EXPECT_EQ(prompts.last().text, "File save error.\n" + dir.filePath(QStringLiteral("missing/dir/log.640"))
+                                       + ": The folder \"" + dir.filePath(QStringLiteral("missing/dir"))
+                                       + "\" does not exist.");
     EXPECT_TRUE(form->unsavedData());
 }

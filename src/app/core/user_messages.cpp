@@ -61,4 +61,11 @@ void showUserMessage(PromptService& prompts, QWidget* owner, Str caption, Str me
     prompts.message(owner, userMessage(caption, message));
 }
 
+void showFileError(PromptService& prompts, QWidget* owner, Str message, const QString& path, const QString& reason)
+{
+    PromptService::Message box = userMessage(Str::ErrorCaption, message);
+    box.text += QLatin1Char('\n') + loadFormatted(Str::FileErrorDetail, {path, reason});
+    prompts.message(owner, box);
+}
+
 } // namespace vt640

@@ -39,4 +39,9 @@ PromptService::Message userMessage(Str caption, Str message);
 // `owner`, and returns once the user has confirmed.
 void showUserMessage(PromptService& prompts, QWidget* owner, Str caption, Str message);
 
+// A file error box: the error `message` (E9004, E9005, ...) under its error
+// caption, with a second line naming the file at `path` and `reason`, why
+// it failed.
+void showFileError(PromptService& prompts, QWidget* owner, Str message, const QString& path, const QString& reason);
+
 } // namespace vt640

@@ -52,22 +52,39 @@ void LeftTempFiles::scan(const std::string& directory)
         if (!isTempFileName(name))
             continue;
         const std::string path = (folder.back() == '/' ? folder : folder + "/") + name;
-        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-        if (fd < 0)
-            continue;
-        struct stat st {};
-        // A running instance holds the lock of each of its files.
-        const bool usable = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-        const auto records = usable ? st.st_size / static_cast<off_t>(sizeof(TBRecord)) : 0;
-        if (!usable || records < 1 || records > std::numeric_limits<int>::max()) {
-            ::close(fd);
-            continue;
-        }
         File f;
         f.path = path;
         f.name = name;
-        f.records = static_cast<int>(records);
+        struct stat st {};
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0) {
+            // A file that is there but cannot be opened is offered with the
+            // reason; anything else (gone, a link) is not ours to offer.
+            const int error = errno;
+            if (error == ENOENT || error == ELOOP || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+                continue;
+            f.systemError = error;
+        } else {
+            // A running instance holds the lock of each of its files.
+            if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+                ::close(fd);
+                continue;
+            }
+            f.records = st.st_size / static_cast<off_t>(sizeof(TBRecord));
+            f.tooLarge = f.records > std::numeric_limits<int>::max();
+            if (f.records < 1) {
+                // Killed before its first record was written: nothing in it.
+                // Only the very file that was opened and locked goes.
+                struct stat now {};
+                if (::lstat(path.c_str(), &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino)
+                    ::unlink(path.c_str());
+                ::close(fd);
+                continue;
+            }
+        }
         f.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+        f.device = st.st_dev;
+        f.inode = st.st_ino;
         found.push_back(f);
         fds.push_back(fd);
     }
@@ -90,11 +107,9 @@ std::string LeftTempFiles::keep(std::size_t i)
     if (i >= files_.size())
         return {};
     const File& f = files_[i];
-    // Only the very file that was found and locked is renamed.
-    struct stat held {
-    }, now{};
-    if (::fstat(fds_[i], &held) != 0 || ::lstat(f.path.c_str(), &now) != 0 || held.st_dev != now.st_dev
-        || held.st_ino != now.st_ino)
+    // Only the very file that was found is renamed.
+    struct stat now {};
+    if (::lstat(f.path.c_str(), &now) != 0 || now.st_dev != f.device || now.st_ino != f.inode)
         return {};
     const std::string base = f.path.substr(0, f.path.size() - 4); // without ".TMP"
     for (int n = 1; n < 1000; ++n) {
@@ -111,7 +126,8 @@ std::string LeftTempFiles::keep(std::size_t i)
 void LeftTempFiles::release()
 {
     for (int fd : fds_)
-        ::close(fd);
+        if (fd >= 0)
+            ::close(fd);
     fds_.clear();
     files_.clear();
 }

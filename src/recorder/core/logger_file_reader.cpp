@@ -55,16 +55,20 @@ LoggerFileReader::Status LoggerFileReader::open(const std::string& path, RecordL
     do {
         fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
+    if (fd < 0) {
+        systemError_ = errno;
         return status_ = Status::CannotOpen;
+    }
     return start(fd, true, layout);
 }
 
 LoggerFileReader::Status LoggerFileReader::attach(int fd, RecordLayout layout)
 {
     close();
-    if (fd < 0)
+    if (fd < 0) {
+        systemError_ = EBADF;
         return status_ = Status::CannotOpen;
+    }
     return start(fd, false, layout);
 }
 
@@ -75,8 +79,11 @@ LoggerFileReader::Status LoggerFileReader::start(int fd, bool owned, RecordLayou
     layout_ = layout;
     count_ = 0;
     read_ = 0;
+    fileRecords_ = 0;
+    systemError_ = 0;
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
+        systemError_ = errno;
         close();
         return status_ = Status::CannotOpen;
     }
@@ -85,6 +92,7 @@ LoggerFileReader::Status LoggerFileReader::start(int fd, bool owned, RecordLayou
         return status_ = Status::NotAFile;
     }
     const auto records = static_cast<std::uint64_t>(st.st_size) / recordSize(layout);
+    fileRecords_ = static_cast<std::int64_t>(records);
     const std::uint64_t limit = memoryLimit_ != 0 ? memoryLimit_ : availableMemory();
     if (records > static_cast<std::uint64_t>(kMaxRecords) || records * sizeof(TBRecord) > limit) {
         close();
@@ -112,6 +120,7 @@ int LoggerFileReader::read(TBRecord* out, int max)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
+            systemError_ = errno;
             status_ = Status::ReadFailed;
             return -1;
         }

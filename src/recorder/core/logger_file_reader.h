@@ -56,6 +56,11 @@ public:
     // Whole records in the file when it was opened.
     int recordCount() const { return count_; }
     Status status() const { return status_; }
+    // The system's error number behind CannotOpen or ReadFailed, 0 if none.
+    int systemError() const { return systemError_; }
+    // Whole records the file held when it was opened, also when it is
+    // TooLarge to read.
+    std::int64_t fileRecords() const { return fileRecords_; }
 
     // Reads up to `max` further records into `out`. Returns how many; 0 at
     // the end (also when the file has become shorter since it was opened);
@@ -75,6 +80,8 @@ private:
     RecordLayout layout_ = RecordLayout::Native;
     int count_ = 0;
     int read_ = 0;
+    std::int64_t fileRecords_ = 0;
+    int systemError_ = 0;
     Status status_ = Status::CannotOpen;
     std::uint64_t memoryLimit_ = 0; // 0: what is available
     std::vector<char> bytes_;

@@ -23,7 +23,10 @@ TempFileAppender::Create TempFileAppender::create(const std::string& path)
         return errno == EEXIST ? Create::Exists : Create::Failed;
     }
     // Another instance looking for left files may hold the lock of a new,
-    // empty file for a moment; it lets go as soon as it sees it is empty.
+    // empty file for a moment; it lets go as soon as it sees it is empty,
+    // and removes it, taking it for one left by a run killed before its
+    // first record. The name is then another file's or nobody's, and this
+    // one is given up as if the name had been taken.
     int locked;
     do {
         locked = ::flock(fd, LOCK_EX);
@@ -33,6 +36,14 @@ TempFileAppender::Create TempFileAppender::create(const std::string& path)
         ::close(fd);
         ::unlink(path.c_str());
         return Create::Failed;
+    }
+    struct stat mine {
+    }, there{};
+    if (::fstat(fd, &mine) != 0 || ::lstat(path.c_str(), &there) != 0 || mine.st_dev != there.st_dev
+        || mine.st_ino != there.st_ino) {
+        ::close(fd);
+        lastError_ = EEXIST;
+        return Create::Exists;
     }
     fd_ = fd;
     records_ = synced_ = 0;
