@@ -8,6 +8,8 @@
 #include "app/widget_prompt_service.h"
 #include "meter/sim/demo_meter_host.h"
 
+#include <QDir>
+
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -29,7 +31,9 @@ int main(int argc, char** argv)
     app.setWindowIcon(vt640::applicationIcon());
     // Lets the desktop match the windows to the menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(VT640_APP_ID));
-    vt640::WidgetPromptService prompts;
+    // File dialogs start where the program was started, or in the user's
+    // documents when the menu started it in its own folder.
+    vt640::WidgetPromptService prompts(vt640::FileFolders::forThisRun(QDir::currentPath()));
     app.setPrompts(&prompts);
 
     std::unique_ptr<vt640::sim::DemoMeterHost> demoMeter;

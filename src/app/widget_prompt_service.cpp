@@ -116,14 +116,16 @@ PromptService::Button WidgetPromptService::message(QWidget* owner, const Message
     return escape;
 }
 
+WidgetPromptService::WidgetPromptService(FileFolders folders) : folders_(std::move(folders)) {}
+
 QString WidgetPromptService::fileName(QWidget* owner, const FileRequest& request)
 {
+    const QString folder = request.directory.isEmpty() ? folders_.folderFor(request.kind) : request.directory;
     // An open dialog adds its default extension only where the name as
     // typed finds no file.
     const std::unique_ptr<QFileDialog> made =
-        request.save
-            ? std::make_unique<QFileDialog>(owner, request.caption, request.directory)
-            : std::make_unique<OpenFileDialog>(owner, request.caption, request.directory, request.defaultSuffix);
+        request.save ? std::make_unique<QFileDialog>(owner, request.caption, folder)
+                     : std::make_unique<OpenFileDialog>(owner, request.caption, folder, request.defaultSuffix);
     QFileDialog& dialog = *made;
     if (request.save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -153,7 +155,10 @@ QString WidgetPromptService::fileName(QWidget* owner, const FileRequest& request
     if (dialog.exec() != QDialog::Accepted)
         return {};
     const QStringList files = dialog.selectedFiles();
-    return files.isEmpty() ? QString() : files.first();
+    if (files.isEmpty())
+        return {};
+    folders_.chosen(request.kind, files.first());
+    return files.first();
 }
 
 QColor WidgetPromptService::color(QWidget* owner, const QColor& initial, const QString& caption)

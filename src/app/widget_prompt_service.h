@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/core/file_folders.h"
 #include "app/core/prompt_service.h"
 
 namespace vt640 {
@@ -8,6 +9,10 @@ namespace vt640 {
 // boxes, file, colour, input, print and page set-up dialogs, all modal.
 class WidgetPromptService : public PromptService {
 public:
+    // File dialogs without a folder of their own start in the folder
+    // `folders` gives for their kind of file.
+    explicit WidgetPromptService(FileFolders folders = FileFolders::forThisRun(QString()));
+
     // The message box: icon and buttons as asked, the default button (the
     // first one when none is named) answers Enter. Escape answers Cancel, No
     // or Abort when the box has one, or the only button of a one-button box.
@@ -20,6 +25,9 @@ public:
                  bool* ok) override;
     bool printDialog(QWidget* owner, QPrinter& printer) override;
     bool printerSetup(QWidget* owner, QPrinter& printer) override;
+
+private:
+    FileFolders folders_;
 };
 
 } // namespace vt640

@@ -524,7 +524,6 @@ bool TGraphicalForm::saveDataAs()
 {
     PromptService::FileRequest request;
     request.caption = stripAmpersand(loadString(Str::MenuSaveAs));
-    request.directory = state_.workingDirectory;
     request.fileName = loadString(Str::SaveFileName);
     request.filters = {loadString(Str::SaveFilter).section(QLatin1Char('|'), 0, 0)};
     request.save = true;

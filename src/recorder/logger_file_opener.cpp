@@ -88,7 +88,6 @@ void LoggerFileOpener::open()
 
     PromptService::FileRequest request;
     request.caption = loadString(Str::MenuOpen).remove(QLatin1Char('&'));
-    request.directory = state_.workingDirectory;
     // "text|pattern|text|pattern...": the dialog shows the texts.
     const QStringList parts = loadString(Str::OpenFilter).split(QLatin1Char('|'));
     for (qsizetype i = 0; i < parts.size(); i += 2)

@@ -253,6 +253,8 @@ void TDlgExportForm::browse()
 {
     PromptService::FileRequest request;
     request.caption = withoutAmpersand(loadString(Str::MenuSaveAs));
+    request.kind = choices_.type() == ExportChoices::Type::Text ? PromptService::FileKind::Text
+                                                                : PromptService::FileKind::Pictures;
     request.fileName = loadString(Str::ExportUntitled);
     request.filters = choices_.browseFilters();
     request.defaultSuffix = choices_.browseDefaultSuffix();

@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -233,16 +234,18 @@ TEST_F(WidgetPromptServiceTest, OpenTakesANameAsTypedAndAddsTheExtensionOnlyWher
         QFile f(dir.filePath(QLatin1String(name)));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
-    WidgetPromptService prompts;
+    // Started from a terminal in `dir`: the dialogs start there.
+    WidgetPromptService prompts(FileFolders(dir.path(), dir.filePath("own"), QString(), QString()));
     PromptService::FileRequest request;
     request.caption = QStringLiteral("Open...");
-    request.directory = dir.path();
     request.filters = {QStringLiteral("Data Logger files(*.r27)"), QStringLiteral("All files(*)")};
     request.defaultSuffix = QStringLiteral("r27");
-    const auto typeAndEnter = [](const QString& typed) {
-        QTimer::singleShot(0, [typed] {
+    QString startedIn;
+    const auto typeAndEnter = [&startedIn](const QString& typed) {
+        QTimer::singleShot(0, [typed, &startedIn] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
+            startedIn = dialog->directory().absolutePath();
             auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             ASSERT_NE(edit, nullptr);
             edit->setText(typed);
@@ -255,6 +258,16 @@ TEST_F(WidgetPromptServiceTest, OpenTakesANameAsTypedAndAddsTheExtensionOnlyWher
     EXPECT_EQ(prompts.fileName(nullptr, request), dir.filePath(QStringLiteral("day.r27")));
     typeAndEnter(dir.filePath(QStringLiteral("noext.r27")));
     EXPECT_EQ(prompts.fileName(nullptr, request), dir.filePath(QStringLiteral("noext.r27")));
+    EXPECT_EQ(startedIn, dir.path());
+
+    // A file chosen in another folder: the next dialog for that kind starts there.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("logs")));
+    QFile(dir.filePath(QStringLiteral("logs/mains.640"))).open(QIODevice::WriteOnly);
+    typeAndEnter(dir.filePath(QStringLiteral("logs/mains.640")));
+    EXPECT_EQ(prompts.fileName(nullptr, request), dir.filePath(QStringLiteral("logs/mains.640")));
+    typeAndEnter(QStringLiteral("mains.640"));
+    EXPECT_EQ(prompts.fileName(nullptr, request), dir.filePath(QStringLiteral("logs/mains.640")));
+    EXPECT_EQ(startedIn, dir.filePath(QStringLiteral("logs")));
 }
 
 } // namespace

@@ -26,9 +26,14 @@ public:
         Button defaultButton = Button::None; // None: the first button
     };
 
+    // The kinds of file a dialog asks for; each starts in the folder last
+    // used for its kind.
+    enum class FileKind { LoggerFiles, Text, Pictures };
+
     struct FileRequest {
         QString caption;
-        QString directory;
+        FileKind kind = FileKind::LoggerFiles;
+        QString directory; // empty: the folder for its kind
         QString fileName;
         QStringList filters;   // "Logger files (*.640)" style, the first one selected
         QString defaultSuffix; // added to a typed name without one; empty: a save
