@@ -62,6 +62,9 @@ TDlgRsPortForm::TDlgRsPortForm(GlobalState& state, QWidget* parent)
     auto* grid = new QGridLayout(panel);
     grid->setHorizontalSpacing(18);
     grid->setVerticalSpacing(2);
+    // The two columns share the panel; a path longer than its half is cut.
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
     group_ = new QButtonGroup(this);
     QFont small = font();
     small.setPointSizeF(small.pointSizeF() * 0.8);
