@@ -189,6 +189,9 @@ void AppWindows::showStartupWindows()
     // limits could allow for the frames: place them once more.
     waitForFrame({digitalMeterForm_.get(), graphicalForm_.get(), dataStringGridForm_.get()});
     placeStartupWindows();
+    // What went wrong at start-up (the settings, the stored port) is told
+    // now, over the windows.
+    formMain_->showStartupMessages();
     // Records of a run that did not end normally are offered back.
     graphicalForm_->offerRecovery();
 }

@@ -2,6 +2,7 @@
 
 #include "app/core/global_state.h"
 #include "app/core/user_messages.h"
+#include "app/widgets/elided_label.h"
 
 #include <QButtonGroup>
 #include <QFrame>
@@ -61,12 +62,15 @@ TDlgRsPortForm::TDlgRsPortForm(GlobalState& state, QWidget* parent)
     auto* grid = new QGridLayout(panel);
     grid->setHorizontalSpacing(18);
     grid->setVerticalSpacing(2);
+    // The two columns share the panel; a path longer than its half is cut.
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
     group_ = new QButtonGroup(this);
     QFont small = font();
     small.setPointSizeF(small.pointSizeF() * 0.8);
     for (int n = 1; n <= 8; ++n) {
         auto* radio = new QRadioButton(QStringLiteral("COM%1").arg(n), panel);
-        auto* device = new QLabel(QString::fromStdString(state_.portTable.devicePath(n)), panel);
+        auto* device = new ElidedLabel(QString::fromStdString(state_.portTable.devicePath(n)), panel);
         device->setFont(small);
         device->setForegroundRole(QPalette::PlaceholderText);
         device->setIndent(22);
@@ -114,7 +118,10 @@ QRadioButton* TDlgRsPortForm::radioButton(int port) const
     return port >= 1 && port <= 8 ? radios_[port - 1] : nullptr;
 }
 
-QLabel* TDlgRsPortForm::deviceLabel(int port) const { return port >= 1 && port <= 8 ? devices_[port - 1] : nullptr; }
+ElidedLabel* TDlgRsPortForm::deviceLabel(int port) const
+{
+    return port >= 1 && port <= 8 ? devices_[port - 1] : nullptr;
+}
 
 void TDlgRsPortForm::showEvent(QShowEvent* event)
 {
@@ -124,12 +131,18 @@ void TDlgRsPortForm::showEvent(QShowEvent* event)
 
 void TDlgRsPortForm::FormShow()
 {
+    // An adapter plugged in (or a link made) since the last look is offered.
+    state_.probePorts();
     // A choice from the last time must not linger: select exactly the preset.
     group_->setExclusive(false);
     for (int n = 1; n <= 8; ++n) {
         radios_[n - 1]->setEnabled(state_.isPortPresent(n));
         radios_[n - 1]->setChecked(n == selectedPort_);
-        devices_[n - 1]->setText(QString::fromStdString(state_.portTable.devicePath(n)));
+        // A long path is cut in the label; the tip shows it whole.
+        const QString device = QString::fromStdString(state_.portTable.devicePath(n));
+        devices_[n - 1]->setText(device);
+        devices_[n - 1]->setToolTip(device);
+        radios_[n - 1]->setToolTip(device);
     }
     group_->setExclusive(true);
 }

@@ -10,10 +10,11 @@ class QRadioButton;
 
 namespace vt640 {
 
+class ElidedLabel;
 class GlobalState;
 
 // "Serial Port selection": COM1 to COM8 in two columns, each with the device
-// its name stands for.
+// its name stands for. Each showing looks again which ports can be opened.
 class TDlgRsPortForm : public QDialog {
     Q_OBJECT
 public:
@@ -24,7 +25,7 @@ public:
     void setSelectedPort(int port) { selectedPort_ = port; }
 
     QRadioButton* radioButton(int port) const;
-    QLabel* deviceLabel(int port) const;
+    ElidedLabel* deviceLabel(int port) const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -39,7 +40,7 @@ private:
     int selectedPort_ = 1;
     QButtonGroup* group_ = nullptr;
     std::array<QRadioButton*, 8> radios_{};
-    std::array<QLabel*, 8> devices_{};
+    std::array<ElidedLabel*, 8> devices_{};
 };
 
 } // namespace vt640

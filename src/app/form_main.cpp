@@ -6,6 +6,7 @@
 #include "app/core/link_state.h"
 #include "app/core/port_error_messages.h"
 #include "app/core/prompt_service.h"
+#include "app/core/queued_prompts.h"
 #include "app/core/settings_file.h"
 #include "app/core/unsaved_data.h"
 #include "app/core/user_messages.h"
@@ -54,7 +55,8 @@ TFormMain::TFormMain(GlobalState& state, PromptService& prompts, AcquisitionCycl
                      const QString& demoDevice)
     : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                                | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      state_(state), prompts_(prompts), cycle_(cycle), link_(link), demoDevice_(demoDevice)
+      state_(state), prompts_(prompts), startupPrompts_(std::make_unique<QueuedPrompts>(prompts)), cycle_(cycle),
+      link_(link), demoDevice_(demoDevice)
 {
     const QString title = loadString(Str::MeterModel) + " " + loadString(Str::AppTitle);
     setWindowTitle(title);
@@ -70,6 +72,8 @@ TFormMain::TFormMain(GlobalState& state, PromptService& prompts, AcquisitionCycl
     buildButtons();
     menuBar(); // created now so that its height is known below
 }
+
+TFormMain::~TFormMain() = default;
 
 void TFormMain::buildButtons()
 {
@@ -138,11 +142,7 @@ void TFormMain::buildMenus()
     helpMenu_->addAction(loadString(Str::MenuAbout), this, &TFormMain::sbtnAboutClick);
 }
 
-void TFormMain::probePorts()
-{
-    for (int n = 1; n <= 8; ++n)
-        state_.portPresent[n - 1] = probeMeterDevice(state_.portTable.devicePath(n));
-}
+void TFormMain::probePorts() { state_.probePorts(); }
 
 void TFormMain::FormCreate()
 {
@@ -164,7 +164,7 @@ void TFormMain::FormCreate()
         box.caption = windowTitle();
         box.text = settings.errorText;
         box.icon = PromptService::Icon::Stop;
-        prompts_.message(this, box);
+        startupPrompts_->message(this, box);
         return; // the rest of start-up is skipped: no port is opened
     }
 
@@ -178,19 +178,26 @@ void TFormMain::FormCreate()
     }
 
     // At start-up the warning carries the exclamation icon.
-    openStoredPort(PromptService::Icon::Exclamation);
+    openStoredPort(*startupPrompts_, PromptService::Icon::Exclamation);
 }
 
-void TFormMain::openStoredPort(PromptService::Icon warningIcon)
+void TFormMain::showStartupMessages()
 {
-    PortErrorMessages reporter(prompts_, this);
+    if (startupPrompts_)
+        startupPrompts_->release(this);
+    startupPrompts_.reset();
+}
+
+void TFormMain::openStoredPort(PromptService& prompts, PromptService::Icon warningIcon)
+{
+    PortErrorMessages reporter(prompts, this);
     state_.meterPort = openMeterPort(state_.iPort, state_.portTable, &reporter);
     if (!state_.meterPort) {
         PromptService::Message box;
         box.caption = warningCaption(Str::WarnNoPort);
         box.text = loadString(Str::WarnNoPort);
         box.icon = warningIcon;
-        prompts_.message(this, box);
+        prompts.message(this, box);
     }
 }
 
@@ -238,7 +245,7 @@ void TFormMain::sbtnPortClick()
             state_.iPort = portDialog_->selectedPort();
     }
 
-    openStoredPort(PromptService::Icon::Stop);
+    openStoredPort(prompts_, PromptService::Icon::Stop);
     emit portChosen(state_.iPort);
 }
 

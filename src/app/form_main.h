@@ -5,6 +5,8 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class QAction;
 class QMenu;
 class QToolButton;
@@ -15,6 +17,7 @@ class AcquisitionCycle;
 class GlobalState;
 class LimitSource;
 class LinkState;
+class QueuedPrompts;
 class TDlgAboutForm;
 class TDlgRsPortForm;
 class UnsavedData;
@@ -33,9 +36,15 @@ public:
 
     TFormMain(GlobalState& state, PromptService& prompts, AcquisitionCycle& cycle, LinkState& link,
               const QString& demoDevice = {});
+    ~TFormMain() override;
 
     // The creation handler: menus, buttons, port probe, settings, the port.
+    // Its messages (an unreadable settings file, a port that cannot be
+    // opened) wait for showStartupMessages().
     void FormCreate();
+    // Shows the messages of FormCreate, in their order, over this window;
+    // called once the start-up windows are up.
+    void showStartupMessages();
 
     // The collaborators created after the main window.
     void setDialogs(TDlgRsPortForm* portDialog, TDlgAboutForm* aboutBox);
@@ -80,12 +89,14 @@ private:
     void buildButtons();
     void probePorts();
     // Opens port iPort; W8001 with `warningIcon` when it cannot be opened.
-    void openStoredPort(PromptService::Icon warningIcon);
+    void openStoredPort(PromptService& prompts, PromptService::Icon warningIcon);
     bool FormCloseQuery();
     void FormClose();
 
     GlobalState& state_;
     PromptService& prompts_;
+    // The messages of start-up, held until the windows are up.
+    std::unique_ptr<QueuedPrompts> startupPrompts_;
     AcquisitionCycle& cycle_;
     LinkState& link_;
     QString demoDevice_;

@@ -1,10 +1,14 @@
 #include "app/widget_prompt_service.h"
 
 #include "app/open_file_dialog.h"
+#include "app/widgets/caption_width.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
+#include <QLayout>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -79,6 +83,12 @@ PromptService::Button WidgetPromptService::message(QWidget* owner, const Message
     box.setWindowTitle(message.caption);
     box.setText(message.text);
     box.setIcon(boxIcon(message.icon));
+    // The box sizes itself to its text; a short text would leave the caption
+    // (and the number in it that users quote) cut by the title bar. A
+    // message box takes its width from its layout only, so a strut goes in.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(captionFitWidth(message.caption), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
 
     QList<Button> buttons = message.buttons;
     buttons.removeAll(Button::None);
@@ -169,11 +179,23 @@ QColor WidgetPromptService::color(QWidget* owner, const QColor& initial, const Q
 QString WidgetPromptService::text(QWidget* owner, const QString& caption, const QString& label, const QString& initial,
                                   bool* ok)
 {
-    bool accepted = false;
-    QString answer = QInputDialog::getText(owner, caption, label, QLineEdit::Normal, initial, &accepted);
+    QInputDialog dialog(owner);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(label);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(initial);
+    // At least as wide as its caption, which the title bar would cut. The
+    // dialog's layout sets its size from its contents, so the edit line
+    // takes the width.
+    const int wanted = captionFitWidth(caption);
+    if (auto* edit = dialog.findChild<QLineEdit*>()) {
+        const QMargins margins = dialog.layout() ? dialog.layout()->contentsMargins() : QMargins();
+        edit->setMinimumWidth(wanted - margins.left() - margins.right());
+    }
+    const bool accepted = dialog.exec() == QDialog::Accepted;
     if (ok)
         *ok = accepted;
-    return accepted ? answer : QString();
+    return accepted ? dialog.textValue() : QString();
 }
 
 bool WidgetPromptService::printDialog(QWidget* owner, QPrinter& printer)

@@ -5,14 +5,16 @@
 #include "app/core/prompt_service.h"
 #include "recorder/core/recorder_core.h"
 #include "viewer/core/csv_export.h"
+#include "viewer/core/data_list_copy.h"
 #include "viewer/core/record_table_model.h"
 #include "viewer/core/safe_file_writer.h"
 
+#include <QClipboard>
 #include <QFile>
-
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTableView>
@@ -58,6 +60,45 @@ TDataStringGridForm::TDataStringGridForm(QWidget* parent) : QWidget(parent, Qt::
     rows->setSectionResizeMode(QHeaderView::Fixed);
 
     layout->addWidget(StringGrid1);
+    // The grid's own Copy takes one cell; the list copies the selection.
+    StringGrid1->installEventFilter(this);
+}
+
+bool TDataStringGridForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == StringGrid1 && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        copySelection();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TDataStringGridForm::copySelection()
+{
+    // The rectangle around the selection (the grid allows one contiguous block).
+    int top = -1, bottom = -1, left = -1, right = -1;
+    for (const QItemSelectionRange& range : StringGrid1->selectionModel()->selection()) {
+        top = top < 0 ? range.top() : std::min(top, range.top());
+        bottom = std::max(bottom, range.bottom());
+        left = left < 0 ? range.left() : std::min(left, range.left());
+        right = std::max(right, range.right());
+    }
+    if (top < 0) {
+        const QModelIndex current = StringGrid1->currentIndex();
+        if (!current.isValid())
+            return;
+        top = bottom = current.row();
+        left = right = current.column();
+    }
+    const RecordBuffer* buffer = model_->buffer();
+    if (!buffer)
+        return;
+    // Only rows the list shows; the empty row after them has nothing to copy.
+    bottom = std::min(bottom, model_->recordRows() - 1);
+    const QString text = data_list::tabSeparatedText(*buffer, top, bottom, left, right);
+    if (!text.isEmpty())
+        QGuiApplication::clipboard()->setText(text);
 }
 
 void TDataStringGridForm::setBuffer(const RecordBuffer& buffer) { model_->setBuffer(&buffer); }
@@ -87,7 +128,16 @@ QModelIndex TDataStringGridForm::newestRecord() const { return model_->index(std
 
 void TDataStringGridForm::showNewestRecord()
 {
-    StringGrid1->setCurrentIndex(newestRecord());
+    // A block of cells the user has picked (to copy it) stays picked while
+    // records come in; otherwise the newest record's cell is the selection.
+    QItemSelectionModel* selection = StringGrid1->selectionModel();
+    const QItemSelection picked = selection->selection();
+    const bool block =
+        picked.size() > 1 || (picked.size() == 1 && picked.first().width() * picked.first().height() > 1);
+    if (block)
+        selection->setCurrentIndex(newestRecord(), QItemSelectionModel::NoUpdate);
+    else
+        StringGrid1->setCurrentIndex(newestRecord());
     StringGrid1->scrollTo(model_->index(model_->rowCount() - 1, 0));
 }
 

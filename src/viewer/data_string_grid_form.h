@@ -37,6 +37,10 @@ public:
     RecordTableModel* model() const { return model_; }
     // Rows of the grid, counting the header row and the empty last row.
     int gridRowCount() const;
+    // Ctrl+C: the selected cells' rectangle (the current cell when nothing
+    // is selected) goes to the clipboard as tab-separated text with the
+    // header line, as spreadsheets paste it.
+    void copySelection();
 
 public slots:
     // DL_CLEAR: only the header and one empty row remain.
@@ -54,6 +58,7 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void showNewestRecord();

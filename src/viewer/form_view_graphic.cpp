@@ -2,6 +2,7 @@
 
 #include "app/core/prompt_service.h"
 #include "app/core/user_messages.h"
+#include "meter/annunciators.h"
 #include "recorder/core/recorder_core.h"
 #include "viewer/core/record_field_string.h"
 #include "viewer/dlg_fit_export_form.h"
@@ -227,10 +228,11 @@ void TFormViewGraphic::openView()
         ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
     } restore;
 
-    // The whole screen, whatever frame the window manager would add.
+    // As much of the screen as windows may take, with the title bar (and its
+    // close button) in sight: maximised, not full screen.
     if (QScreen* screen = QGuiApplication::primaryScreen())
-        setGeometry(screen->geometry());
-    setWindowState(windowState() | Qt::WindowFullScreen);
+        setGeometry(screen->availableGeometry());
+    setWindowState((windowState() & ~(Qt::WindowFullScreen | Qt::WindowMinimized)) | Qt::WindowMaximized);
     PEGraphView->setFocus();
 
     const RecordBuffer& buffer = recorder_ ? recorder_->buffer() : emptyBuffer();
@@ -258,7 +260,11 @@ void TFormViewGraphic::fillStrip()
         time->setText(fieldString(r.head.timeText));
         data->setText(fieldString(r.head.valueText));
         unit->setText(fieldString(r.head.prefixText));
-        func->setText(fieldString(r.head.unitText));
+        // Resistance reads as the omega sign, as everywhere a unit shows; any
+        // other unit is the record's own bytes.
+        const std::string stored(fieldText(r.head.unitText));
+        const std::string shown = displayUnitText(r.head.functionCode, stored);
+        func->setText(shown == stored ? fieldString(r.head.unitText) : QString::fromStdString(shown));
         pf->setText(fieldString(r.sub.subText));
         subFunc->setText(fieldString(r.sub.subFunction));
     };

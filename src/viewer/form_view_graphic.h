@@ -20,8 +20,9 @@ class TDlgFitExportForm;
 // The graph viewer: the whole record buffer in one chart, with the
 // buffer's maximum and minimum readings above it, zoom with undo, printing
 // and export of the chart. Created once and hidden; every showing is modal
-// and full-screen and rebuilds the chart from the recorder, and hiding it
-// shrinks the chart to a hundred points again.
+// and maximised (its title bar in sight) and rebuilds the chart from the
+// recorder; Close or Escape hides it, which shrinks the chart to a hundred
+// points again.
 class TFormViewGraphic : public QDialog {
     Q_OBJECT
 public:

@@ -292,7 +292,11 @@ void PEGraph::zoomTo(double firstPoint, double lastPoint, double yLow, double yH
 void PEGraph::keyPressEvent(QKeyEvent* event)
 {
     pressKey(event->key(), event->modifiers());
-    event->accept();
+    // Escape belongs to the window: a dialog holding the chart closes on it.
+    if (event->key() == Qt::Key_Escape)
+        event->ignore();
+    else
+        event->accept();
 }
 
 void PEGraph::pressKey(int key, Qt::KeyboardModifiers modifiers)

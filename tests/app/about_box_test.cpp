@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QDir>
@@ -19,6 +21,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QTest>
 #include <QTextBlock>
 
 #include <gtest/gtest.h>
@@ -188,13 +191,50 @@ protected:
         caption = box->windowTitle();
         text = box->text();
         icon = box->icon();
+        width = box->width();
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
         QApplication::sendEvent(box, &press);
+    }
+
+    // Types `answer` into the next input box once it is open, remembers its
+    // caption and width, and presses Enter.
+    void answerNextInputBox(const QString& answer)
+    {
+        QTimer::singleShot(0, [this, answer] { answerWhenOpen(answer, 0); });
+    }
+
+    void answerWhenOpen(const QString& answer, int tries)
+    {
+        auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (!box) {
+            if (tries < 200)
+                QTimer::singleShot(5, [this, answer, tries] { answerWhenOpen(answer, tries + 1); });
+            return;
+        }
+        caption = box->windowTitle();
+        width = box->width();
+        auto* edit = box->findChild<QLineEdit*>();
+        ASSERT_NE(edit, nullptr);
+        edit->selectAll();
+        QTest::keyClicks(edit, answer);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+
+    // The least width that shows `title` whole in a title bar: the caption
+    // in a bold face, and an icon and three buttons each about as wide as a
+    // line of it is high with a few pixels around.
+    static int titleBarWidth(const QString& title)
+    {
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        const QFontMetrics metrics(bold);
+        return metrics.horizontalAdvance(title) + 4 * (metrics.height() + 8);
     }
 
     QString caption;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int width = 0;
 };
 
 TEST_F(WidgetPromptServiceTest, EnterAnswersTheDefaultButton)
@@ -268,6 +308,26 @@ TEST_F(WidgetPromptServiceTest, OpenTakesANameAsTypedAndAddsTheExtensionOnlyWher
     typeAndEnter(QStringLiteral("mains.640"));
     EXPECT_EQ(prompts.fileName(nullptr, request), dir.filePath(QStringLiteral("logs/mains.640")));
     EXPECT_EQ(startedIn, dir.filePath(QStringLiteral("logs")));
+}
+
+TEST_F(WidgetPromptServiceTest, MessageAndInputBoxesAreAtLeastAsWideAsTheirCaptions)
+{
+    // A short text must not leave the caption, and the number users quote,
+    // cut by the title bar.
+    WidgetPromptService prompts;
+    pressInNextBox(Qt::Key_Return);
+    prompts.message(nullptr, userMessage(Str::WarningCaption, Str::WarnFirstPage));
+    EXPECT_EQ(caption, "Warning[W8008]");
+    EXPECT_GE(width, titleBarWidth(caption));
+
+    answerNextInputBox(QStringLiteral("17"));
+    bool ok = false;
+    const QString answer = prompts.text(nullptr, loadString(Str::IntervalInSeconds),
+                                        loadString(Str::IntervalInputPrompt), QStringLiteral("5"), &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(answer, "17");
+    EXPECT_EQ(caption, "Interval in second(s)");
+    EXPECT_GE(width, titleBarWidth(caption));
 }
 
 } // namespace

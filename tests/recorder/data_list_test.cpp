@@ -8,8 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QTableView>
+#include <QTest>
 
 using namespace vt640;
 using data_list::cellText;
@@ -151,4 +154,46 @@ TEST(DataListForm, RowsHeaderAndEmptyRow)
     buffer.clear();
     EXPECT_EQ(list.gridRowCount(), 2);
     EXPECT_FALSE(m.index(0, 0).data().isValid());
+}
+
+TEST(DataListForm, CtrlCCopiesTheSelectedRowsWithTheHeader)
+{
+    test::guiApp();
+    RecordBuffer buffer;
+    TDataStringGridForm list;
+    list.setBuffer(buffer);
+    for (int i = 0; i < 4; ++i) {
+        TBRecord r = record(4);
+        copyText(r.head.valueText, std::to_string(230 + i) + ".0");
+        buffer.append(r);
+        list.addRow(i);
+    }
+    list.resize(1000, 300);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+
+    // Rows 2 and 3, from the first cell to the last, picked with the mouse.
+    QTableView* grid = list.grid();
+    const auto cellCentre = [grid](int row, int column) {
+        return grid->visualRect(grid->model()->index(row, column)).center();
+    };
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cellCentre(1, 0));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, cellCentre(2, 12));
+    // Records logged meanwhile leave the picked rows alone.
+    TBRecord more = record(4);
+    buffer.append(more);
+    list.addRow(4);
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+    const QString expected =
+        "Item#\tTime\tDC/AC/3-Ph\t3W/4W\tMainData\tMultiple\tUnit\tSubData\tSubFunc\tAmp\tPeak-rms\tHOLD\tKWHr\n"
+        "2\t14:05:09.3\tDC\t\t231.0\tk\tV\t\t\t\t\t\t----\n"
+        "3\t14:05:09.3\tDC\t\t232.0\tk\tV\t\t\t\t\t\t----\n";
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), expected);
+
+    // A block of cells that runs into the empty row takes the records only.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cellCentre(3, 4));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, cellCentre(5, 6));
+    QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "MainData\tMultiple\tUnit\n233.0\tk\tV\n230.0\tk\tV\n");
 }

@@ -36,7 +36,7 @@ TEST_F(ShellTest, FitAllDataOpensTheViewerModallyOverTheRecordersBuffer)
     QTimer::singleShot(0, &viewer, [&] {
         ran = true;
         EXPECT_EQ(QApplication::activeModalWidget(), &viewer);
-        EXPECT_TRUE(viewer.isFullScreen());
+        EXPECT_TRUE(viewer.isMaximized());
         EXPECT_EQ(viewer.graph()->points(), 450);
         EXPECT_EQ(viewer.MaxDataPanel->text(), "36.000");
         EXPECT_EQ(viewer.MinDataPanel->text(), "0.000");

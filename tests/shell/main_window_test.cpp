@@ -2,6 +2,7 @@
 #include "shell_fixture.h"
 
 #include "app/dlg_rs_port_form.h"
+#include "app/widgets/elided_label.h"
 #include "app/guarded_application.h"
 #include "recorder/graphical_form.h"
 #include "viewer/data_string_grid_form.h"
@@ -163,6 +164,64 @@ TEST_F(ShellTest, ChoosingAMissingPortWarnsWithTheStopIconAndRenamesTheMeter)
     EXPECT_EQ(prompts_.captions(), (QStringList{"Error[E9001]", "Warning[W8001]"}));
     EXPECT_EQ(prompts_.last().icon, PromptService::Icon::Stop);
     EXPECT_EQ(windows_->digitalMeterForm()->windowTitle(), "Digital Meter : COM 7");
+}
+
+TEST_F(ShellTest, StartUpMessagesWaitForTheWindowsAndComeOverTheMainWindow)
+{
+    // The stored port stands for an adapter that is not plugged in.
+    std::filesystem::create_symlink(scratch_ / "no-such-adapter", scratch_ / "config/vt640/ports/COM7");
+    QList<bool> windowsUp;
+    prompts_.onMessage([this, &windowsUp](const PromptService::Message&) {
+        windowsUp << (windows_ && main().isVisible() && windows_->digitalMeterForm()->isVisible()
+                      && windows_->graphicalForm()->isVisible() && windows_->dataStringGridForm()->isVisible());
+    });
+    startProgram("iPort=7\r\nfHiLimit=300\r\nfLowLimit=100\r\n");
+    EXPECT_EQ(state_.meterPort, nullptr);
+    EXPECT_EQ(prompts_.captions(), (QStringList{"Error[E9001]", "Warning[W8001]"}));
+    EXPECT_EQ(windowsUp, (QList<bool>{true, true}));
+    for (const auto& call : prompts_.messageCalls())
+        EXPECT_EQ(call.owner, &main()) << call.message.caption.toStdString();
+    EXPECT_EQ(prompts_.last().icon, PromptService::Icon::Exclamation);
+}
+
+TEST_F(ShellTest, PortDialogProbesAgainEachTimeItOpens)
+{
+    startProgram();
+    ASSERT_FALSE(state_.isPortPresent(8));
+    TDlgRsPortForm* dialog = windows_->dlgRsPortForm();
+
+    // An adapter that appears after start-up, behind COM8.
+    sim::PtyMeterHost late([this] { return meter_.frame(); });
+    ASSERT_TRUE(late.start());
+    const auto link = scratch_ / "config/vt640/ports/COM8";
+    ASSERT_TRUE(late.placeLink(link));
+    const QString path = QString::fromStdString(link.string());
+    answerDialog(dialog, [&path](QDialog* d) {
+        auto* form = static_cast<TDlgRsPortForm*>(d);
+        EXPECT_TRUE(form->radioButton(8)->isEnabled());
+        // The scratch folder's long path is cut in the label; the tip has it whole.
+        ElidedLabel* label = form->deviceLabel(8);
+        EXPECT_EQ(label->text(), path);
+        EXPECT_TRUE(label->isElided()) << label->shownText().toStdString();
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->shownText()), label->contentsRect().width());
+        EXPECT_EQ(label->toolTip(), path);
+        EXPECT_EQ(form->radioButton(8)->toolTip(), path);
+        form->radioButton(8)->setChecked(true);
+        d->findChild<QPushButton*>("bbtnOk")->click();
+    });
+    main().sbtnPortClick();
+    EXPECT_EQ(state_.iPort, 8);
+    ASSERT_TRUE(state_.meterPort != nullptr);
+    EXPECT_EQ(prompts_.messageCount(), 0);
+
+    // Gone again: the next opening offers it no more.
+    std::filesystem::remove(link);
+    answerDialog(dialog, [](QDialog* d) {
+        EXPECT_FALSE(static_cast<TDlgRsPortForm*>(d)->radioButton(8)->isEnabled());
+        EXPECT_TRUE(static_cast<TDlgRsPortForm*>(d)->radioButton(2)->isEnabled());
+        d->reject();
+    });
+    main().sbtnPortClick();
 }
 
 TEST_F(ShellTest, StoredPortOutsideTheTableWarnsAtStartUp)

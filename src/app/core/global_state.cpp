@@ -13,6 +13,12 @@ bool GlobalState::isPortPresent(int n) const
     return portPresent[static_cast<std::size_t>(n - 1)];
 }
 
+void GlobalState::probePorts()
+{
+    for (int n = 1; n <= static_cast<int>(portPresent.size()); ++n)
+        portPresent[static_cast<std::size_t>(n - 1)] = probeMeterDevice(portTable.devicePath(n));
+}
+
 void GlobalState::setFileLoadBusy(bool busy)
 {
     if (busy == fileLoadBusy_)

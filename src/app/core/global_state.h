@@ -30,7 +30,8 @@ public:
     // The current directory at start-up, without a trailing separator; the
     // settings file and the recorder's temporary files live there.
     QString workingDirectory;
-    // Entry n-1 tells whether COMn (n = 1..8) could be opened at start-up.
+    // Entry n-1 tells whether COMn (n = 1..8) could be opened when the ports
+    // were last probed (at start-up and each time the port dialog opens).
     std::array<bool, 8> portPresent{};
     // Height of the task bar, 0 when it hides itself.
     int taskbarHeight = 0;
@@ -40,8 +41,11 @@ public:
     // True once the acquisition cycle has handed out a reading since the last link.
     bool readingAvailable = false;
 
-    // Whether COMn (1..8) was present at start-up; false for other numbers.
+    // Whether COMn (1..8) was present when last probed; false for other numbers.
     bool isPortPresent(int n) const;
+    // Looks again which of COM1..COM8 can be opened now, through the port
+    // table (a newly plugged adapter, a link made since, the demo meter).
+    void probePorts();
 
     // True while the recorder reads a logger file; clearing it asks the
     // reading loop to stop.
