@@ -4,8 +4,6 @@
 #include "tool_support.h"
 
 #include "recorder/core/atomic_file.h"
-#include "recorder/core/logger_file_reader.h"
-#include "recorder/core/logger_file_writer.h"
 #include "recorder/core/page_math.h"
 #include "recorder/core/record_buffer.h"
 #include "recorder/core/recorder_core.h"
@@ -13,6 +11,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <exception>
 #include <iostream>
 #include <optional>
 
@@ -23,19 +22,9 @@ namespace {
 
 using vt640::AtomicFile;
 using vt640::CsvExport;
-using vt640::LoggerFileReader;
-using vt640::LoggerFileWriter;
 using vt640::RecordBuffer;
 
-const char* const kUsage =
-    "usage: vt640-tool convert IN -o OUT [--pages A-B] [--layout 640|r27|r26] [--points-per-page N] [--force]\n"
-    "       OUT ending in .csv, or -, is the recorder's text export; ending in .640, a native logger file\n";
-
-int usage(const std::string& why)
-{
-    std::cerr << "vt640-tool convert: " << why << '\n' << kUsage;
-    return 2;
-}
+int usage(const std::string& why) { return tool::usageError("convert", why); }
 
 struct PageRange {
     int first = 1;
@@ -62,14 +51,14 @@ std::string atomicFailure(const std::string& path, const AtomicFile& file)
     const std::string why = file.systemError() ? ": " + tool::systemText(file.systemError()) : "";
     switch (file.error()) {
     case AtomicFile::Error::None: break;
-    case AtomicFile::Error::FolderAtName: return path + " is a folder";
+    case AtomicFile::Error::FolderAtName: return tool::notAFile(path);
     case AtomicFile::Error::NoFolder: return "the folder of " + path + " does not exist";
     case AtomicFile::Error::CannotCreate: return "cannot create a file beside " + path + why;
     case AtomicFile::Error::WriteFailed: return "writing " + path + " failed" + why;
     case AtomicFile::Error::ReplaceFailed: return path + " could not be put in place" + why;
     case AtomicFile::Error::Exists: return path + " exists (--force replaces it)";
     }
-    return "writing " + path + " failed";
+    return "writing " + path + " failed" + why;
 }
 
 bool writeAllTo(int fd, std::string_view text)
@@ -87,43 +76,30 @@ bool writeAllTo(int fd, std::string_view text)
 
 } // namespace
 
-int runConvert(const std::vector<std::string>& args)
+int runConvert(const ConvertOptions& options)
 {
-    std::string in;
-    std::string out;
+    const std::string& in = options.input;
+    const std::string& out = options.output;
+    const bool force = options.force;
     std::optional<PageRange> pages;
     std::optional<vt640::RecordLayout> layout;
     std::optional<long long> pointsPerPage;
-    bool force = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == "-o" && hasValue) {
-            out = args[++i];
-        } else if (a == "--pages" && hasValue) {
-            pages = parsePages(args[++i]);
-            if (!pages)
-                return usage("--pages takes A-B, two page numbers");
-        } else if (a == "--layout" && hasValue) {
-            layout = tool::layout(args[++i]);
-            if (!layout)
-                return usage("--layout takes 640, r27 or r26");
-        } else if (a == "--points-per-page" && hasValue) {
-            pointsPerPage = tool::integer(args[++i], 1, INT_MAX);
-            if (!pointsPerPage)
-                return usage("--points-per-page takes a whole number of at least 1");
-        } else if (a == "--force") {
-            force = true;
-        } else if (!a.empty() && a[0] == '-' && a != "-") {
-            return usage("unknown option " + a);
-        } else if (in.empty()) {
-            in = a;
-        } else {
-            return usage("one input file only");
-        }
+    if (options.pages) {
+        pages = parsePages(*options.pages);
+        if (!pages)
+            return usage("--pages takes A-B, two page numbers, not " + tool::quoted(*options.pages));
     }
-    if (in.empty() || out.empty())
-        return usage("IN and -o OUT are needed");
+    if (options.layout) {
+        layout = tool::layout(*options.layout);
+        if (!layout)
+            return usage("--layout takes 640, r27 or r26, not " + tool::quoted(*options.layout));
+    }
+    if (options.pointsPerPage) {
+        pointsPerPage = tool::integer(*options.pointsPerPage, 1, INT_MAX);
+        if (!pointsPerPage)
+            return usage("--points-per-page takes a whole number of at least 1, not "
+                         + tool::quoted(*options.pointsPerPage));
+    }
 
     const bool toStdout = out == "-";
     const bool toCsv = toStdout || tool::endsWith(out, ".csv");
@@ -135,31 +111,42 @@ int runConvert(const std::vector<std::string>& args)
 
     // Told before the input is read; the file is put in place without
     // replacing anything all the same, in case one appears meanwhile.
+    // A folder is no file to replace, with --force or without.
     struct stat st {};
-    if (!toStdout && !force && ::lstat(out.c_str(), &st) == 0) {
-        std::cerr << "vt640-tool: " << out << " exists (--force replaces it)\n";
+    if (!toStdout && ::lstat(out.c_str(), &st) == 0 && (!force || S_ISDIR(st.st_mode))) {
+        std::cerr << "vt640-tool: "
+                  << (S_ISDIR(st.st_mode) ? tool::notAFile(out) : out + " exists (--force replaces it)") << '\n';
         return 1;
     }
 
     RecordBuffer buffer;
-    const auto status = LoggerFileReader::readAll(in, layout.value_or(vt640::layoutForPath(in)), buffer);
-    if (status != LoggerFileReader::Status::Ok) {
-        std::cerr << tool::readFailure(in, status) << '\n';
+    tool::LoggerInput input;
+    if (!input.open(in, layout.value_or(vt640::layoutForPath(in))))
+        return 1;
+    try {
+        buffer.reserve(input.recordCount());
+    } catch (const std::exception&) {
+        input.tooLarge();
         return 1;
     }
+    if (!input.readAll([&buffer](const vt640::TBRecord* records, int n) {
+            for (int i = 0; i < n; ++i)
+                buffer.append(records[i]);
+        }))
+        return 1;
 
     if (toNative) {
-        switch (LoggerFileWriter::write(out, buffer.data(), static_cast<std::size_t>(buffer.size()), force)) {
-        case LoggerFileWriter::Status::Ok: return 0;
-        case LoggerFileWriter::Status::Exists:
-            std::cerr << "vt640-tool: " << out << " exists (--force replaces it)\n";
+        // Written as the recorder's Save As writes, with the reason of a
+        // failure at hand.
+        AtomicFile file(out);
+        file.setReplaceExisting(force);
+        if (!file.open()
+            || !file.write(buffer.data(), static_cast<std::size_t>(buffer.size()) * sizeof(vt640::TBRecord))
+            || !file.commit()) {
+            std::cerr << "vt640-tool: " << atomicFailure(out, file) << '\n';
             return 1;
-        case LoggerFileWriter::Status::CannotCreate:
-            std::cerr << "vt640-tool: cannot create a file beside " << out << '\n';
-            return 1;
-        case LoggerFileWriter::Status::WriteFailed: std::cerr << "vt640-tool: writing " << out << " failed\n"; return 1;
         }
-        return 1;
+        return 0;
     }
 
     // The pages as the recorder counts them after opening the file: the

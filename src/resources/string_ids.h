@@ -192,6 +192,8 @@ namespace vt640 {
     X(ReasonNoClipboard, 6110)                                                                                         \
     X(ReasonNoPromptService, 6111)                                                                                     \
     X(ReasonActionNotBuilt, 6112)                                                                                      \
+    X(PortOpenDetail, 6130)                                                                                            \
+    X(PortPermissionFix, 6131)                                                                                         \
     X(StatusLogging, 7001)                                                                                             \
     X(StatusRecordCount, 7002)                                                                                         \
     X(StatusPage, 7003)                                                                                                \

@@ -45,6 +45,12 @@ QString warningCaption(Str message) { return messageCaption(Str::WarningCaption,
 
 QString errorCaption(Str message) { return messageCaption(Str::ErrorCaption, message); }
 
+QString captionOf(Str message)
+{
+    const bool warning = number(message) < number(Str::WarningCaption) || message == Str::ErrKwhMode;
+    return warning ? warningCaption(message) : errorCaption(message);
+}
+
 PromptService::Message userMessage(Str caption, Str text)
 {
     PromptService::Message message;
