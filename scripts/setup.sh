@@ -15,7 +15,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   fonts-dejavu-core locales
   xvfb openbox xdotool python3
-  desktop-file-utils appstream libxml2-utils groff-base
+  desktop-file-utils appstream libxml2-utils groff-base shared-mime-info
 )
 
 missing=()
