@@ -19,8 +19,8 @@
 
 #include <chrono>
 #include <climits>
-#include <csignal>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <memory>

@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
 
 #include <sys/stat.h>
@@ -192,8 +194,8 @@ TEST_F(ShellTest, APortTheUserMayNotOpenSaysWhyAndHowToFixItAtStartUp)
     EXPECT_EQ(state_.meterPort, nullptr);
     EXPECT_EQ(prompts_.captions(), (QStringList{"Error[E9001]", "Warning[W8001]"}));
     EXPECT_EQ(prompts_.texts().first().toStdString(),
-              "The specified serial port open error.\n" + state_.portTable.devicePath(2)
-                  + ": Permission denied\n"
+              "The specified serial port open error.\n" + state_.portTable.devicePath(2) + ": " + std::strerror(EACCES)
+                  + "\n"
                     "Add yourself to the dialout group: sudo adduser $USER dialout, then log in again.");
 }
 
