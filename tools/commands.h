@@ -1,13 +1,59 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
-#include <vector>
 
-// The subcommands of vt640-tool. Each returns the process exit status.
-int runWatch(const std::vector<std::string>& args);
-int runLog(const std::vector<std::string>& args);
-int runConvert(const std::vector<std::string>& args);
-int runPlot(const std::vector<std::string>& args);
-int runSimulate(const std::vector<std::string>& args);
+// The subcommands of vt640-tool with their options as given on the command
+// line (vt640_tool.cpp parses it); each command checks its values and
+// returns the process exit status.
+
+// A meter: a port (COM1..COM10 or a device path) or the simulated one.
+struct MeterChoice {
+    std::string port;
+    bool demo = false;
+};
+
+struct WatchOptions {
+    MeterChoice meter;
+};
+
+struct LogOptions {
+    MeterChoice meter;
+    std::string output;
+    std::optional<std::string> interval;
+    std::optional<std::string> count;
+    std::optional<std::string> duration;
+    bool append = false;
+};
+
+struct ConvertOptions {
+    std::string input;
+    std::string output;
+    std::optional<std::string> pages;
+    std::optional<std::string> layout;
+    std::optional<std::string> pointsPerPage;
+    bool force = false;
+};
+
+struct PlotOptions {
+    std::string input;
+    std::string output;
+    std::optional<std::string> page;
+    std::optional<std::string> size;
+    std::optional<std::string> layout;
+    bool whole = false;
+    bool mono = false;
+};
+
+struct SimulateOptions {
+    std::optional<std::string> as;
+    std::optional<std::string> condition;
+};
+
+int runWatch(const WatchOptions& options);
+int runLog(const LogOptions& options);
+int runConvert(const ConvertOptions& options);
+int runPlot(const PlotOptions& options);
+int runSimulate(const SimulateOptions& options);
 int runDecode(std::istream& in, std::ostream& out, std::ostream& err);

@@ -4,7 +4,6 @@
 #include "tool_support.h"
 
 #include "recorder/core/atomic_file.h"
-#include "recorder/core/logger_file_reader.h"
 #include "recorder/core/logger_file_writer.h"
 #include "recorder/core/page_math.h"
 #include "recorder/core/record_buffer.h"
@@ -13,6 +12,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <exception>
 #include <iostream>
 #include <optional>
 
@@ -23,19 +23,10 @@ namespace {
 
 using vt640::AtomicFile;
 using vt640::CsvExport;
-using vt640::LoggerFileReader;
 using vt640::LoggerFileWriter;
 using vt640::RecordBuffer;
 
-const char* const kUsage =
-    "usage: vt640-tool convert IN -o OUT [--pages A-B] [--layout 640|r27|r26] [--points-per-page N] [--force]\n"
-    "       OUT ending in .csv, or -, is the recorder's text export; ending in .640, a native logger file\n";
-
-int usage(const std::string& why)
-{
-    std::cerr << "vt640-tool convert: " << why << '\n' << kUsage;
-    return 2;
-}
+int usage(const std::string& why) { return tool::usageError("convert", why); }
 
 struct PageRange {
     int first = 1;
@@ -62,7 +53,7 @@ std::string atomicFailure(const std::string& path, AtomicFile::Error error, int 
     const std::string why = systemError ? ": " + tool::systemText(systemError) : "";
     switch (error) {
     case AtomicFile::Error::None: break;
-    case AtomicFile::Error::FolderAtName: return path + " is a folder";
+    case AtomicFile::Error::FolderAtName: return tool::notAFile(path);
     case AtomicFile::Error::NoFolder: return "the folder of " + path + " does not exist";
     case AtomicFile::Error::CannotCreate: return "cannot create a file beside " + path + why;
     case AtomicFile::Error::WriteFailed: return "writing " + path + " failed" + why;
@@ -70,7 +61,7 @@ std::string atomicFailure(const std::string& path, AtomicFile::Error error, int 
     case AtomicFile::Error::Exists: return path + " exists (--force replaces it)";
     case AtomicFile::Error::WriteProtected: return path + " is write-protected" + why;
     }
-    return "writing " + path + " failed";
+    return "writing " + path + " failed" + why;
 }
 
 bool writeAllTo(int fd, std::string_view text)
@@ -88,43 +79,30 @@ bool writeAllTo(int fd, std::string_view text)
 
 } // namespace
 
-int runConvert(const std::vector<std::string>& args)
+int runConvert(const ConvertOptions& options)
 {
-    std::string in;
-    std::string out;
+    const std::string& in = options.input;
+    const std::string& out = options.output;
+    const bool force = options.force;
     std::optional<PageRange> pages;
     std::optional<vt640::RecordLayout> layout;
     std::optional<long long> pointsPerPage;
-    bool force = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == "-o" && hasValue) {
-            out = args[++i];
-        } else if (a == "--pages" && hasValue) {
-            pages = parsePages(args[++i]);
-            if (!pages)
-                return usage("--pages takes A-B, two page numbers");
-        } else if (a == "--layout" && hasValue) {
-            layout = tool::layout(args[++i]);
-            if (!layout)
-                return usage("--layout takes 640, r27 or r26");
-        } else if (a == "--points-per-page" && hasValue) {
-            pointsPerPage = tool::integer(args[++i], 1, INT_MAX);
-            if (!pointsPerPage)
-                return usage("--points-per-page takes a whole number of at least 1");
-        } else if (a == "--force") {
-            force = true;
-        } else if (!a.empty() && a[0] == '-' && a != "-") {
-            return usage("unknown option " + a);
-        } else if (in.empty()) {
-            in = a;
-        } else {
-            return usage("one input file only");
-        }
+    if (options.pages) {
+        pages = parsePages(*options.pages);
+        if (!pages)
+            return usage("--pages takes A-B, two page numbers, not " + tool::quoted(*options.pages));
     }
-    if (in.empty() || out.empty())
-        return usage("IN and -o OUT are needed");
+    if (options.layout) {
+        layout = tool::layout(*options.layout);
+        if (!layout)
+            return usage("--layout takes 640, r27 or r26, not " + tool::quoted(*options.layout));
+    }
+    if (options.pointsPerPage) {
+        pointsPerPage = tool::integer(*options.pointsPerPage, 1, INT_MAX);
+        if (!pointsPerPage)
+            return usage("--points-per-page takes a whole number of at least 1, not "
+                         + tool::quoted(*options.pointsPerPage));
+    }
 
     const bool toStdout = out == "-";
     const bool toCsv = toStdout || tool::endsWith(out, ".csv");
@@ -136,18 +114,29 @@ int runConvert(const std::vector<std::string>& args)
 
     // Told before the input is read; the file is put in place without
     // replacing anything all the same, in case one appears meanwhile.
+    // A folder is no file to replace, with --force or without.
     struct stat st {};
-    if (!toStdout && !force && ::lstat(out.c_str(), &st) == 0) {
-        std::cerr << "vt640-tool: " << out << " exists (--force replaces it)\n";
+    if (!toStdout && ::lstat(out.c_str(), &st) == 0 && (!force || S_ISDIR(st.st_mode))) {
+        std::cerr << "vt640-tool: "
+                  << (S_ISDIR(st.st_mode) ? tool::notAFile(out) : out + " exists (--force replaces it)") << '\n';
         return 1;
     }
 
     RecordBuffer buffer;
-    const auto status = LoggerFileReader::readAll(in, layout.value_or(vt640::layoutForPath(in)), buffer);
-    if (status != LoggerFileReader::Status::Ok) {
-        std::cerr << tool::readFailure(in, status) << '\n';
+    tool::LoggerInput input;
+    if (!input.open(in, layout.value_or(vt640::layoutForPath(in))))
+        return 1;
+    try {
+        buffer.reserve(input.recordCount());
+    } catch (const std::exception&) {
+        input.tooLarge();
         return 1;
     }
+    if (!input.readAll([&buffer](const vt640::TBRecord* records, int n) {
+            for (int i = 0; i < n; ++i)
+                buffer.append(records[i]);
+        }))
+        return 1;
 
     if (toNative) {
         AtomicFile::Error failure = AtomicFile::Error::None;

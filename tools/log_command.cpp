@@ -19,11 +19,14 @@
 
 #include <chrono>
 #include <climits>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <memory>
 #include <optional>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -39,14 +42,7 @@ constexpr milliseconds kWake{100};
 
 constexpr int kExitKilowattHours = 3;
 
-const char* const kUsage =
-    "usage: vt640-tool log PORT|--demo -o FILE.640 [--interval SECONDS] [--count N] [--duration SECONDS] [--append]\n";
-
-int usage(const std::string& why)
-{
-    std::cerr << "vt640-tool log: " << why << '\n' << kUsage;
-    return 2;
-}
+int usage(const std::string& why) { return tool::usageError("log", why); }
 
 std::string recordsText(std::int64_t n) { return std::to_string(n) + (n == 1 ? " record" : " records"); }
 
@@ -69,9 +65,17 @@ std::string startFailure(LogFile::Start start, const std::string& path, int erro
     switch (start) {
     case LogFile::Start::Created:
     case LogFile::Start::Opened: break;
-    case LogFile::Start::Exists: return path + " exists (--append adds to it)";
+    case LogFile::Start::Exists: {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+            return tool::notAFile(path);
+        return path + " exists (--append adds to it)";
+    }
     case LogFile::Start::NotWhole: return path + " does not end in a whole record; it is no logger file to add to";
-    case LogFile::Start::NotAFile: return path + " is not a plain file";
+    case LogFile::Start::TailNotMoved:
+        return path + " ends in part of a record, which could not be moved aside into " + path
+               + ".torn: " + tool::systemText(error);
+    case LogFile::Start::NotAFile: return tool::notAFile(path);
     case LogFile::Start::InUse: return path + " is being written by another logger";
     case LogFile::Start::Failed: return "cannot open " + path + ": " + tool::systemText(error);
     }
@@ -80,45 +84,31 @@ std::string startFailure(LogFile::Start start, const std::string& path, int erro
 
 } // namespace
 
-int runLog(const std::vector<std::string>& args)
+int runLog(const LogOptions& options)
 {
-    std::string portArg;
-    std::string path;
+    if (const std::string why = meterChoiceProblem(options.meter); !why.empty())
+        return usage(why);
+    const std::string& path = options.output;
     long long intervalSeconds = 0;
     std::optional<long long> count;
     std::optional<long long> duration;
-    bool append = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == "-o" && hasValue) {
-            path = args[++i];
-        } else if (a == "--interval" && hasValue) {
-            // Stored in milliseconds as an int32, as the recorder stores it.
-            const auto v = tool::integer(args[++i], 0, INT_MAX / 1000);
-            if (!v)
-                return usage("--interval takes whole seconds (0 is full speed)");
-            intervalSeconds = *v;
-        } else if (a == "--count" && hasValue) {
-            count = tool::integer(args[++i], 1, LLONG_MAX);
-            if (!count)
-                return usage("--count takes a number of records of at least 1");
-        } else if (a == "--duration" && hasValue) {
-            duration = tool::integer(args[++i], 1, 999999999LL);
-            if (!duration)
-                return usage("--duration takes whole seconds, at least 1");
-        } else if (a == "--append") {
-            append = true;
-        } else if (a == "--demo" || a.empty() || a[0] != '-') {
-            if (!portArg.empty())
-                return usage("one port only");
-            portArg = a;
-        } else {
-            return usage("unknown option " + a);
-        }
+    if (options.interval) {
+        // Stored in milliseconds as an int32, as the recorder stores it.
+        const auto v = tool::integer(*options.interval, 0, INT_MAX / 1000);
+        if (!v)
+            return usage("--interval takes whole seconds (0 is full speed), not " + tool::quoted(*options.interval));
+        intervalSeconds = *v;
     }
-    if (portArg.empty() || path.empty())
-        return usage("PORT (or --demo) and -o FILE.640 are needed");
+    if (options.count) {
+        count = tool::integer(*options.count, 1, LLONG_MAX);
+        if (!count)
+            return usage("--count takes a number of records of at least 1, not " + tool::quoted(*options.count));
+    }
+    if (options.duration) {
+        duration = tool::integer(*options.duration, 1, 999999999LL);
+        if (!duration)
+            return usage("--duration takes whole seconds, at least 1, not " + tool::quoted(*options.duration));
+    }
     // Any other name would be read back as records of an older layout, and a
     // ".tmp" name would be taken by the recorder for a run's left file.
     if (vt640::layoutForPath(path) != vt640::RecordLayout::Native || tool::endsWith(path, ".tmp"))
@@ -132,17 +122,16 @@ int runLog(const std::vector<std::string>& args)
     StderrPortReporter reporter;
     std::unique_ptr<vt640::sim::DemoMeterHost> demo;
     std::string device;
-    if (portArg == "--demo") {
+    if (options.meter.demo) {
         demo = std::make_unique<vt640::sim::DemoMeterHost>();
         if (!demo->start()) {
-            std::cerr << "vt640-tool: cannot open a pseudo-terminal for the simulated meter\n";
+            std::cerr << "vt640-tool: cannot open a pseudo-terminal for the simulated meter: "
+                      << tool::systemText(errno) << '\n';
             return 1;
         }
         device = demo->devicePath();
     } else {
-        vt640::PortTable table;
-        const int number = vt640::PortTable::portNumber(portArg);
-        device = number ? table.devicePath(number) : portArg;
+        device = meterDevice(options.meter.port);
     }
     vt640::MeterPortHandle port = vt640::openMeterDevice(device, &reporter);
     if (!port) {
@@ -151,14 +140,17 @@ int runLog(const std::vector<std::string>& args)
     }
 
     LogFile file;
-    const LogFile::Start started = file.start(path, append);
+    const LogFile::Start started = file.start(path, options.append);
     if (started != LogFile::Start::Created && started != LogFile::Start::Opened) {
         std::cerr << "vt640-tool: " << startFailure(started, path, file.lastError()) << '\n';
         vt640::closeMeterPort(port);
         return 1;
     }
-    console.line("Logging " + (demo ? "the simulated meter on " + device : portArg + " (" + device + ")") + " into "
-                 + path
+    if (const auto& torn = file.movedTail(); torn.bytes > 0)
+        console.warn("vt640-tool: " + path + " ended in part of a record: its last " + std::to_string(torn.bytes)
+                     + (torn.bytes == 1 ? " byte was" : " bytes were") + " moved into " + torn.path);
+    console.warn("Logging " + (demo ? "the simulated meter on " + device : options.meter.port + " (" + device + ")")
+                 + " into " + path
                  + (started == LogFile::Start::Opened ? " after its " + std::to_string(file.records()) + " records"
                                                       : std::string())
                  + " (Ctrl-C ends)");
@@ -179,6 +171,23 @@ int runLog(const std::vector<std::string>& args)
     int status = 0;
     long long made = 0;
 
+    // A failure of writing is told once, and so is its end, with the
+    // records that had waited and are now in the file.
+    bool toldFailing = false;
+    std::int64_t recordsWhenFailing = 0;
+    auto tellWriting = [&] {
+        if (file.failing() && !toldFailing) {
+            toldFailing = true;
+            recordsWhenFailing = file.records();
+            console.warn("vt640-tool: writing " + path + " fails (" + tool::systemText(file.lastError())
+                         + "); the records are kept and written when it works again");
+        } else if (!file.failing() && toldFailing) {
+            toldFailing = false;
+            console.warn("vt640-tool: writing " + path
+                         + " works again: " + recordsText(file.records() - recordsWhenFailing) + " written again");
+        }
+    };
+
     auto due = [&] { return duration && Clock::now() - startTime >= std::chrono::seconds(*duration); };
     // The cycle's pause between polls, with the file flushed and the status
     // line kept up meanwhile.
@@ -186,6 +195,7 @@ int runLog(const std::vector<std::string>& args)
         const Clock::time_point until = Clock::now() + kCycle;
         for (;;) {
             file.tick();
+            tellWriting();
             if (console.terminal())
                 console.status(statusText(file, Clock::now() - startTime, path));
             if (due() || stop_signal::requested())
@@ -250,17 +260,14 @@ int runLog(const std::vector<std::string>& args)
         const auto record = core.makeRecord(reading);
         if (!record)
             continue; // a reading without a value makes no record
-        const bool wasFailing = file.failing();
         const LogFile::Added added = file.add(*record);
         if (added == LogFile::Added::Overflow) {
             console.warn("vt640-tool: writing " + path + " has failed for " + std::to_string(LogFile::kMaxPending)
-                         + " records; logging ends");
+                         + " records (" + tool::systemText(file.lastError()) + "); logging ends");
             status = 1;
             break;
         }
-        if (added == LogFile::Added::Pending && !wasFailing)
-            console.warn("vt640-tool: writing " + path + " fails (" + tool::systemText(file.lastError())
-                         + "); the records are kept and written when it works again");
+        tellWriting();
         console.line(readingLine(reading) + (lowBattery ? "  LOW BATTERY" : ""));
         if (count && ++made >= *count)
             break;
@@ -268,12 +275,14 @@ int runLog(const std::vector<std::string>& args)
     vt640::closeMeterPort(port);
 
     const bool complete = file.finish();
+    if (complete)
+        tellWriting(); // the last attempt may have caught up
     console.clearStatus();
     const std::int64_t written = file.added();
-    std::cout << recordsText(written) << " written to " << path << '\n';
-    std::cout.flush();
+    std::cerr << recordsText(written) << " written to " << path << '\n';
     if (!complete) {
-        std::cerr << "vt640-tool: " << file.pending() << " records could not be written to " << path << '\n';
+        std::cerr << "vt640-tool: " << recordsText(static_cast<std::int64_t>(file.pending()))
+                  << " could not be written to " << path << " (" << tool::systemText(file.lastError()) << ")\n";
         return 1;
     }
     return status;

@@ -6,11 +6,12 @@ LogFile::Start LogFile::start(const std::string& path, bool append)
     using Create = vt640::TempFileAppender::Create;
     Start started = Start::Created;
     if (append) {
-        switch (file_.openExisting(path)) {
+        switch (file_.openExisting(path, vt640::TempFileAppender::TornTail::MoveAside)) {
         case Open::Opened: started = Start::Opened; break;
         case Open::Missing: break;
         case Open::NotAFile: return Start::NotAFile;
         case Open::NotWhole: return Start::NotWhole;
+        case Open::TailNotMoved: return Start::TailNotMoved;
         case Open::InUse: return Start::InUse;
         case Open::Failed: return Start::Failed;
         }

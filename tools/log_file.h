@@ -19,10 +19,13 @@ class LogFile {
 public:
     static constexpr std::size_t kMaxPending = 1 << 16; // 8 MiB of records
 
-    enum class Start { Created, Opened, Exists, NotWhole, NotAFile, InUse, Failed };
-    // A new file; or with `append`, an existing file of whole records (a
-    // missing one is created).
+    enum class Start { Created, Opened, Exists, NotWhole, TailNotMoved, NotAFile, InUse, Failed };
+    // A new file; or with `append`, an existing file (a missing one is
+    // created). One that ends in part of a record has those bytes moved
+    // aside first (movedTail() says where), so that a logger restarted
+    // after a crash goes on with the same file and loses nothing.
     Start start(const std::string& path, bool append);
+    const vt640::TempFileAppender::MovedTail& movedTail() const { return file_.movedTail(); }
 
     enum class Added { Written, Pending, Overflow };
     // Queues `record` and writes what is queued. Overflow: the backlog is

@@ -1,8 +1,10 @@
 #include "meter_console.h"
 
+#include "app/core/port_error_messages.h"
 #include "app/core/user_messages.h"
 #include "meter/annunciators.h"
 #include "meter/meter_reading.h"
+#include "meter/port_table.h"
 #include "resources/string_table.h"
 
 #include <cstdio>
@@ -10,9 +12,11 @@
 #include <iostream>
 #include <sys/time.h>
 
-void StderrPortReporter::portOpenError(const std::string& device)
+void StderrPortReporter::portOpenError(const std::string& device, int error)
 {
-    std::cerr << numberedMessage(vt640::Str::ErrPortOpen) << " (" << device << ")\n";
+    // The window's E9001 box, line for line.
+    std::cerr << numberedMessage(vt640::Str::ErrPortOpen) << '\n'
+              << vt640::portOpenDetail(device, error).toLocal8Bit().toStdString() << '\n';
 }
 
 void StderrPortReporter::portTimeoutError() { std::cerr << numberedMessage(vt640::Str::ErrPortSettings) << '\n'; }
@@ -50,12 +54,30 @@ std::string readingLine(const vt640::MeterReading& r)
 
 std::string numberedMessage(vt640::Str message)
 {
-    const int n = static_cast<int>(message);
     std::string text(vt640::stringText(message));
     // A message of more than one line goes on one.
     for (char& c : text)
         if (c == '\n')
             c = ' ';
-    const vt640::Str caption = n >= 9000 ? vt640::Str::ErrorCaption : vt640::Str::WarningCaption;
-    return vt640::messageCaption(caption, message).toStdString() + ": " + text;
+    return vt640::captionOf(message).toStdString() + ": " + text;
+}
+
+std::string meterChoiceProblem(const MeterChoice& meter)
+{
+    if (meter.demo && !meter.port.empty())
+        return "give PORT or --demo, not both";
+    if (!meter.demo && meter.port.empty())
+        return "PORT (or --demo) is needed";
+    return {};
+}
+
+std::string meterDevice(const std::string& port)
+{
+    const int number = vt640::PortTable::portNumber(port);
+    return number ? vt640::PortTable().devicePath(number) : port;
+}
+
+std::string noDataMessage()
+{
+    return numberedMessage(vt640::Str::WarnNoData) + " " + std::string(vt640::stringText(vt640::Str::CheckCable));
 }

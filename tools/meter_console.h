@@ -1,5 +1,7 @@
 #pragma once
 
+#include "commands.h"
+
 #include "meter/meter_port.h"
 #include "resources/string_ids.h"
 
@@ -13,7 +15,7 @@ struct MeterReading;
 // and one line per reading.
 class StderrPortReporter : public vt640::PortErrorReporter {
 public:
-    void portOpenError(const std::string& device) override;
+    void portOpenError(const std::string& device, int error) override;
     void portTimeoutError() override;
 };
 
@@ -24,6 +26,17 @@ std::string clockText();
 // sub-display and the annunciators.
 std::string readingLine(const vt640::MeterReading& reading);
 
-// The string table's text `message` under its caption, e.g.
-// "Warning[W8004]: No data received.", on one line.
+// The string table's text `message` under the caption the window shows it
+// under, e.g. "Warning[W8004]: No data received.", on one line.
 std::string numberedMessage(vt640::Str message);
+
+// What is wrong with the choice of a meter: both a port and --demo, or
+// neither; empty when it is fine.
+std::string meterChoiceProblem(const MeterChoice& meter);
+
+// The device a port argument stands for: COM1..COM10 through the port
+// table (and the user's port links), anything else as a device path.
+std::string meterDevice(const std::string& port);
+
+// W8004 with the hint to check the cable, on one line: three failed polls.
+std::string noDataMessage();

@@ -25,21 +25,13 @@
 #include <optional>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace {
 
-using vt640::LoggerFileReader;
 using vt640::RecorderCore;
 
-const char* const kUsage =
-    "usage: vt640-tool plot IN -o OUT [--page N | --whole] [--size WxH] [--mono] [--layout 640|r27|r26]\n"
-    "       OUT ends in .bmp, .png, .emf, .wmf, .svg or .pdf; the size is in pixels for .bmp and .png\n"
-    "       (default 1000x681) and in hundredths of a millimetre otherwise (default 10000x6810)\n";
-
-int usage(const std::string& why)
-{
-    std::cerr << "vt640-tool plot: " << why << '\n' << kUsage;
-    return 2;
-}
+int usage(const std::string& why) { return tool::usageError("plot", why); }
 
 enum class Format { Bmp, Png, Vector };
 
@@ -76,26 +68,16 @@ std::optional<QSize> parseSize(const std::string& text)
 // counted in (Y range, maximum and minimum), the last page current.
 bool loadFile(const std::string& path, vt640::RecordLayout layout, RecorderCore& core)
 {
-    LoggerFileReader reader;
-    LoggerFileReader::Status status = reader.open(path, layout);
-    if (status == LoggerFileReader::Status::Ok && !core.reserveLoaded(reader.recordCount()))
-        status = LoggerFileReader::Status::TooLarge;
-    if (status != LoggerFileReader::Status::Ok) {
-        std::cerr << tool::readFailure(path, status) << '\n';
+    tool::LoggerInput input;
+    if (!input.open(path, layout))
         return false;
-    }
-    std::vector<vt640::TBRecord> chunk(256);
-    for (;;) {
-        const int got = reader.read(chunk.data(), static_cast<int>(chunk.size()));
-        if (got < 0) {
-            std::cerr << tool::readFailure(path, LoggerFileReader::Status::ReadFailed) << '\n';
-            return false;
-        }
-        if (got == 0)
-            break;
-        for (int i = 0; i < got; ++i)
-            core.appendLoaded(chunk[static_cast<std::size_t>(i)]);
-    }
+    if (!core.reserveLoaded(input.recordCount()))
+        return input.tooLarge();
+    if (!input.readAll([&core](const vt640::TBRecord* records, int n) {
+            for (int i = 0; i < n; ++i)
+                core.appendLoaded(records[i]);
+        }))
+        return false;
     core.adoptLoaded();
     return true;
 }
@@ -110,52 +92,42 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 
 } // namespace
 
-int runPlot(const std::vector<std::string>& args)
+int runPlot(const PlotOptions& options)
 {
-    std::string in;
-    std::string out;
+    const std::string& in = options.input;
+    const std::string& out = options.output;
+    const bool whole = options.whole;
+    const bool mono = options.mono;
     std::optional<long long> page;
     std::optional<QSize> size;
     std::optional<vt640::RecordLayout> layout;
-    bool whole = false;
-    bool mono = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == "-o" && hasValue) {
-            out = args[++i];
-        } else if (a == "--page" && hasValue) {
-            // Out of range is clamped to the file's pages, as in the recorder's export.
-            page = tool::integer(args[++i], 0, 999999999999999999LL);
-            if (!page)
-                return usage("--page takes a page number");
-        } else if (a == "--size" && hasValue) {
-            size = parseSize(args[++i]);
-            if (!size)
-                return usage("--size takes WxH, two whole numbers of at least 1");
-        } else if (a == "--layout" && hasValue) {
-            layout = tool::layout(args[++i]);
-            if (!layout)
-                return usage("--layout takes 640, r27 or r26");
-        } else if (a == "--whole") {
-            whole = true;
-        } else if (a == "--mono") {
-            mono = true;
-        } else if (!a.empty() && a[0] == '-') {
-            return usage("unknown option " + a);
-        } else if (in.empty()) {
-            in = a;
-        } else {
-            return usage("one input file only");
-        }
+    if (options.page) {
+        // Out of range is clamped to the file's pages, as in the recorder's export.
+        page = tool::integer(*options.page, 0, 999999999999999999LL);
+        if (!page)
+            return usage("--page takes a page number, not " + tool::quoted(*options.page));
     }
-    if (in.empty() || out.empty())
-        return usage("IN and -o OUT are needed");
+    if (options.size) {
+        size = parseSize(*options.size);
+        if (!size)
+            return usage("--size takes WxH, two whole numbers of at least 1, not " + tool::quoted(*options.size));
+    }
+    if (options.layout) {
+        layout = tool::layout(*options.layout);
+        if (!layout)
+            return usage("--layout takes 640, r27 or r26, not " + tool::quoted(*options.layout));
+    }
     if (whole && page)
         return usage("--page and --whole do not go together");
     const auto format = formatFor(out);
     if (!format)
         return usage("OUT must end in .bmp, .png, .emf, .wmf, .svg or .pdf");
+    // Told as convert and log tell it, before any work.
+    struct stat st {};
+    if (::stat(out.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        std::cerr << "vt640-tool: " << tool::notAFile(out) << '\n';
+        return 1;
+    }
     const QSize pictureSize = size.value_or(*format == Format::Vector ? QSize(10000, 6810) : QSize(1000, 681));
 
     // The chart is a widget, drawn here only into pictures: no display is

@@ -1,61 +1,156 @@
 // vt640-tool: the meter from the command line, for users without a desktop
-// and for tests.
+// and for tests. This file reads the command line; the commands live in
+// files of their own.
 #include "commands.h"
 
+#include "resources/version.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
 #include <csignal>
-#include <cstring>
+#include <functional>
 #include <iostream>
+#include <string>
+#include <vector>
 
 namespace {
 
-void usage(std::ostream& out)
+// Help and version go to standard output with status 0; every other
+// mistake on the command line is named on standard error, with status 2.
+constexpr int kUsageStatus = 2;
+
+void addMeterChoice(CLI::App& command, MeterChoice& meter)
 {
-    out << "usage: vt640-tool watch PORT | --demo   poll the meter every 750 ms and print each reading\n"
-           "                                          (PORT: COM1..COM10 or a device path)\n"
-           "       vt640-tool log PORT | --demo -o FILE.640 [--interval SECONDS] [--count N]\n"
-           "                      [--duration SECONDS] [--append]\n"
-           "                                          log readings into a logger file as the recorder does\n"
-           "       vt640-tool convert IN -o OUT [--pages A-B] [--layout 640|r27|r26]\n"
-           "                      [--points-per-page N] [--force]\n"
-           "                                          a logger file to CSV (OUT .csv or -) or to .640\n"
-           "       vt640-tool plot IN -o OUT [--page N | --whole] [--size WxH] [--mono] [--layout 640|r27|r26]\n"
-           "                                          draw a page, or the whole file, as .bmp .png .emf .wmf .svg "
-           ".pdf\n"
-           "       vt640-tool simulate [--as COMn] [--condition normal|lowbattery|kwh|overload]\n"
-           "                                          run the simulated meter on a pseudo-terminal\n"
-           "       vt640-tool decode                  decode frames (40 hex digits a line) from standard input\n";
+    command.add_option("PORT", meter.port, "COM1..COM10 (see vt640-recorder(1)) or a device path")->type_name("");
+    command.add_flag("--demo", meter.demo, "the built-in simulated meter instead of a port");
+}
+
+void addLayout(CLI::App& command, std::optional<std::string>& layout)
+{
+    command.add_option("--layout", layout, "the record layout of IN when its name does not tell it")
+        ->type_name("640|r27|r26");
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        usage(std::cerr);
-        return 2;
-    }
     // A file-size limit makes a write fail like a full disk, reported and
     // cleaned up, rather than ending the process with half a file beside
     // the target.
     std::signal(SIGXFSZ, SIG_IGN);
-    const std::string command = argv[1];
-    const std::vector<std::string> args(argv + 2, argv + argc);
-    if (command == "watch")
-        return runWatch(args);
-    if (command == "log")
-        return runLog(args);
-    if (command == "convert")
-        return runConvert(args);
-    if (command == "plot")
-        return runPlot(args);
-    if (command == "simulate")
-        return runSimulate(args);
-    if (command == "decode")
-        return runDecode(std::cin, std::cout, std::cerr);
-    if (command == "-h" || command == "--help" || command == "help") {
-        usage(std::cout);
-        return 0;
+
+    CLI::App app{"The Vt640 power multimeter from the command line: watch, log, convert and plot without a desktop.",
+                 "vt640-tool"};
+    app.set_version_flag("-V,--version", "vt640-tool " VT640_VERSION " (" VT640_RELEASE_DATE ")",
+                         "Print the version and exit");
+    app.require_subcommand(1, 1);
+
+    struct Command {
+        CLI::App* app;
+        std::function<int()> run;
+    };
+    std::vector<Command> commands;
+
+    WatchOptions watch;
+    auto* watchApp = app.add_subcommand("watch", "Poll the meter every 750 ms and print one line per reading");
+    addMeterChoice(*watchApp, watch.meter);
+    watchApp->footer("Readings go to standard output; notes and warnings to standard error. Ctrl-C ends.");
+    commands.push_back({watchApp, [&] { return runWatch(watch); }});
+
+    LogOptions log;
+    auto* logApp = app.add_subcommand("log", "Log readings into a .640 logger file, as the recorder logs them");
+    addMeterChoice(*logApp, log.meter);
+    logApp->add_option("-o,--output", log.output, "the logger file; its name must contain .640")
+        ->required()
+        ->type_name("FILE.640");
+    logApp->add_option("--interval", log.interval, "log the first reading of every SECONDS (0, the default: every one)")
+        ->type_name("SECONDS");
+    logApp->add_option("--count", log.count, "end after N records")->type_name("N");
+    logApp->add_option("--duration", log.duration, "end after SECONDS")->type_name("SECONDS");
+    logApp->add_flag("--append", log.append,
+                     "add to an existing file (or create it); a torn last record is moved aside into FILE.640.torn");
+    logApp->footer("One line per record goes to standard output; notes, warnings and, on a terminal, a status line\n"
+                   "to standard error. Ctrl-C or SIGTERM ends logging with the file complete.");
+    commands.push_back({logApp, [&] { return runLog(log); }});
+
+    ConvertOptions convert;
+    auto* convertApp =
+        app.add_subcommand("convert", "A logger file to CSV (the recorder's text export) or to a .640 file");
+    convertApp->add_option("IN", convert.input, "the logger file (.640, .r27, .r26)")->required()->type_name("");
+    convertApp->add_option("-o,--output", convert.output, "OUT.csv, - for standard output, or OUT.640")
+        ->required()
+        ->type_name("OUT");
+    convertApp->add_option("--pages", convert.pages, "only pages A to B of the text (all by default)")
+        ->type_name("A-B");
+    convertApp->add_option("--points-per-page", convert.pointsPerPage, "points a page of the text (200 by default)")
+        ->type_name("N");
+    addLayout(*convertApp, convert.layout);
+    convertApp->add_flag("-f,--force", convert.force, "replace an existing OUT");
+    commands.push_back({convertApp, [&] { return runConvert(convert); }});
+
+    PlotOptions plot;
+    auto* plotApp = app.add_subcommand("plot", "Draw a page, or the whole file, as .bmp .png .emf .wmf .svg or .pdf");
+    plotApp->add_option("IN", plot.input, "the logger file (.640, .r27, .r26)")->required()->type_name("");
+    plotApp->add_option("-o,--output", plot.output, "the picture; its format follows the name")
+        ->required()
+        ->type_name("OUT");
+    plotApp->add_option("--page", plot.page, "the page to draw (the last by default)")->type_name("N");
+    plotApp->add_flag("--whole", plot.whole, "the whole file, as the graph viewer draws it");
+    plotApp
+        ->add_option("--size", plot.size,
+                     "pixels for .bmp and .png (1000x681), hundredths of a millimetre otherwise (10000x6810)")
+        ->type_name("WxH");
+    plotApp->add_flag("--mono", plot.mono, "black and white, as for printing");
+    addLayout(*plotApp, plot.layout);
+    commands.push_back({plotApp, [&] { return runPlot(plot); }});
+
+    SimulateOptions simulate;
+    auto* simulateApp =
+        app.add_subcommand("simulate", "Run the simulated meter on a pseudo-terminal and print its path");
+    simulateApp->add_option("--as", simulate.as, "also place the port link COMn to it")->type_name("COMn");
+    simulateApp->add_option("--condition", simulate.condition, "a state of the meter worth testing")
+        ->type_name("normal|lowbattery|kwh|overload");
+    simulateApp->footer("Ctrl-C ends it.");
+    commands.push_back({simulateApp, [&] { return runSimulate(simulate); }});
+
+    auto* decodeApp = app.add_subcommand(
+        "decode", "Decode captured frames (40 hex digits a line) from standard input, one JSON object a line");
+    commands.push_back({decodeApp, [] { return runDecode(std::cin, std::cout, std::cerr); }});
+
+    // Set last: the commands would take it over as their own.
+    app.footer("Run 'vt640-tool COMMAND --help' for the options of a command.");
+
+    if (argc < 2) {
+        std::cerr << app.help();
+        return kUsageStatus;
     }
-    usage(std::cerr);
-    return 2;
+    // Before the command only help and version are known.
+    const std::string first = argv[1];
+    const bool known =
+        std::any_of(commands.begin(), commands.end(), [&](const Command& c) { return c.app->check_name(first); });
+    const bool option = !first.empty() && first[0] == '-';
+    if (!known && (!option || (first != "-h" && first != "--help" && first != "-V" && first != "--version"))) {
+        std::cerr << "vt640-tool: unknown " << (option ? "option '" : "command '") << first
+                  << "'; the commands are watch, log, convert, plot, simulate and decode\n"
+                     "Run 'vt640-tool --help' for more.\n";
+        return kUsageStatus;
+    }
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success))
+            return app.exit(e); // --help or --version, on standard output
+        const auto chosen = app.get_subcommands();
+        const std::string who = chosen.empty() ? "vt640-tool" : "vt640-tool " + chosen.front()->get_name();
+        std::cerr << who << ": " << e.what() << "\nRun '" << who << " --help' for "
+                  << (chosen.empty() ? "more" : "its options") << ".\n";
+        return kUsageStatus;
+    }
+    for (const Command& command : commands)
+        if (command.app->parsed())
+            return command.run();
+    return kUsageStatus;
 }

@@ -3,6 +3,7 @@
 #include "meter_console.h"
 #include "meter/sim/demo_meter_host.h"
 #include "stop_signal.h"
+#include "tool_support.h"
 
 #include "meter/meter_link.h"
 #include "meter/port_table.h"
@@ -10,35 +11,32 @@
 
 #include <iostream>
 
-int runWatch(const std::vector<std::string>& args)
+int runWatch(const WatchOptions& options)
 {
-    if (args.size() != 1) {
-        std::cerr << "usage: vt640-tool watch PORT | --demo\n";
-        return 2;
-    }
+    const MeterChoice& meter = options.meter;
+    if (const std::string why = meterChoiceProblem(meter); !why.empty())
+        return tool::usageError("watch", why);
     stop_signal::install();
     StderrPortReporter reporter;
     std::unique_ptr<vt640::sim::DemoMeterHost> demo;
     std::string device;
-    if (args[0] == "--demo") {
+    if (meter.demo) {
         demo = std::make_unique<vt640::sim::DemoMeterHost>();
         if (!demo->start()) {
-            std::cerr << "vt640-tool: cannot open a pseudo-terminal for the simulated meter\n";
+            std::cerr << "vt640-tool: cannot open a pseudo-terminal for the simulated meter: "
+                      << tool::systemText(errno) << '\n';
             return 1;
         }
         device = demo->devicePath();
-        std::cout << "Watching the simulated meter on " << device << " (Ctrl-C ends)\n";
+        std::cerr << "Watching the simulated meter on " << device << " (Ctrl-C ends)\n";
     } else {
-        vt640::PortTable table;
-        const int number = vt640::PortTable::portNumber(args[0]);
-        device = number ? table.devicePath(number) : args[0];
-        std::cout << "Watching " << args[0] << " (" << device << ", Ctrl-C ends)\n";
+        device = meterDevice(meter.port);
+        std::cerr << "Watching " << meter.port << " (" << device << ", Ctrl-C ends)\n";
     }
-    std::cout.flush();
 
     vt640::MeterPortHandle port = vt640::openMeterDevice(device, &reporter);
     if (!port) {
-        std::cerr << "Warning[W8001]: You must select a valid COM port before linking to the DMM.\n";
+        std::cerr << numberedMessage(vt640::Str::WarnNoPort) << '\n';
         return 1;
     }
 
@@ -50,7 +48,7 @@ int runWatch(const std::vector<std::string>& args)
                 break;
             if (++failures >= 3) {
                 failures = 0;
-                std::cout << clockText() << "  No data received. Will re-try automatically.\n";
+                std::cerr << clockText() << "  " << noDataMessage() << '\n';
             }
             if (port->lastFailure() == vt640::PortFailure::DeviceGone) {
                 // The adapter was pulled out: reopen by name until it is back.
@@ -60,16 +58,12 @@ int runWatch(const std::vector<std::string>& args)
                 if (!port)
                     break;
             }
-            std::cout.flush();
             continue;
         }
         failures = 0;
         vt640::takeFunctionCode(reading);
         if (vt640::code::isEnergy(reading.functionCode)) {
-            std::cout << clockText()
-                      << "  The Data logging feature is not supported in KWHr mode, please change to "
-                         "active power mode\n";
-            std::cout.flush();
+            std::cerr << clockText() << "  " << numberedMessage(vt640::Str::ErrKwhMode) << '\n';
             continue;
         }
         const bool lowBattery = reading.rawCode & vt640::code::LowBatteryBit;
@@ -78,6 +72,6 @@ int runWatch(const std::vector<std::string>& args)
         std::cout.flush();
     }
     vt640::closeMeterPort(port);
-    std::cout << "Stopped.\n";
+    std::cerr << "Stopped.\n";
     return 0;
 }

@@ -29,7 +29,7 @@
 #include <utility>
 
 namespace vt640 {
-AppWindows::AppWindows(GlobalState& state, PromptService& prompts, const Options& options)
+AppWindows::AppWindows(GlobalState& state, PromptService& prompts, const Options& options) : openFile_(options.openFile)
 {
     cycle_ = std::make_unique<AcquisitionCycle>(state, prompts);
     link_ = std::make_unique<LinkState>(state, *cycle_);
@@ -194,6 +194,10 @@ void AppWindows::showStartupWindows()
     formMain_->showStartupMessages();
     // Records of a run that did not end normally are offered back.
     graphicalForm_->offerRecovery();
+    // Then the file named on the command line, as Open opens it (asking
+    // first should the recovered records be in the way).
+    if (!openFile_.isEmpty())
+        graphicalForm_->openNamedFile(openFile_);
 }
 
 void AppWindows::placeWindow(QWidget* window, const QRect& outer)

@@ -40,6 +40,7 @@ class AppWindows {
 public:
     struct Options {
         QString demoDevice; // the simulated meter's device, for a demonstration run
+        QString openFile;   // a logger file to open once the windows are up (the command line's FILE)
     };
 
     AppWindows(GlobalState& state, PromptService& prompts, const Options& options);
@@ -47,7 +48,8 @@ public:
     AppWindows(const AppWindows&) = delete;
     AppWindows& operator=(const AppWindows&) = delete;
 
-    // Shows the four windows that are visible after start-up.
+    // Shows the four windows that are visible after start-up, offers a
+    // left temporary file back, then opens the file of the options.
     void showStartupWindows();
 
     AcquisitionCycle& cycle() const { return *cycle_; }
@@ -82,6 +84,7 @@ private:
     // only where there is one).
     static void waitForFrame(std::initializer_list<QWidget*> windows);
 
+    QString openFile_;
     std::unique_ptr<AcquisitionCycle> cycle_;
     std::unique_ptr<LinkState> link_;
     std::unique_ptr<TFormMain> formMain_;

@@ -7,27 +7,41 @@
 #include "app/guarded_application.h"
 #include "app/widget_prompt_service.h"
 #include "meter/sim/demo_meter_host.h"
+#include "resources/version.h"
+
+#include <CLI/CLI.hpp>
+
+#include <QFile>
 
 #include <QDir>
 
 #include <cstdio>
-#include <cstring>
+#include <iostream>
 #include <memory>
+#include <string>
 
 int main(int argc, char** argv)
 {
+    // The command line is read before Qt starts, so that --help and
+    // --version need no display, and Qt is given none of it.
+    CLI::App cli{"Show and log the readings of a Vt640 power multimeter.", "vt640-recorder"};
+    cli.set_version_flag("-V,--version", "vt640-recorder " VT640_VERSION " (" VT640_RELEASE_DATE ")",
+                         "Print the version and exit");
     bool demo = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--demo") == 0) {
-            demo = true;
-        } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::printf("usage: vt640-recorder [--demo]\n"
-                        "  --demo  link at once to the built-in simulated meter\n");
-            return 0;
-        }
+    std::string file;
+    cli.add_flag("--demo", demo, "link at once to the built-in simulated meter");
+    cli.add_option("FILE", file, "a logger file (.640, .r27, .r26) to open, as Open opens it")->type_name("");
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success))
+            return cli.exit(e); // --help or --version, on standard output
+        std::cerr << "vt640-recorder: " << e.what() << "\nRun 'vt640-recorder --help' for its options.\n";
+        return 2;
     }
 
-    vt640::GuardedApplication app(argc, argv);
+    int qtArgc = 1;
+    vt640::GuardedApplication app(qtArgc, argv);
     app.setWindowIcon(vt640::applicationIcon());
     // Lets the desktop match the windows to the menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(VT640_APP_ID));
@@ -38,6 +52,7 @@ int main(int argc, char** argv)
 
     std::unique_ptr<vt640::sim::DemoMeterHost> demoMeter;
     vt640::AppWindows::Options options;
+    options.openFile = QFile::decodeName(QByteArray::fromStdString(file));
     if (demo) {
         demoMeter = std::make_unique<vt640::sim::DemoMeterHost>();
         if (demoMeter->start())

@@ -55,7 +55,9 @@ int openExclusive(const std::string& device)
     if (fd < 0)
         return -1;
     if (ioctl(fd, TIOCEXCL) != 0) {
+        const int error = errno;
         close(fd);
+        errno = error;
         return -1;
     }
     return fd;
@@ -166,20 +168,20 @@ MeterPortHandle openMeterPort(int number, const PortTable& table, PortErrorRepor
 
 MeterPortHandle openMeterDevice(const std::string& device, PortErrorReporter* reporter)
 {
-    const auto fail = [&] {
+    const auto fail = [&](int error) {
         if (reporter != nullptr)
-            reporter->portOpenError(device);
+            reporter->portOpenError(device, error);
         return nullptr;
     };
 
     const int fd = openExclusive(device);
     if (fd < 0)
-        return fail();
+        return fail(errno);
     auto port = std::make_unique<MeterPort>(fd, device);
     if (!configureLine(fd))
-        return fail(); // the handle closes on the way out
+        return fail(errno); // the handle closes on the way out
     if (!setMeterPortTimeouts(port.get(), 1500, reporter))
-        return fail();
+        return fail(0); // its own messages have said why
     purge(fd);
     return port;
 }

@@ -15,7 +15,9 @@ class PortTable;
 class PortErrorReporter {
 public:
     virtual ~PortErrorReporter() = default;
-    virtual void portOpenError(const std::string& device) = 0;
+    // `device` could not be opened or set up; `error` is the system's error
+    // number (errno) of the step that failed.
+    virtual void portOpenError(const std::string& device, int error) = 0;
     virtual void portTimeoutError() = 0;
 };
 

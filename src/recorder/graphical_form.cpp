@@ -582,6 +582,8 @@ void TGraphicalForm::setProgressForm(TMsgForm& form) { opener_->setProgressForm(
 
 void TGraphicalForm::offerRecovery() { opener_->offerRecovery(); }
 
+void TGraphicalForm::openNamedFile(const QString& path) { opener_->open(path); }
+
 void TGraphicalForm::intervalOption()
 {
     if (!intervalDialog_)

@@ -57,6 +57,9 @@ public:
     // At start-up: offers a temporary file left by a run that did not end
     // normally, and opens it on the user's word.
     void offerRecovery();
+    // Open for a file named beforehand (the command line): as Open, without
+    // the file dialog.
+    void openNamedFile(const QString& path);
     // Where time comes from (tests hand in a clock of their own).
     void setClock(RecorderClock& clock);
 

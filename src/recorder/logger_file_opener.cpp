@@ -100,6 +100,14 @@ void LoggerFileOpener::open()
     openPath(path, layoutForPath(QFile::encodeName(path).toStdString()));
 }
 
+void LoggerFileOpener::open(const QString& path)
+{
+    form_.clearRecords();
+    if (!form_.core_.bufferEmpty())
+        return; // the user kept the data
+    openPath(path, layoutForPath(QFile::encodeName(path).toStdString()));
+}
+
 LoggerFileOpener::Outcome LoggerFileOpener::openPath(const QString& path, RecordLayout layout)
 {
     RecorderCore& core = form_.core_;

@@ -32,6 +32,9 @@ public:
     // Open: clear (asking first when the data is unsaved), the open dialog,
     // then the file.
     void open();
+    // Open for a file chosen beforehand: clear (asking first), then the
+    // file, with the layout its name gives.
+    void open(const QString& path);
 
     enum class Outcome { Opened, Aborted, Failed };
     // Reads `path` with `layout` into the buffer, which must be empty, with

@@ -192,7 +192,8 @@ namespace vt640 {
     X(ReasonNoClipboard, 6110)                                                                                         \
     X(ReasonNoPromptService, 6111)                                                                                     \
     X(ReasonActionNotBuilt, 6112)                                                                                      \
-    X(FileErrorDetail, 6180)                                                                                           \
+    X(NameAndReason, 6130)                                                                                             \
+    X(PortPermissionFix, 6131)                                                                                         \
     X(ReasonNotAFile, 6181)                                                                                            \
     X(ReasonTooManyRecords, 6182)                                                                                      \
     X(ReasonReadFailed, 6183)                                                                                          \

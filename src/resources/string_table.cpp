@@ -1,5 +1,7 @@
 #include "resources/string_table.h"
 
+#include "resources/version.h"
+
 #include <algorithm>
 #include <array>
 
@@ -10,8 +12,8 @@ namespace {
 constexpr std::array kStrings = std::to_array<StringEntry>({
     // Application.
     {Str::AppTitle, "Meter Data Recorder"},
-    {Str::Version, "Version 1.0.0"},
-    {Str::ReleaseDate, "Release date: 2024-06-01"},
+    {Str::Version, "Version " VT640_VERSION},
+    {Str::ReleaseDate, "Release date: " VT640_RELEASE_DATE},
     {Str::Notice1, "Data logger for the Vt640"},
     {Str::Notice2, "handheld power multimeter."},
     {Str::TempFileStem, "~KRMDL"},           // temporary storage files: stem + n + ".TMP"
@@ -227,8 +229,10 @@ constexpr std::array kStrings = std::to_array<StringEntry>({
     {Str::ReasonNoClipboard, "The clipboard is not available."},
     {Str::ReasonNoPromptService, "No dialog can be shown here."},
     {Str::ReasonActionNotBuilt, "The chart has no action %s."},
-    // The second line of a file error: the file, then why.
-    {Str::FileErrorDetail, "%s: %s"},
+    // The second line of a failure: the file or device, then why (below
+    // E9001, E9004, E9005); then the fix for a port the user may not open.
+    {Str::NameAndReason, "%s: %s"},
+    {Str::PortPermissionFix, "Add yourself to the dialout group: sudo adduser $USER dialout, then log in again."},
     {Str::ReasonNotAFile, "it is not a file."},
     {Str::ReasonTooManyRecords, "it holds more records than this machine can keep in memory (%s records, %s bytes)."},
     {Str::ReasonReadFailed, "reading failed: %s."},

@@ -2,6 +2,7 @@
 #include "app/dlg_about_form.h"
 #include "app/core/user_messages.h"
 #include "app/widget_prompt_service.h"
+#include "resources/version.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -22,6 +23,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
+#include <QSysInfo>
 #include <QTextBlock>
 
 #include <gtest/gtest.h>
@@ -46,35 +48,50 @@ TEST(AboutTextTest, LinesAreModelTitleVersionDateNoticesAndSystem)
     ASSERT_EQ(lines.size(), 7);
     EXPECT_EQ(lines[0], "Vt640");
     EXPECT_EQ(lines[1], "Meter Data Recorder");
-    EXPECT_EQ(lines[2], loadString(Str::Version));
-    EXPECT_EQ(lines[3], loadString(Str::ReleaseDate));
+    // The version and its date are the project's, as the package and the
+    // manual pages carry them.
+    EXPECT_EQ(lines[2], "Version " VT640_VERSION);
+    EXPECT_EQ(lines[3], "Release date: " VT640_RELEASE_DATE);
+    EXPECT_TRUE(QRegularExpression("^\\d+\\.\\d+\\.\\d+$").match(VT640_VERSION).hasMatch()) << VT640_VERSION;
+    EXPECT_TRUE(QRegularExpression("^\\d{4}-\\d{2}-\\d{2}$").match(VT640_RELEASE_DATE).hasMatch())
+        << VT640_RELEASE_DATE;
     EXPECT_EQ(lines[4], loadString(Str::Notice1));
     EXPECT_EQ(lines[5], loadString(Str::Notice2));
-    EXPECT_TRUE(QRegularExpression("^System: Unknown \\d+\\.\\d+$").match(lines[6]).hasMatch())
-        << lines[6].toStdString();
+    EXPECT_EQ(lines[6], systemLine());
 }
 
-TEST(AboutTextTest, SystemLineTakesMajorAndMinorOfTheRunningKernel)
+TEST(AboutTextTest, SystemLineNamesTheSystemAndTheRunningKernel)
 {
     struct utsname name {};
     ASSERT_EQ(::uname(&name), 0);
     const QStringList parts = QString::fromLatin1(name.release).split('.');
     ASSERT_GE(parts.size(), 2);
     const QString minor = parts[1].section(QRegularExpression("\\D"), 0, 0);
-    EXPECT_EQ(systemLine(),
-              "System: Unknown " + QString::number(parts[0].toInt()) + "." + QString::number(minor.toInt()));
+    const QString kernel = QString::fromLatin1(name.sysname) + " " + QString::number(parts[0].toInt()) + "."
+                           + QString::number(minor.toInt());
+    const QString line = systemLine();
+    EXPECT_TRUE(line.startsWith("System: ")) << line.toStdString();
+    EXPECT_TRUE(line.endsWith(kernel)) << line.toStdString();
+    EXPECT_FALSE(line.contains("Unknown")) << line.toStdString();
+    // Where the distribution names itself (os-release), so does the line.
+    if (QSysInfo::productType() != QLatin1String("unknown")) {
+        EXPECT_EQ(line, "System: " + QSysInfo::prettyProductName() + ", " + kernel);
+    }
 }
 
-TEST(AboutTextTest, SystemLineForVariousReleaseTexts)
+TEST(AboutTextTest, SystemLineForVariousNamesAndReleaseTexts)
 {
-    EXPECT_EQ(systemLineFor("6.1.0-18-amd64"), "System: Unknown 6.1");
-    EXPECT_EQ(systemLineFor("5.15.90.1-microsoft-standard-WSL2"), "System: Unknown 5.15");
-    EXPECT_EQ(systemLineFor("6.18.44-fc-v1272"), "System: Unknown 6.18");
-    EXPECT_EQ(systemLineFor("7"), "System: Unknown 7.0");
-    EXPECT_EQ(systemLineFor("4.rc1"), "System: Unknown 4.0");
-    EXPECT_EQ(systemLineFor(""), "System: Unknown 0.0");
-    EXPECT_EQ(systemLineFor("weird"), "System: Unknown 0.0");
-    EXPECT_EQ(systemLineFor("99999999999999999999.1"), "System: Unknown 999999999.1");
+    const QString debian = QStringLiteral("Debian GNU/Linux 12 (bookworm)");
+    EXPECT_EQ(systemLineFor(debian, "Linux", "6.1.0-18-amd64"), "System: Debian GNU/Linux 12 (bookworm), Linux 6.1");
+    EXPECT_EQ(systemLineFor(debian, "Linux", "5.15.90.1-microsoft-standard-WSL2"),
+              "System: Debian GNU/Linux 12 (bookworm), Linux 5.15");
+    // Qt names the kernel where the distribution names nothing: once is enough.
+    EXPECT_EQ(systemLineFor("Linux 6.18.44-fc-v1272", "Linux", "6.18.44-fc-v1272"), "System: Linux 6.18");
+    EXPECT_EQ(systemLineFor("", "Linux", "7"), "System: Linux 7.0");
+    EXPECT_EQ(systemLineFor(" ", "Linux", "4.rc1"), "System: Linux 4.0");
+    EXPECT_EQ(systemLineFor("", "", ""), "System: Unknown 0.0");
+    EXPECT_EQ(systemLineFor(debian, "Linux", "weird"), "System: Debian GNU/Linux 12 (bookworm), Linux 0.0");
+    EXPECT_EQ(systemLineFor("", "Linux", "99999999999999999999.1"), "System: Linux 999999999.1");
 }
 
 // --- The dialog -----------------------------------------------------------

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 #include <cstdlib>
@@ -32,10 +33,16 @@ constexpr int kFastMs = 200;
 
 class RecordingReporter : public PortErrorReporter {
 public:
-    void portOpenError(const std::string& device) override { openErrors.push_back(device); }
+    void portOpenError(const std::string& device, int error) override
+    {
+        openErrors.push_back(device);
+        errors.push_back(error);
+    }
     void portTimeoutError() override { ++timeoutErrors; }
 
     std::vector<std::string> openErrors;
+    std::vector<int> errors; // the system's reason of each
+
     int timeoutErrors = 0;
 };
 
@@ -342,6 +349,7 @@ TEST_F(MeterHostTest, OpenPortIsExclusiveUntilClosed)
     EXPECT_FALSE(probeMeterDevice(host.devicePath()));
     EXPECT_FALSE(openMeterDevice(host.devicePath(), &reporter));
     EXPECT_EQ(reporter.openErrors, std::vector<std::string>{host.devicePath()});
+    EXPECT_EQ(reporter.errors, std::vector<int>{EBUSY});
 
     closeMeterPort(first);
     EXPECT_FALSE(first);
@@ -349,6 +357,25 @@ TEST_F(MeterHostTest, OpenPortIsExclusiveUntilClosed)
     MeterPortHandle again = openMeterDevice(host.devicePath(), &reporter);
     EXPECT_TRUE(again);
     EXPECT_EQ(reporter.openErrors.size(), 1u);
+}
+
+TEST_F(MeterHostTest, APortTheUserMayNotOpenSaysPermissionDenied)
+{
+    // A device of another user's, as a serial port outside one's groups is.
+    // The superuser opens anything, so as root the open runs as nobody; as
+    // anyone else the pty (their own) is closed to its owner too.
+    const bool root = ::geteuid() == 0;
+    ASSERT_EQ(::chmod(host.devicePath().c_str(), root ? 0600 : 0), 0);
+    if (root) {
+        ASSERT_EQ(::seteuid(65534), 0);
+    }
+    MeterPortHandle port = openMeterDevice(host.devicePath(), &reporter);
+    if (root) {
+        ASSERT_EQ(::seteuid(0), 0);
+    }
+    EXPECT_FALSE(port);
+    EXPECT_EQ(reporter.openErrors, std::vector<std::string>{host.devicePath()});
+    EXPECT_EQ(reporter.errors, std::vector<int>{EACCES});
 }
 
 TEST(SerialLinkFailures, OpenFailuresReportOnceAndGiveNoHandle)
@@ -359,10 +386,12 @@ TEST(SerialLinkFailures, OpenFailuresReportOnceAndGiveNoHandle)
     EXPECT_FALSE(openMeterPort(3, table, &reporter));
     EXPECT_EQ(reporter.openErrors, std::vector<std::string>{"/dev/vt640-missing"});
 
-    // Opens, but its line settings cannot be read.
+    // Opens, but is no terminal.
     EXPECT_FALSE(openMeterDevice("/dev/null", &reporter));
     EXPECT_EQ(reporter.openErrors.size(), 2u);
     EXPECT_EQ(reporter.timeoutErrors, 0);
+    // Each with the system's reason.
+    EXPECT_EQ(reporter.errors, (std::vector<int>{ENOENT, ENOTTY}));
 
     EXPECT_FALSE(probeMeterDevice("/dev/vt640-missing"));
     EXPECT_FALSE(probeMeterDevice("/dev/null"));

@@ -118,6 +118,60 @@ TEST_F(FileRecoveryTest, AKilledRunsRecordsAreOfferedAtTheNextStartAndOpenExactl
     EXPECT_TRUE(QFile::exists(QStringLiteral("~KRMDL1-kept.TMP")));
 }
 
+TEST_F(FileRecoveryTest, AFileNamedOnTheCommandLineOpensAsOpenOpensIt)
+{
+    auto records = [](int n, float value) {
+        TBRecord r;
+        r.head.value = value;
+        QByteArray bytes;
+        for (int i = 0; i < n; ++i)
+            bytes.append(reinterpret_cast<const char*>(&r), sizeof r);
+        return bytes;
+    };
+    auto write = [](const QString& name, const QByteArray& bytes) {
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    write(QStringLiteral("given.640"), records(3, 7.0f));
+    const QString given = QDir::current().filePath(QStringLiteral("given.640"));
+
+    // Nothing in the way: opened once the windows are up, without a word,
+    // unsaved as after Open.
+    startProgram({}, given);
+    EXPECT_EQ(prompts_.messageCount(), 0) << prompts_.captions().join(" | ").toStdString();
+    EXPECT_TRUE(prompts_.fileRequests().isEmpty());
+    ASSERT_EQ(recorder().buffer().size(), 3);
+    EXPECT_EQ(recorder().buffer()[2].head.value, 7.0f);
+    EXPECT_TRUE(recorder().unsavedData());
+    EXPECT_TRUE(recorder().isVisible());
+    EXPECT_EQ(windows_->dataStringGridForm()->gridRowCount(), 5);
+    prompts_.answer(PromptService::Button::No);
+    ASSERT_TRUE(main().close());
+    windows_.reset();
+
+    // Records offered back at start-up come first; the file then asks, as
+    // Open does, before it replaces them.
+    write(QStringLiteral("~KRMDL1.TMP"), records(2, 1.0f));
+    prompts_.clear();
+    prompts_.answers({PromptService::Button::Yes, PromptService::Button::Ok});
+    startProgram({}, given);
+    EXPECT_EQ(prompts_.captions(), (QStringList{"Warning[W8015]", "Warning[W8002]"}));
+    ASSERT_EQ(recorder().buffer().size(), 3);
+    EXPECT_EQ(recorder().buffer()[0].head.value, 7.0f);
+    prompts_.answer(PromptService::Button::No);
+    ASSERT_TRUE(main().close());
+    windows_.reset();
+
+    // A file that cannot be read: Open's error, and an empty buffer.
+    prompts_.clear();
+    startProgram({}, QDir::current().filePath(QStringLiteral("missing.640")));
+    ASSERT_EQ(prompts_.messageCount(), 1) << prompts_.captions().join(" | ").toStdString();
+    EXPECT_EQ(prompts_.last().caption, "Error[E9004]");
+    EXPECT_TRUE(prompts_.last().text.startsWith("File open error.")) << prompts_.last().text.toStdString();
+    EXPECT_TRUE(recorder().bufferEmpty());
+}
+
 TEST_F(FileRecoveryTest, OpeningAFileHoldsTheLinkControlsUntilItIsRead)
 {
     {

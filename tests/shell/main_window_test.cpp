@@ -21,7 +21,11 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
+
+#include <sys/stat.h>
 
 using namespace vt640;
 using namespace vt640::test;
@@ -162,6 +166,13 @@ TEST_F(ShellTest, ChoosingAMissingPortWarnsWithTheStopIconAndRenamesTheMeter)
     EXPECT_EQ(state_.iPort, 7);
     EXPECT_EQ(state_.meterPort, nullptr);
     EXPECT_EQ(prompts_.captions(), (QStringList{"Error[E9001]", "Warning[W8001]"}));
+    // The device and why, below the message.
+    const QString device = QString::fromStdString(state_.portTable.devicePath(7));
+    const QStringList lines = prompts_.texts().first().split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], "The specified serial port open error.");
+    EXPECT_TRUE(lines[1].startsWith(device + ": ")) << lines[1].toStdString();
+    EXPECT_GT(lines[1].size(), device.size() + 2);
     EXPECT_EQ(prompts_.last().icon, PromptService::Icon::Stop);
     EXPECT_EQ(windows_->digitalMeterForm()->windowTitle(), "Digital Meter : COM 7");
 }
@@ -222,6 +233,29 @@ TEST_F(ShellTest, PortDialogProbesAgainEachTimeItOpens)
         d->reject();
     });
     main().sbtnPortClick();
+}
+
+TEST_F(ShellTest, APortTheUserMayNotOpenSaysWhyAndHowToFixItAtStartUp)
+{
+    // The stored port is a device of another user's, as a serial port is to
+    // a user outside the dialout group. The superuser opens anything, so as
+    // root the program starts as nobody; anyone else finds the pty closed
+    // to its owner too.
+    const bool root = ::geteuid() == 0;
+    ASSERT_EQ(::chmod(host_->devicePath().c_str(), root ? 0600 : 0), 0);
+    if (root) {
+        ASSERT_EQ(::seteuid(65534), 0);
+    }
+    startProgram();
+    if (root) {
+        ASSERT_EQ(::seteuid(0), 0);
+    }
+    EXPECT_EQ(state_.meterPort, nullptr);
+    EXPECT_EQ(prompts_.captions(), (QStringList{"Error[E9001]", "Warning[W8001]"}));
+    EXPECT_EQ(prompts_.texts().first().toStdString(),
+              "The specified serial port open error.\n" + state_.portTable.devicePath(2) + ": " + std::strerror(EACCES)
+                  + "\n"
+                    "Add yourself to the dialout group: sudo adduser $USER dialout, then log in again.");
 }
 
 TEST_F(ShellTest, StoredPortOutsideTheTableWarnsAtStartUp)

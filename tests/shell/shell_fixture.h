@@ -57,14 +57,17 @@ protected:
     }
 
     // Starts the program; `settings` (if any) is written as KORUDL.ini first.
-    void startProgram(const std::string& settings = {})
+    // `file` is the logger file named on the command line.
+    void startProgram(const std::string& settings = {}, const QString& file = {})
     {
         if (!settings.empty()) {
             std::FILE* f = std::fopen("KORUDL.ini", "wb");
             std::fputs(settings.c_str(), f);
             std::fclose(f);
         }
-        windows_ = std::make_unique<AppWindows>(state_, prompts_, AppWindows::Options{});
+        AppWindows::Options options;
+        options.openFile = file;
+        windows_ = std::make_unique<AppWindows>(state_, prompts_, options);
         windows_->showStartupWindows();
     }
 

@@ -139,10 +139,11 @@ TEST(LogCommand, RecordsAreTheRecordersForTheSameFrames)
     EXPECT_EQ(logged[3].head.value, 0.0f);
     EXPECT_EQ(fieldText(logged[5].sub.subFunction), "PF");
 
-    // One line per record, the low battery told on standard error, the count at the end.
-    EXPECT_EQ(countOf(r.out, "\n"), 1u + 6 + 1) << r.out;
+    // One line per record on standard output; the low battery and the count
+    // at the end on standard error.
+    EXPECT_EQ(countOf(r.out, "\n"), 6u) << r.out;
     EXPECT_NE(r.out.find("12.34 V"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("6 records written to " + file.string()), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("6 records written to " + file.string()), std::string::npos) << r.err;
     EXPECT_EQ(countOf(r.err, "Warning[W8000]"), 1u) << r.err;
     fs::remove_all(dir);
 }
@@ -153,8 +154,11 @@ TEST(LogCommand, KilowattHoursEndLoggingWithStatusThree)
     const fs::path dir = scratch("log-kwh");
     const ToolRun r = runTool({"log", meter.host().devicePath(), "-o", (dir / "run.640").string()});
     EXPECT_EQ(r.status, 3) << r.err;
-    EXPECT_NE(r.err.find("Error[E9015]"), std::string::npos) << r.err;
-    EXPECT_NE(r.out.find("2 records written"), std::string::npos) << r.out;
+    // The caption and number the window shows it under.
+    EXPECT_NE(r.err.find("Warning[W9015]: The Data logging feature is not supported in KWHr mode"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("E9015"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("2 records written"), std::string::npos) << r.err;
     EXPECT_EQ(recordsOf(dir / "run.640").size(), 2u);
     fs::remove_all(dir);
 }
@@ -181,7 +185,7 @@ TEST(LogCommand, APulledAdapterIsReopenedAndLoggingGoesOn)
     EXPECT_EQ(log.stop(SIGINT), 0);
     const auto records = recordsOf(dir / "run.640");
     EXPECT_GE(records.size(), 3u);
-    EXPECT_NE(log.out().find(std::to_string(records.size()) + " records written"), std::string::npos) << log.out();
+    EXPECT_NE(log.err().find(std::to_string(records.size()) + " records written"), std::string::npos) << log.err();
     EXPECT_EQ(countOf(log.out(), "12.34 V"), records.size());
     fs::remove_all(dir);
 }
@@ -218,16 +222,45 @@ TEST(LogCommand, TheFileIsWholeAfterAKillAndIsOnlyEverAddedTo)
     const std::string appended = slurp(file);
     ASSERT_GT(appended.size(), killed.size());
     EXPECT_EQ(appended.substr(0, killed.size()), killed);
-    EXPECT_NE(more.out().find("after its " + std::to_string(killed.size() / sizeof(TBRecord)) + " records"),
+    EXPECT_NE(more.err().find("after its " + std::to_string(killed.size() / sizeof(TBRecord)) + " records"),
               std::string::npos)
-        << more.out();
+        << more.err();
 
-    // A file that ends in part of a record is no logger file to add to.
+    // A file that ends in part of a record (a logger killed half-way
+    // through one, as a service restarts it): --append moves those bytes
+    // aside, says so and goes on. A link planted at the first name for them
+    // is neither followed nor replaced.
     spit(file, appended + "torn!");
+    spit(dir / "victim", "keep me");
+    fs::create_symlink(dir / "victim", fs::path(file.string() + ".torn"));
     r = runTool({"log", "--demo", "-o", file.string(), "--append", "--count", "1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find(file.string() + " ended in part of a record: its last 5 bytes were moved into " + file.string()
+                         + ".torn.1"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(slurp(file.string() + ".torn.1"), "torn!");
+    EXPECT_EQ(slurp(dir / "victim"), "keep me");
+    const std::string once = slurp(file);
+    ASSERT_EQ(once.size(), appended.size() + sizeof(TBRecord));
+    EXPECT_EQ(once.substr(0, appended.size()), appended);
+    // Without --append nothing is touched.
+    spit(file, once + "x");
+    r = runTool({"log", "--demo", "-o", file.string(), "--count", "1"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("whole record"), std::string::npos) << r.err;
-    EXPECT_EQ(slurp(file), appended + "torn!");
+    EXPECT_EQ(slurp(file), once + "x");
+    EXPECT_FALSE(fs::exists(file.string() + ".torn.2"));
+
+    // A folder given as the file is called one, with --append or without.
+    fs::create_directories(dir / "folder.640");
+    for (const bool append : {false, true}) {
+        std::vector<std::string> args{"log", "--demo", "-o", (dir / "folder.640").string(), "--count", "1"};
+        if (append)
+            args.push_back("--append");
+        r = runTool(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find((dir / "folder.640").string() + " is a folder"), std::string::npos) << r.err;
+    }
 
     // A name the recorder would read as older records, one it would take for
     // a run's left temporary file, and bad options.
@@ -243,5 +276,37 @@ TEST(LogCommand, TheFileIsWholeAfterAKillAndIsOnlyEverAddedTo)
     EXPECT_FALSE(fs::exists(dir / "x.640"));
     EXPECT_FALSE(fs::exists(dir / "run.r27"));
     EXPECT_FALSE(fs::exists(dir / "~KRMDL1.TMP"));
+    fs::remove_all(dir);
+}
+
+// A full disk that clears up again: the records wait, the failure is told
+// once, and so is the moment the file has caught up.
+TEST(LogCommand, AfterAWriteFailureTheFileCatchesUpAndSaysSo)
+{
+    const fs::path dir = scratch("log-catch-up");
+    const fs::path file = dir / "run.640";
+    ToolOptions full;
+    full.fileSizeLimit = 2 * sizeof(TBRecord); // room for two records
+    ToolProcess log;
+    log.start({"log", "--demo", "-o", file.string()}, full);
+    ASSERT_TRUE(log.waitForError("writing " + file.string() + " fails (File too large)")) << log.err();
+    ASSERT_TRUE(log.waitForLines(" V  DC", 4)) << log.out();
+    EXPECT_EQ(fs::file_size(file), 2 * sizeof(TBRecord));
+
+    ASSERT_TRUE(log.liftFileSizeLimit());
+    ASSERT_TRUE(log.waitForError("works again")) << log.err();
+    EXPECT_EQ(log.stop(SIGINT), 0);
+    // Every record told on standard output is in the file, in order, and
+    // the message counted those that had waited.
+    const auto records = recordsOf(file);
+    EXPECT_EQ(records.size(), countOf(log.out(), " V  DC"));
+    const std::string err = log.err();
+    const auto at = err.find("writing " + file.string() + " works again: ");
+    ASSERT_NE(at, std::string::npos) << err;
+    const long again = std::stol(err.substr(at + ("writing " + file.string() + " works again: ").size()));
+    EXPECT_GE(again, 2) << err;
+    EXPECT_LE(again, static_cast<long>(records.size()) - 2) << err;
+    EXPECT_EQ(countOf(err, " fails ("), 1u) << err;
+    EXPECT_EQ(countOf(err, " works again: "), 1u) << err;
     fs::remove_all(dir);
 }

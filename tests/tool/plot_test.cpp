@@ -97,6 +97,15 @@ TEST(PlotCommand, WritesAllSixFormatsWithoutADisplay)
         ASSERT_EQ(r.status, 0) << name << ": " << r.err;
         EXPECT_TRUE(r.err.empty()) << r.err;
     }
+    // A file that ends in part of a record draws as its whole records do,
+    // and the left-out bytes are said.
+    spit(dir / "torn.640", slurp(in) + "abc");
+    const ToolRun torn = runTool({"plot", (dir / "torn.640").string(), "-o", (dir / "torn.png").string()}, headless);
+    EXPECT_EQ(torn.status, 0);
+    EXPECT_EQ(torn.err, "vt640-tool: " + (dir / "torn.640").string()
+                            + " ends in part of a record: its last 3 bytes are ignored\n");
+    EXPECT_EQ(slurp(dir / "torn.png"), slurp(dir / "p.png"));
+
     // Bitmaps of the export dialog's default size, or the one asked for.
     const std::string bmp = slurp(dir / "p.bmp");
     EXPECT_EQ(bmp.substr(0, 2), "BM");
@@ -129,23 +138,27 @@ TEST(PlotCommand, WritesAllSixFormatsWithoutADisplay)
         EXPECT_NE(converted.find("Reading(V)"), std::string::npos);
     }
 
-    // Wrong asks: exit status 2 or 1, a line on standard error, no file.
+    // Wrong asks: exit status 2 or 1, what is wrong on standard error, no file.
     struct Case {
         std::vector<std::string> args;
         int status;
+        std::string said;
     };
+    fs::create_directories(dir / "folder.png");
     const Case cases[] = {
-        {{"plot", in.string(), "-o", (dir / "x.gif").string()}, 2},
-        {{"plot", in.string(), "-o", (dir / "x.png").string(), "--size", "0x10"}, 2},
-        {{"plot", in.string(), "-o", (dir / "x.png").string(), "--page", "2", "--whole"}, 2},
-        {{"plot", in.string(), "-o", (dir / "x.png").string(), "--size", "20000x20000"}, 1},
-        {{"plot", (dir / "none.640").string(), "-o", (dir / "x.png").string()}, 1},
-        {{"plot", in.string(), "-o", (dir / "no/such/x.svg").string()}, 1},
+        {{"plot", in.string(), "-o", (dir / "x.gif").string()}, 2, "OUT must end"},
+        {{"plot", in.string(), "-o", (dir / "x.png").string(), "--size", "0x10"}, 2, "'0x10'"},
+        {{"plot", in.string(), "-o", (dir / "x.png").string(), "--page", "2", "--whole"}, 2, "--whole"},
+        {{"plot", in.string(), "-o", (dir / "x.png").string(), "--size", "20000x20000"}, 1, "x.png"},
+        {{"plot", (dir / "none.640").string(), "-o", (dir / "x.png").string()}, 1, "No such file or directory"},
+        {{"plot", in.string(), "-o", (dir / "no/such/x.svg").string()}, 1, "x.svg"},
+        // Said as convert and log say it.
+        {{"plot", in.string(), "-o", (dir / "folder.png").string()}, 1, (dir / "folder.png").string() + " is a folder"},
     };
     for (const Case& c : cases) {
         const ToolRun r = runTool(c.args, headless);
         EXPECT_EQ(r.status, c.status) << c.args[3];
-        EXPECT_FALSE(r.err.empty());
+        EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
     }
     EXPECT_FALSE(fs::exists(dir / "x.png"));
     EXPECT_FALSE(fs::exists(dir / "x.gif"));

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -53,10 +54,14 @@ inline std::vector<std::string> lines(const std::string& text)
 
 struct ToolOptions {
     std::string input;                   // standard input
-    std::optional<rlim_t> fileSizeLimit; // RLIMIT_FSIZE of the child
+    bool inputStaysOpen = false;         // standard input a pipe that never ends (instead of `input`)
+    std::optional<rlim_t> fileSizeLimit; // RLIMIT_FSIZE of the child (the soft limit; it may be lifted)
     bool noDisplay = false;              // no display or platform named in the environment
-    bool asNobody = false;               // run as the user nobody when started by the superuser
+    bool asNobody = false;               // run as the user nobody (when started as root)
 };
+
+// The user a child started with `asNobody` runs as.
+constexpr uid_t kNobody = 65534;
 
 // The exit status, or 128 + the signal that ended it.
 inline int exitStatus(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
@@ -71,6 +76,7 @@ public:
             ::kill(pid_, SIGKILL);
             ::waitpid(pid_, nullptr, 0);
         }
+        closeInput();
         if (!dir_.empty())
             fs::remove_all(dir_);
     }
@@ -82,25 +88,31 @@ public:
         spit(dir_ / "in", options.input);
         std::vector<std::string> argv{VT640_TOOL};
         argv.insert(argv.end(), args.begin(), args.end());
+        int pipeEnds[2] = {-1, -1};
+        if (options.inputStaysOpen && ::pipe2(pipeEnds, O_CLOEXEC) != 0)
+            return;
         pid_ = ::fork();
         if (pid_ == 0) {
-            const int in = ::open((dir_ / "in").c_str(), O_RDONLY);
+            const int in = options.inputStaysOpen ? pipeEnds[0] : ::open((dir_ / "in").c_str(), O_RDONLY);
             const int out = ::open((dir_ / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             const int err = ::open((dir_ / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             ::dup2(in, 0);
             ::dup2(out, 1);
             ::dup2(err, 2);
             if (options.fileSizeLimit) {
-                rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
+                rlimit limit{};
+                ::getrlimit(RLIMIT_FSIZE, &limit);
+                limit.rlim_cur = *options.fileSizeLimit;
                 ::setrlimit(RLIMIT_FSIZE, &limit);
             }
+            if (options.asNobody && ::geteuid() == 0
+                && (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+                ::_exit(126);
             if (options.noDisplay) {
                 ::unsetenv("DISPLAY");
                 ::unsetenv("WAYLAND_DISPLAY");
                 ::unsetenv("QT_QPA_PLATFORM");
             }
-            if (options.asNobody && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-                ::_exit(126);
             std::signal(SIGXFSZ, SIG_DFL);
             std::vector<char*> a;
             for (auto& s : argv)
@@ -109,6 +121,23 @@ public:
             ::execv(a[0], a.data());
             ::_exit(127);
         }
+        if (options.inputStaysOpen) {
+            ::close(pipeEnds[0]);
+            inputEnd_ = pipeEnds[1]; // held until the child has ended
+        }
+    }
+
+    pid_t pid() const { return pid_; }
+
+    // Lifts the child's file-size limit to its hard limit, as room coming
+    // back on a full disk.
+    bool liftFileSizeLimit() const
+    {
+        rlimit limit{};
+        if (::prlimit(pid_, RLIMIT_FSIZE, nullptr, &limit) != 0)
+            return false;
+        limit.rlim_cur = limit.rlim_max;
+        return ::prlimit(pid_, RLIMIT_FSIZE, &limit, nullptr) == 0;
     }
 
     std::string out() const { return slurp(dir_ / "out"); }
@@ -120,7 +149,24 @@ public:
         int status = 0;
         ::waitpid(pid_, &status, 0);
         pid_ = -1;
+        closeInput();
         return exitStatus(status);
+    }
+    // Waits for the end at most `limit`; the exit status, or nothing while
+    // the child still runs.
+    std::optional<int> waitFor(std::chrono::seconds limit)
+    {
+        const auto until = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < until) {
+            int status = 0;
+            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = -1;
+                closeInput();
+                return exitStatus(status);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return std::nullopt;
     }
     // Sends `signal` and waits for the end.
     int stop(int signal = SIGINT)
@@ -158,7 +204,15 @@ public:
     }
 
 private:
+    void closeInput()
+    {
+        if (inputEnd_ >= 0)
+            ::close(inputEnd_);
+        inputEnd_ = -1;
+    }
+
     pid_t pid_ = -1;
+    int inputEnd_ = -1;
     fs::path dir_;
 };
 

@@ -3,6 +3,8 @@
 #include "app/core/user_messages.h"
 #include "resources/string_table.h"
 
+#include <QSysInfo>
+
 #include <sys/utsname.h>
 
 namespace vt640 {
@@ -25,7 +27,7 @@ QString leadingNumber(std::string_view& s)
 
 } // namespace
 
-QString systemLineFor(std::string_view release)
+QString systemLineFor(const QString& product, std::string_view kernel, std::string_view release)
 {
     const QString major = leadingNumber(release);
     QString minor = QStringLiteral("0");
@@ -33,15 +35,22 @@ QString systemLineFor(std::string_view release)
         release.remove_prefix(1);
         minor = leadingNumber(release);
     }
-    return QStringLiteral("System: Unknown ") + major + QLatin1Char('.') + minor;
+    QString kernelName = QString::fromUtf8(kernel.data(), static_cast<qsizetype>(kernel.size())).trimmed();
+    if (kernelName.isEmpty())
+        kernelName = QStringLiteral("Unknown");
+    const QString kernelText = kernelName + QLatin1Char(' ') + major + QLatin1Char('.') + minor;
+    const QString name = product.trimmed();
+    if (name.isEmpty() || name.startsWith(kernelName, Qt::CaseInsensitive))
+        return QStringLiteral("System: ") + kernelText;
+    return QStringLiteral("System: ") + name + QStringLiteral(", ") + kernelText;
 }
 
 QString systemLine()
 {
     struct utsname name {};
     if (::uname(&name) != 0)
-        return systemLineFor({});
-    return systemLineFor(name.release);
+        return systemLineFor(QSysInfo::prettyProductName(), {}, {});
+    return systemLineFor(QSysInfo::prettyProductName(), name.sysname, name.release);
 }
 
 QStringList aboutLines()

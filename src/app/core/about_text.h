@@ -12,12 +12,17 @@ namespace vt640 {
 // notice lines (4, 5); line 6 names the operating system.
 QStringList aboutLines();
 
-// Line 6 for the running kernel: "System: Unknown " followed by the kernel's
-// major and minor version from uname(2), e.g. "System: Unknown 6.1".
+// Line 6 for the running system: its name as the distribution gives it
+// (QSysInfo::prettyProductName()), then the kernel's name and its major and
+// minor version from uname(2), e.g.
+// "System: Debian GNU/Linux 12 (bookworm), Linux 6.1".
 QString systemLine();
 
-// Line 6 for a kernel release text such as "6.1.0-18-amd64": the leading
-// decimal numbers before and after the first "." (0 when absent).
-QString systemLineFor(std::string_view release);
+// Line 6 for a product name, a kernel name and a kernel release text such as
+// "6.1.0-18-amd64": of the release, the leading decimal numbers before and
+// after the first "." (0 when absent). A product name that is empty, or only
+// the kernel again (Qt's answer where the distribution names none), is left
+// out.
+QString systemLineFor(const QString& product, std::string_view kernel, std::string_view release);
 
 } // namespace vt640

@@ -78,7 +78,7 @@ void AcquisitionCycle::handOut()
     if (code::isEnergy(reading_.functionCode)) {
         dropLink();
         PromptService::Message box;
-        box.caption = warningCaption(Str::ErrKwhMode);
+        box.caption = captionOf(Str::ErrKwhMode);
         box.text = loadString(Str::ErrKwhMode);
         box.icon = PromptService::Icon::Stop;
         prompts_.message(messageOwner_, box);

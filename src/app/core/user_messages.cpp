@@ -45,6 +45,12 @@ QString warningCaption(Str message) { return messageCaption(Str::WarningCaption,
 
 QString errorCaption(Str message) { return messageCaption(Str::ErrorCaption, message); }
 
+QString captionOf(Str message)
+{
+    const bool warning = number(message) < number(Str::WarningCaption) || message == Str::ErrKwhMode;
+    return warning ? warningCaption(message) : errorCaption(message);
+}
+
 PromptService::Message userMessage(Str caption, Str text)
 {
     PromptService::Message message;
@@ -64,7 +70,7 @@ void showUserMessage(PromptService& prompts, QWidget* owner, Str caption, Str me
 void showFileError(PromptService& prompts, QWidget* owner, Str message, const QString& path, const QString& reason)
 {
     PromptService::Message box = userMessage(Str::ErrorCaption, message);
-    box.text += QLatin1Char('\n') + loadFormatted(Str::FileErrorDetail, {path, reason});
+    box.text += QLatin1Char('\n') + loadFormatted(Str::NameAndReason, {path, reason});
     prompts.message(owner, box);
 }
 

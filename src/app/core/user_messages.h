@@ -29,6 +29,11 @@ QString messageCaption(Str caption, Str message);
 QString warningCaption(Str message);
 // errorCaption(Str::ErrFileOpen) is "Error[E9004]".
 QString errorCaption(Str message);
+// The caption `message` is shown under, wherever it is shown (a box of the
+// window, a line of vt640-tool): the warning caption for the warnings of the
+// 8000s and for the kilowatt-hour text 9015, which the program has always
+// shown as W9015; the error caption for the other errors.
+QString captionOf(Str message);
 
 // The box showUserMessage shows: `caption` filled with the number of
 // `message`, the text of `message`, stop icon, one OK button.

@@ -51,12 +51,15 @@ TempFileAppender::Create TempFileAppender::create(const std::string& path)
     return Create::Created;
 }
 
-TempFileAppender::Open TempFileAppender::openExisting(const std::string& path)
+TempFileAppender::Open TempFileAppender::openExisting(const std::string& path, TornTail torn)
 {
     close();
+    movedTail_ = {};
+    // Reading is needed only to copy a torn tail out.
+    const int access = torn == TornTail::MoveAside ? O_RDWR : O_WRONLY;
     int fd;
     do {
-        fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        fd = ::open(path.c_str(), access | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         lastError_ = errno;
@@ -86,15 +89,99 @@ TempFileAppender::Open TempFileAppender::openExisting(const std::string& path)
         return Open::Failed;
     }
     const auto size = static_cast<std::int64_t>(st.st_size);
-    if (size % static_cast<std::int64_t>(sizeof(TBRecord)) != 0) {
-        lastError_ = EINVAL;
-        ::close(fd);
-        return Open::NotWhole;
+    const auto tail = size % static_cast<std::int64_t>(sizeof(TBRecord));
+    if (tail != 0) {
+        if (torn == TornTail::Refuse) {
+            lastError_ = EINVAL;
+            ::close(fd);
+            return Open::NotWhole;
+        }
+        if (!moveTailAside(fd, path, size - tail, tail)) {
+            ::close(fd);
+            return Open::TailNotMoved;
+        }
     }
     fd_ = fd;
-    records_ = synced_ = size / static_cast<std::int64_t>(sizeof(TBRecord));
+    records_ = synced_ = (size - tail) / static_cast<std::int64_t>(sizeof(TBRecord));
     lastSync_ = {};
     return Open::Opened;
+}
+
+bool TempFileAppender::moveTailAside(int fd, const std::string& path, std::int64_t whole, std::int64_t bytes)
+{
+    char data[sizeof(TBRecord)];
+    std::int64_t got = 0;
+    while (got < bytes) {
+        const ssize_t n =
+            ::pread(fd, data + got, static_cast<std::size_t>(bytes - got), static_cast<off_t>(whole + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            lastError_ = n < 0 ? errno : EIO;
+            return false;
+        }
+        got += n;
+    }
+
+    // A new name of our own: O_EXCL neither opens what stands there nor
+    // follows a link planted at the name.
+    std::string name;
+    int out = -1;
+    for (int i = 0; out < 0 && i < 100; ++i) {
+        name = path + ".torn" + (i == 0 ? std::string() : "." + std::to_string(i));
+        do {
+            out = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        } while (out < 0 && errno == EINTR);
+        if (out < 0 && errno != EEXIST) {
+            lastError_ = errno;
+            return false;
+        }
+    }
+    if (out < 0) {
+        lastError_ = EEXIST;
+        return false;
+    }
+    std::int64_t put = 0;
+    while (put < bytes) {
+        const ssize_t n = ::write(out, data + put, static_cast<std::size_t>(bytes - put));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            lastError_ = n < 0 ? errno : ENOSPC;
+            break;
+        }
+        put += n;
+    }
+    // On the disk, its name too, before the bytes leave the logger file.
+    bool saved = put == bytes;
+    if (saved && ::fsync(out) != 0) {
+        lastError_ = errno;
+        saved = false;
+    }
+    ::close(out);
+    if (saved) {
+        const std::size_t slash = name.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : name.substr(0, slash);
+        const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            ::fsync(dir);
+            ::close(dir);
+        }
+    }
+    if (saved && ::ftruncate(fd, static_cast<off_t>(whole)) != 0) {
+        lastError_ = errno;
+        saved = false;
+    }
+    if (!saved) {
+        // The logger file still holds the bytes: the copy is not needed.
+        ::unlink(name.c_str());
+        return false;
+    }
+    // Whether or not the shorter size reaches the disk now, the bytes are
+    // safe in the copy; the first flush of the records that follow takes
+    // the size along.
+    movedTail_ = {name, bytes};
+    return true;
 }
 
 bool TempFileAppender::failed(int error, bool flush)

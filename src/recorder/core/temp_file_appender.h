@@ -35,18 +35,38 @@ public:
 
     enum class Open {
         Opened,
-        Missing,  // nothing at the name
-        NotAFile, // a link, a folder, a device, ...
-        NotWhole, // its size is not a whole number of records
-        InUse,    // another holder has it locked
+        Missing,      // nothing at the name
+        NotAFile,     // a link, a folder, a device, ...
+        NotWhole,     // its size is not a whole number of records
+        InUse,        // another holder has it locked
+        TailNotMoved, // (MoveAside) the part of a record at its end could not be moved aside
         Failed,
+    };
+    // What to do with a file that ends in part of a record (a writer that
+    // died half-way through one, a copy cut short).
+    enum class TornTail {
+        Refuse,    // that is no logger file to extend
+        MoveAside, // copy those bytes into a new file beside it, then cut them off
     };
     // Opens the existing file `path` to add records after those it holds,
     // locked as create() locks it. A link at the name is not followed, and
-    // a file another writer holds is refused rather than waited for, as is
-    // one that ends in part of a record (that is no logger file to extend).
-    Open openExisting(const std::string& path);
+    // a file another writer holds is refused rather than waited for.
+    //
+    // With MoveAside, the bytes after the last whole record go, under the
+    // lock, into a new file `path` + ".torn" (".torn.1", ".torn.2", ... when
+    // that name is taken; a name is never reused or followed as a link) and
+    // reach the disk there before the file is cut back to whole records, so
+    // nothing is lost at any moment. movedTail() then tells where they went.
+    Open openExisting(const std::string& path, TornTail torn = TornTail::Refuse);
     bool isOpen() const { return fd_ >= 0; }
+
+    // The bytes the last openExisting() moved aside, and the file that holds
+    // them; 0 bytes and an empty path when there were none.
+    struct MovedTail {
+        std::string path;
+        std::int64_t bytes = 0;
+    };
+    const MovedTail& movedTail() const { return movedTail_; }
 
     // Writes `record` after the records already in the file. False when it
     // did not reach the file (errno-style code in lastError()).
@@ -77,6 +97,9 @@ public:
 
 private:
     bool failed(int error, bool flush);
+    // Moves the `bytes` after offset `whole` of the file behind `fd` (that of
+    // `path`) into a new file beside it; false with lastError_ set when not.
+    bool moveTailAside(int fd, const std::string& path, std::int64_t whole, std::int64_t bytes);
 
     int fd_ = -1;
     std::int64_t records_ = 0;
@@ -84,6 +107,7 @@ private:
     int lastError_ = 0;
     int syncs_ = 0;
     std::chrono::steady_clock::time_point lastSync_{};
+    MovedTail movedTail_;
 };
 
 } // namespace vt640

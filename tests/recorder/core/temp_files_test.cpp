@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -243,6 +245,39 @@ TEST_F(TempFilesTest, AppenderOpensOnlyAWholeUnheldFileToAddToIt)
     ASSERT_EQ(bytes.size(), 384);
     EXPECT_EQ(bytes.left(256), QByteArray(256, 'r'));
     EXPECT_EQ(bytes.mid(256), QByteArray(reinterpret_cast<const char*>(&r), 128));
+}
+
+TEST_F(TempFilesTest, AppenderMovesATornTailAsideBeforeCuttingIt)
+{
+    using Open = TempFileAppender::Open;
+    using TornTail = TempFileAppender::TornTail;
+    auto path = [this](const QString& name) { return QFile::encodeName(tmp(name)).toStdString(); };
+    const QByteArray whole(256, 'r');
+
+    // Moved into a name of its own; a link planted at the first such name
+    // is neither followed nor replaced.
+    writeBytes(tmp("torn.640"), whole + "tail");
+    writeBytes(tmp("victim.txt"), "keep me");
+    ASSERT_TRUE(QFile::link(tmp("victim.txt"), tmp("torn.640.torn")));
+    TempFileAppender file;
+    ASSERT_EQ(file.openExisting(path("torn.640"), TornTail::MoveAside), Open::Opened);
+    EXPECT_EQ(file.records(), 2);
+    EXPECT_EQ(file.movedTail().path, path("torn.640.torn.1"));
+    EXPECT_EQ(file.movedTail().bytes, 4);
+    file.close();
+    EXPECT_EQ(fileBytes(tmp("torn.640")), whole);
+    EXPECT_EQ(fileBytes(tmp("torn.640.torn.1")), "tail");
+    EXPECT_EQ(fileBytes(tmp("victim.txt")), "keep me");
+
+    // Where the bytes cannot be put aside (here a name too long for the
+    // folder), the file keeps them and is not opened.
+    const QString longName = QString(251, QLatin1Char('n')) + QStringLiteral(".640");
+    writeBytes(tmp(longName), whole + "tail");
+    EXPECT_EQ(file.openExisting(path(longName), TornTail::MoveAside), Open::TailNotMoved);
+    EXPECT_EQ(file.lastError(), ENAMETOOLONG);
+    EXPECT_FALSE(file.isOpen());
+    EXPECT_EQ(fileBytes(tmp(longName)), whole + "tail");
+    EXPECT_TRUE(file.movedTail().path.empty());
 }
 
 TEST_F(TempFilesTest, LeftFilesAreTheUnlockedNonEmptyOnesNewestFirst)
