@@ -1,10 +1,12 @@
 #include "app/widget_prompt_service.h"
 
+#include "app/core/user_messages.h"
+
 #include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -112,34 +114,42 @@ PromptService::Button WidgetPromptService::message(QWidget* owner, const Message
     return escape;
 }
 
-QString WidgetPromptService::fileName(QWidget* owner, const FileRequest& request)
+QString WidgetPromptService::fileName(QWidget* owner, const FileRequest& request, QString* selectedFilter)
 {
     QFileDialog dialog(owner, request.caption, request.directory);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    QStringList shownFilters = request.filters;
     if (!request.filters.isEmpty()) {
-        if (request.save) {
-            dialog.setNameFilters(request.filters);
-        } else {
-            QStringList filters;
+        if (!request.save) {
+            shownFilters.clear();
             for (const QString& f : request.filters)
-                filters << eitherCase(f);
+                shownFilters << eitherCase(f);
             dialog.setOption(QFileDialog::HideNameFilterDetails);
-            dialog.setNameFilters(filters);
         }
+        dialog.setNameFilters(shownFilters);
     }
-    if (!request.defaultSuffix.isEmpty()) {
-        dialog.setDefaultSuffix(request.defaultSuffix);
-    } else if (request.save) {
-        const QString suffix = request.filters.isEmpty() ? QString() : singleSuffix(request.filters.first());
-        dialog.setDefaultSuffix(suffix);
+    if (request.save) {
+        // The filter chosen decides the extension of a name typed without one.
+        const QString fallback = request.defaultSuffix;
+        auto suffixFor = [fallback](const QString& filter) {
+            const QString suffix = singleSuffix(filter);
+            return suffix.isEmpty() ? fallback : suffix;
+        };
+        dialog.setDefaultSuffix(suffixFor(request.filters.isEmpty() ? QString() : request.filters.first()));
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                         [&dialog](const QString& filter) { dialog.setDefaultSuffix(singleSuffix(filter)); });
+                         [&dialog, suffixFor](const QString& filter) { dialog.setDefaultSuffix(suffixFor(filter)); });
+    } else if (!request.defaultSuffix.isEmpty()) {
+        dialog.setDefaultSuffix(request.defaultSuffix);
     }
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted)
         return {};
+    if (selectedFilter) {
+        const qsizetype index = shownFilters.indexOf(dialog.selectedNameFilter());
+        *selectedFilter = index >= 0 ? request.filters.value(index) : QString();
+    }
     const QStringList files = dialog.selectedFiles();
     return files.isEmpty() ? QString() : files.first();
 }
@@ -167,7 +177,16 @@ bool WidgetPromptService::printDialog(QWidget* owner, QPrinter& printer)
 
 bool WidgetPromptService::printerSetup(QWidget* owner, QPrinter& printer)
 {
-    QPageSetupDialog dialog(&printer, owner);
+    // The standard print dialog chooses the printer, and its properties the
+    // paper and orientation; set up, nothing is printed, so it has no print
+    // range and its accept button says OK.
+    QPrintDialog dialog(&printer, owner);
+    dialog.setWindowTitle(
+        QString(loadString(Str::MenuPrinterSetup)).remove(QLatin1Char('&')).remove(QStringLiteral("...")));
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    for (QDialogButtonBox* buttons : dialog.findChildren<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(loadString(Str::ButtonOk));
     return dialog.exec() == QDialog::Accepted;
 }
 

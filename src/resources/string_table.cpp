@@ -228,6 +228,14 @@ constexpr std::array kStrings = std::to_array<StringEntry>({
     {Str::ReasonNoPromptService, "No dialog can be shown here."},
     {Str::ReasonActionNotBuilt, "The chart has no action %s."},
 
+    // Print jobs: their names in the printer's queue (the chart's title, the
+    // logger file, the pages), and the question where a print goes to a file.
+    {Str::PrintJobFile, "%s \u2013 %s"},
+    {Str::PrintJobPage, "%s, page %s"},
+    {Str::PrintJobPages, "%s, pages %s\u2013%s"},
+    {Str::PrintFileCaption, "Print to File"},
+    {Str::PrintFileFilter, "PDF (*.pdf)"},
+
     // Information and status texts.
     {Str::StatusLogging, "Data Logging ..."},
     {Str::StatusRecordCount, "Data in buffer : %d"},
