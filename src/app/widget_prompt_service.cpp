@@ -10,6 +10,7 @@
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 
 namespace vt640 {
 namespace {
@@ -184,6 +185,12 @@ bool WidgetPromptService::printerSetup(QWidget* owner, QPrinter& printer)
     dialog.setWindowTitle(
         QString(loadString(Str::MenuPrinterSetup)).remove(QLatin1Char('&')).remove(QStringLiteral("...")));
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    // Qt's dialog shows its page range whatever the options say, once it
+    // is shown; it sits under "Options", folded away until then.
+    QTimer::singleShot(0, &dialog, [&dialog] {
+        if (auto* range = dialog.findChild<QWidget*>(QStringLiteral("gbPrintRange")))
+            range->hide();
+    });
     for (QDialogButtonBox* buttons : dialog.findChildren<QDialogButtonBox*>())
         if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
             ok->setText(loadString(Str::ButtonOk));

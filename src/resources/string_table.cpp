@@ -221,8 +221,9 @@ constexpr std::array kStrings = std::to_array<StringEntry>({
     {Str::ReasonReplaceFailed, "The new file could not take the place of the old one: %s."},
     {Str::ReasonBadPictureSize, "A picture of %s \u00d7 %s %s cannot be made."},
     {Str::ReasonDrawingFailed, "The picture could not be drawn."},
-    {Str::ReasonNoPrinter, "No printer is installed."},
-    {Str::ReasonPrinterUnavailable, "The printer \"%s\" is not available."},
+    {Str::ReasonNoPrinter, "No printer is installed. Install one, or choose \"Print to File (PDF)\" "
+                           "under File, Printer Setup."},
+    {Str::ReasonPrinterUnavailable, "The printer \"%s\" is not available. Choose another under File, Printer Setup."},
     {Str::ReasonPrinterFailed, "The printer \"%s\" could not be started."},
     {Str::ReasonNoClipboard, "The clipboard is not available."},
     {Str::ReasonNoPromptService, "No dialog can be shown here."},
@@ -230,9 +231,10 @@ constexpr std::array kStrings = std::to_array<StringEntry>({
 
     // Print jobs: their names in the printer's queue (the chart's title, the
     // logger file, the pages), and the question where a print goes to a file.
-    {Str::PrintJobFile, "%s \u2013 %s"},
+    // Plain ASCII: CUPS-PDF makes file names of them and mangles the rest.
+    {Str::PrintJobFile, "%s - %s"},
     {Str::PrintJobPage, "%s, page %s"},
-    {Str::PrintJobPages, "%s, pages %s\u2013%s"},
+    {Str::PrintJobPages, "%s, pages %s-%s"},
     {Str::PrintFileCaption, "Print to File"},
     {Str::PrintFileFilter, "PDF (*.pdf)"},
 

@@ -360,8 +360,10 @@ TEST_F(RecorderPrintTest, AFailingPrinterStopsTheExportAfterOneErrorWithThePageB
             EXPECT_EQ(printed, 1) << "the pages after a failure are not tried";
             ASSERT_EQ(prompts.messageCount(), 1);
             EXPECT_EQ(prompts.last().caption, "Error[E9031]");
+            // What failed, why, and where to choose a printer that works.
             EXPECT_TRUE(prompts.last().text.startsWith("The page could not be printed.\n"))
                 << prompts.last().text.toStdString();
+            EXPECT_TRUE(prompts.last().text.endsWith("under File, Printer Setup."));
             EXPECT_EQ(form->graph()->viewingStyle(), PEGraph::gColor);
             EXPECT_EQ(form->core().currentPage(), 5);
             EXPECT_EQ(form->graph()->pointLabels(199), lastLabel);
@@ -440,20 +442,20 @@ TEST_F(RecorderPrintTest, PrintJobsNameTheChartTheLoggerFileAndThePages)
     // Logged here: no file to name.
     prompts.answerPrintDialog(true);
     click(form->sbtnPrintGraphic);
-    EXPECT_EQ(printer.docName(), QString::fromUtf8("Data Logger, page 5"));
+    EXPECT_EQ(printer.docName(), QStringLiteral("Data Logger, page 5"));
 
     // Saved as mains.640: that file, and the pages printed.
     prompts.answerFileName(dir.filePath("mains.640"));
     ASSERT_TRUE(form->saveDataAs());
     prompts.answerFileName(pdf);
     exportWith([&] { choosePrinterPages(dialog, dialog.rbtnMetaFile, "3", "3"); });
-    EXPECT_EQ(printer.docName(), QString::fromUtf8("Data Logger \u2013 mains.640, page 3"));
+    EXPECT_EQ(printer.docName(), QStringLiteral("Data Logger - mains.640, page 3"));
     prompts.answerFileName(pdf);
     exportWith([&] { choosePrinterPages(dialog, dialog.rbtnBitMap, "2", "4"); });
-    EXPECT_EQ(printer.docName(), QString::fromUtf8("Data Logger \u2013 mains.640, pages 2\u20134"));
+    EXPECT_EQ(printer.docName(), QStringLiteral("Data Logger - mains.640, pages 2-4"));
     // The PDF's title is the job's name (in UTF-16).
     QByteArray title("\xFE\xFF", 2);
-    for (QChar c : QString::fromUtf8("Data Logger \u2013 mains.640, pages 2\u20134"))
+    for (QChar c : QStringLiteral("Data Logger - mains.640, pages 2-4"))
         title.append(static_cast<char>(c.unicode() >> 8)).append(static_cast<char>(c.unicode() & 0xFF));
     EXPECT_TRUE(test::readFile(pdf).contains("/Title (" + title + ")"));
 
@@ -465,7 +467,7 @@ TEST_F(RecorderPrintTest, PrintJobsNameTheChartTheLoggerFileAndThePages)
     ASSERT_EQ(form->core().totalPages(), 5);
     prompts.answerPrintDialog(true);
     click(form->sbtnPrintGraphic);
-    EXPECT_EQ(printer.docName(), QString::fromUtf8("Data Logger \u2013 mains.640, page 5"));
+    EXPECT_EQ(printer.docName(), QStringLiteral("Data Logger - mains.640, page 5"));
 }
 
 TEST_F(RecorderExportTest, TheBrowseFilterDecidesTheFormatAndVectorPicturesHaveTheSizeAsked)
