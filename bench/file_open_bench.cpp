@@ -48,7 +48,7 @@ public:
     {
         return m.buttons.contains(Button::Yes) ? Button::Yes : Button::Ok;
     }
-    QString fileName(QWidget*, const FileRequest&) override
+    QString fileName(QWidget*, const FileRequest&, QString*) override
     {
         answered = Clock::now();
         return path;

@@ -44,7 +44,7 @@ public:
     {
         return m.defaultButton == Button::None ? m.buttons.value(0, Button::Ok) : m.defaultButton;
     }
-    QString fileName(QWidget*, const FileRequest&) override { return {}; }
+    QString fileName(QWidget*, const FileRequest&, QString*) override { return {}; }
     QColor color(QWidget*, const QColor&, const QString&) override { return {}; }
     QString text(QWidget*, const QString&, const QString&, const QString& initial, bool* ok) override
     {

@@ -27,7 +27,7 @@ public:
     {
         return m.defaultButton != Button::None ? m.defaultButton : m.buttons.value(0);
     }
-    QString fileName(QWidget*, const FileRequest&) override { return {}; }
+    QString fileName(QWidget*, const FileRequest&, QString*) override { return {}; }
     QColor color(QWidget*, const QColor&, const QString&) override { return {}; }
     QString text(QWidget*, const QString&, const QString&, const QString&, bool* ok) override
     {

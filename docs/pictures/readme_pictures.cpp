@@ -89,7 +89,7 @@ public:
                      qPrintable(m.text));
         return m.buttons.isEmpty() ? Button::Ok : m.buttons.first();
     }
-    QString fileName(QWidget*, const FileRequest&) override { return {}; }
+    QString fileName(QWidget*, const FileRequest&, QString*) override { return {}; }
     QColor color(QWidget*, const QColor&, const QString&) override { return {}; }
     QString text(QWidget*, const QString&, const QString&, const QString&, bool* ok) override
     {

@@ -11,6 +11,7 @@
 #include "app/widgets/screen_rect.h"
 #include "recorder/dialog_option.h"
 #include "recorder/graphical_form.h"
+#include "viewer/chart_exporter.h"
 #include "viewer/data_string_grid_form.h"
 #include "viewer/dlg_export_form.h"
 #include "viewer/dlg_fit_export_form.h"
@@ -24,6 +25,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QPrinter>
 #include <QToolButton>
 
 #include <utility>
@@ -31,6 +33,7 @@
 namespace vt640 {
 AppWindows::AppWindows(GlobalState& state, PromptService& prompts, const Options& options) : openFile_(options.openFile)
 {
+    printer_ = ChartExporter::makePrinter();
     cycle_ = std::make_unique<AcquisitionCycle>(state, prompts);
     link_ = std::make_unique<LinkState>(state, *cycle_);
     formMain_ = std::make_unique<TFormMain>(state, prompts, *cycle_, *link_, options.demoDevice);
@@ -152,6 +155,11 @@ void AppWindows::wire(GlobalState& state, PromptService& prompts)
     viewer->setRecorder(&recorder->core());
     viewer->setExportDialog(dlgFitExportForm_.get());
     QObject::connect(recorder, &TGraphicalForm::fitAllDataRequested, viewer, &TFormViewGraphic::showModal);
+
+    // One printer choice serves every print: the recorder's Print, its
+    // Export to the printer and the viewer's print and export.
+    recorder->graph()->exporter().usePrinter(printer_.get());
+    viewer->graph()->exporter().usePrinter(printer_.get());
 }
 
 void AppWindows::showView(QWidget* view)

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <memory>
 
+class QPrinter;
 class QRect;
 class QWidget;
 
@@ -70,6 +71,7 @@ public:
     TMsgForm* msgForm() const { return msgForm_.get(); }
     TDlgExportForm* dlgExportForm() const { return dlgExportForm_.get(); }
     TDataStringGridForm* dataStringGridForm() const { return dataStringGridForm_.get(); }
+    QPrinter& printer() const { return *printer_; }
 
 private:
     void wire(GlobalState& state, PromptService& prompts);
@@ -85,6 +87,9 @@ private:
     static void waitForFrame(std::initializer_list<QWidget*> windows);
 
     QString openFile_;
+    // The one printer of the program: Printer Set-up chooses it, and the
+    // recorder and the graph viewer print on it. It outlives both.
+    std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<AcquisitionCycle> cycle_;
     std::unique_ptr<LinkState> link_;
     std::unique_ptr<TFormMain> formMain_;

@@ -2,18 +2,20 @@
 
 #include "app/open_file_dialog.h"
 #include "app/widgets/caption_width.h"
+#include "app/core/user_messages.h"
 
 #include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include <memory>
 
@@ -128,7 +130,7 @@ PromptService::Button WidgetPromptService::message(QWidget* owner, const Message
 
 WidgetPromptService::WidgetPromptService(FileFolders folders) : folders_(std::move(folders)) {}
 
-QString WidgetPromptService::fileName(QWidget* owner, const FileRequest& request)
+QString WidgetPromptService::fileName(QWidget* owner, const FileRequest& request, QString* selectedFilter)
 {
     const QString folder = request.directory.isEmpty() ? folders_.folderFor(request.kind) : request.directory;
     // An open dialog adds its default extension only where the name as
@@ -141,29 +143,35 @@ QString WidgetPromptService::fileName(QWidget* owner, const FileRequest& request
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
     }
+    QStringList shownFilters = request.filters;
     if (!request.filters.isEmpty()) {
-        if (request.save) {
-            dialog.setNameFilters(request.filters);
-        } else {
-            QStringList filters;
+        if (!request.save) {
+            shownFilters.clear();
             for (const QString& f : request.filters)
-                filters << eitherCase(f);
+                shownFilters << eitherCase(f);
             dialog.setOption(QFileDialog::HideNameFilterDetails);
-            dialog.setNameFilters(filters);
         }
+        dialog.setNameFilters(shownFilters);
     }
-    if (request.save && !request.defaultSuffix.isEmpty()) {
-        dialog.setDefaultSuffix(request.defaultSuffix);
-    } else if (request.save) {
-        const QString suffix = request.filters.isEmpty() ? QString() : singleSuffix(request.filters.first());
-        dialog.setDefaultSuffix(suffix);
+    if (request.save) {
+        // The filter chosen decides the extension of a name typed without one.
+        const QString fallback = request.defaultSuffix;
+        auto suffixFor = [fallback](const QString& filter) {
+            const QString suffix = singleSuffix(filter);
+            return suffix.isEmpty() ? fallback : suffix;
+        };
+        dialog.setDefaultSuffix(suffixFor(request.filters.isEmpty() ? QString() : request.filters.first()));
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                         [&dialog](const QString& filter) { dialog.setDefaultSuffix(singleSuffix(filter)); });
+                         [&dialog, suffixFor](const QString& filter) { dialog.setDefaultSuffix(suffixFor(filter)); });
     }
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted)
         return {};
+    if (selectedFilter) {
+        const qsizetype index = shownFilters.indexOf(dialog.selectedNameFilter());
+        *selectedFilter = index >= 0 ? request.filters.value(index) : QString();
+    }
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty())
         return {};
@@ -206,7 +214,22 @@ bool WidgetPromptService::printDialog(QWidget* owner, QPrinter& printer)
 
 bool WidgetPromptService::printerSetup(QWidget* owner, QPrinter& printer)
 {
-    QPageSetupDialog dialog(&printer, owner);
+    // The standard print dialog chooses the printer, and its properties the
+    // paper and orientation; set up, nothing is printed, so it has no print
+    // range and its accept button says OK.
+    QPrintDialog dialog(&printer, owner);
+    dialog.setWindowTitle(
+        QString(loadString(Str::MenuPrinterSetup)).remove(QLatin1Char('&')).remove(QStringLiteral("...")));
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    // Qt's dialog shows its page range whatever the options say, once it
+    // is shown; it sits under "Options", folded away until then.
+    QTimer::singleShot(0, &dialog, [&dialog] {
+        if (auto* range = dialog.findChild<QWidget*>(QStringLiteral("gbPrintRange")))
+            range->hide();
+    });
+    for (QDialogButtonBox* buttons : dialog.findChildren<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(loadString(Str::ButtonOk));
     return dialog.exec() == QDialog::Accepted;
 }
 

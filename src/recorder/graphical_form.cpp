@@ -571,6 +571,7 @@ bool TGraphicalForm::saveDataAs()
     }
     core_.setBufferEmpty(false);
     core_.setUnsaved(false);
+    core_.setFileName(QFile::encodeName(path).toStdString());
     refreshButtons();
     refreshMenu();
     return true;

@@ -97,7 +97,8 @@ void LoggerFileOpener::open()
     const QString path = prompts_.fileName(&form_, request);
     if (path.isEmpty())
         return;
-    openPath(path, layoutForPath(QFile::encodeName(path).toStdString()));
+    if (openPath(path, layoutForPath(QFile::encodeName(path).toStdString())) == Outcome::Opened)
+        form_.core_.setFileName(QFile::encodeName(path).toStdString());
 }
 
 void LoggerFileOpener::open(const QString& path)

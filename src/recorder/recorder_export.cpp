@@ -7,9 +7,11 @@
 #include "recorder/graphical_form.h"
 #include "viewer/dlg_export_form.h"
 #include "viewer/chart_exporter.h"
+#include "viewer/core/print_job_name.h"
 #include "viewer/pe_graph.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <algorithm>
 #include <cmath>
@@ -29,14 +31,23 @@ RecorderExport::RecorderExport(TGraphicalForm& recorder, PromptService& prompts)
 
 int RecorderExport::pageNumber(const QString& text) { return parseInteger(text.trimmed().toStdString()).value_or(0); }
 
+QString RecorderExport::jobName(int first, int last) const
+{
+    return printJobName(recorder_.graph()->mainTitle(),
+                        QFile::decodeName(QByteArray::fromStdString(recorder_.core().fileName())), first, last);
+}
+
 void RecorderExport::printPage()
 {
+    const int page = recorder_.core().currentPage();
+    recorder_.graph()->exporter().setDocumentName(jobName(page, page));
     recorder_.graph()->printInMonochrome(PEGraph::gPrintDialog, PEGraph::gReinitAndReset);
 }
 
 void RecorderExport::printerSetup()
 {
-    // The choices stay with the chart's printer for the prints that follow.
+    // The choices stay with the printer for the prints that follow, the
+    // graph viewer's too.
     prompts_.printerSetup(&recorder_, recorder_.graph()->exporter().printer());
 }
 
@@ -76,14 +87,14 @@ void RecorderExport::exportData()
     }
     const Kind kind = c.type() == Type::BitMap ? Kind::Bitmap : Kind::Metafile;
     if (c.destination() == Destination::ClipBoard)
-        exportPages(kind, Where::ClipBoard, core.currentPage(), core.currentPage());
+        exportPages(kind, Where::ClipBoard, core.currentPage(), core.currentPage(), false);
     else if (c.destination() == Destination::File)
-        exportPages(kind, Where::File, core.currentPage(), core.currentPage());
+        exportPages(kind, Where::File, core.currentPage(), core.currentPage(), false);
     else
-        exportPages(kind, Where::Printer, first, last);
+        exportPages(kind, Where::Printer, first, last, c.scope() != Scope::ThisPage);
 }
 
-void RecorderExport::exportPages(Kind kind, Where where, int first, int last)
+void RecorderExport::exportPages(Kind kind, Where where, int first, int last, bool wholePages)
 {
     PEGraph& g = *recorder_.graph();
     const ExportChoices& c = dialog_->choices();
@@ -94,10 +105,19 @@ void RecorderExport::exportPages(Kind kind, Where where, int first, int last)
         return;
     first = range.first;
     last = range.last;
-    // The printed pages go out as one job, one page each.
     ChartExporter& exporter = g.exporter();
-    if (where == Where::Printer)
+    if (where == Where::Printer) {
+        // A print to a file names its file first, so that no earlier print
+        // is replaced unasked.
+        if (!exporter.choosePrintFile(prompts_, &recorder_))
+            return;
+        // The printed pages go out as one job, one page each.
+        exporter.setDocumentName(jobName(first, last));
         exporter.beginPrintJob();
+    }
+    const PEGraph::ZoomWindow zoom = g.zoomWindow();
+    if (wholePages)
+        g.setPEactions(PEGraph::gUndoZoom);
     for (int page = first; page <= last; ++page) {
         recorder_.loadPage(page);
         g.setPEnarg1(0);
@@ -112,7 +132,7 @@ void RecorderExport::exportPages(Kind kind, Where where, int first, int last)
         case Where::File: g.setPEactions(kind == Kind::Bitmap ? PEGraph::gBmpToFile : PEGraph::gMetaToFile); break;
         case Where::Printer: g.printInMonochrome(PEGraph::gPrintGraph, PEGraph::gReinitAndReset); break;
         }
-        // A failure has been told; the pages after it would only fail again.
+        // A failure has been told, once; the pages after it would only fail again.
         if (!g.lastActionError().isEmpty())
             break;
     }
@@ -127,6 +147,8 @@ void RecorderExport::exportPages(Kind kind, Where where, int first, int last)
         }
     }
     recorder_.drawPage();
+    if (wholePages)
+        g.restoreZoom(zoom);
 }
 
 } // namespace vt640

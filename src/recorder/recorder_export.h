@@ -38,7 +38,12 @@ public:
 private:
     enum class Kind { Bitmap, Metafile };
     enum class Where { ClipBoard, File, Printer };
-    void exportPages(Kind kind, Where where, int first, int last);
+    // Pages first..last. `wholePages`: pages named by number are drawn whole
+    // even while the chart is zoomed (the zoom comes back afterwards);
+    // otherwise the current page is exported as it is shown.
+    void exportPages(Kind kind, Where where, int first, int last, bool wholePages);
+    // The name of a print job of pages first..last.
+    QString jobName(int first, int last) const;
     // The integer in a page edit, 0 when there is none.
     static int pageNumber(const QString& text);
 

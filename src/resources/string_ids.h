@@ -192,6 +192,11 @@ namespace vt640 {
     X(ReasonNoClipboard, 6110)                                                                                         \
     X(ReasonNoPromptService, 6111)                                                                                     \
     X(ReasonActionNotBuilt, 6112)                                                                                      \
+    X(PrintJobFile, 6120)                                                                                              \
+    X(PrintJobPage, 6121)                                                                                              \
+    X(PrintJobPages, 6122)                                                                                             \
+    X(PrintFileCaption, 6123)                                                                                          \
+    X(PrintFileFilter, 6124)                                                                                           \
     X(NameAndReason, 6130)                                                                                             \
     X(PortPermissionFix, 6131)                                                                                         \
     X(ReasonNotAFile, 6181)                                                                                            \

@@ -223,12 +223,21 @@ constexpr std::array kStrings = std::to_array<StringEntry>({
     {Str::ReasonReplaceFailed, "The new file could not take the place of the old one: %s."},
     {Str::ReasonBadPictureSize, "A picture of %s \u00d7 %s %s cannot be made."},
     {Str::ReasonDrawingFailed, "The picture could not be drawn."},
-    {Str::ReasonNoPrinter, "No printer is installed."},
-    {Str::ReasonPrinterUnavailable, "The printer \"%s\" is not available."},
+    {Str::ReasonNoPrinter, "No printer is installed. Install one, or choose \"Print to File (PDF)\" "
+                           "under File, Printer Setup."},
+    {Str::ReasonPrinterUnavailable, "The printer \"%s\" is not available. Choose another under File, Printer Setup."},
     {Str::ReasonPrinterFailed, "The printer \"%s\" could not be started."},
     {Str::ReasonNoClipboard, "The clipboard is not available."},
     {Str::ReasonNoPromptService, "No dialog can be shown here."},
     {Str::ReasonActionNotBuilt, "The chart has no action %s."},
+    // Print jobs: their names in the printer's queue (the chart's title, the
+    // logger file, the pages), and the question where a print goes to a file.
+    // Plain ASCII: CUPS-PDF makes file names of them and mangles the rest.
+    {Str::PrintJobFile, "%s - %s"},
+    {Str::PrintJobPage, "%s, page %s"},
+    {Str::PrintJobPages, "%s, pages %s-%s"},
+    {Str::PrintFileCaption, "Print to File"},
+    {Str::PrintFileFilter, "PDF (*.pdf)"},
     // The second line of a failure: the file or device, then why (below
     // E9001, E9004, E9005); then the fix for a port the user may not open.
     {Str::NameAndReason, "%s: %s"},

@@ -6,6 +6,7 @@
 #include "viewer/core/metafile_device.h"
 #include "viewer/core/metafile_format.h"
 #include "viewer/core/safe_file_writer.h"
+#include "viewer/core/vector_page_size.h"
 
 #include <qcustomplot.h>
 
@@ -183,6 +184,8 @@ QByteArray ChartExporter::picture(PictureFile kind, QSize hundredthsOfMm, QStrin
         painter.setMode(QCPPainter::pmVectorized);
         draw(painter, pixels);
         painter.end();
+        buffer.close();
+        bytes = svgWithExactSize(bytes, size);
         break;
     }
     case PictureFile::Pdf: {
@@ -200,8 +203,18 @@ QByteArray ChartExporter::picture(PictureFile kind, QSize hundredthsOfMm, QStrin
             return {};
         }
         painter.setMode(QCPPainter::pmVectorized);
-        draw(painter, QSize(pdf.width(), pdf.height()));
+        // Qt's page is whole points, drawn from its top edge down; the
+        // picture is the layout stretched to the size asked for, as in a
+        // metafile, its top at that size's height, and the page box is made
+        // that size afterwards.
+        const double exactHeight = size.height() / 2540.0 * kLayoutDpi;
+        const double pageHeight = pdf.pageLayout().fullRectPoints().height() / 72.0 * kLayoutDpi;
+        painter.translate(0.0, pageHeight - exactHeight);
+        painter.scale(size.width() / 2540.0 * kLayoutDpi / pixels.width(), exactHeight / pixels.height());
+        draw(painter, pixels);
         painter.end();
+        buffer.close();
+        bytes = pdfWithExactPageSize(bytes, size);
         break;
     }
     }
@@ -254,11 +267,41 @@ bool ChartExporter::pictureToClipboard(QSize hundredthsOfMm, QString* reason)
 
 // ---- printing --------------------------------------------------------------------
 
+std::unique_ptr<QPrinter> ChartExporter::makePrinter()
+{
+    return std::make_unique<QPrinter>(QPrinter::ScreenResolution);
+}
+
 QPrinter& ChartExporter::printer()
 {
+    if (sharedPrinter_)
+        return *sharedPrinter_;
     if (!printer_)
-        printer_ = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
+        printer_ = makePrinter();
     return *printer_;
+}
+
+QString ChartExporter::documentName() const { return documentName_.isEmpty() ? graph_.mainTitle() : documentName_; }
+
+bool ChartExporter::choosePrintFile(PromptService& prompts, QWidget* owner)
+{
+    QPrinter& p = printer();
+    if (p.outputFormat() != QPrinter::PdfFormat || p.outputFileName().isEmpty())
+        return true;
+    const QFileInfo current(p.outputFileName());
+    PromptService::FileRequest request;
+    request.caption = loadString(Str::PrintFileCaption);
+    request.kind = PromptService::FileKind::Pictures;
+    request.directory = current.absolutePath();
+    request.fileName = current.fileName();
+    request.filters = {loadString(Str::PrintFileFilter)};
+    request.defaultSuffix = QStringLiteral("pdf");
+    request.save = true;
+    const QString chosen = prompts.fileName(owner, request);
+    if (chosen.isEmpty())
+        return false;
+    p.setOutputFileName(chosen);
+    return true;
 }
 
 bool ChartExporter::startPrinter(QString* reason)
@@ -274,6 +317,7 @@ bool ChartExporter::startPrinter(QString* reason)
     } else if (p.outputFileName().isEmpty()) {
         return fail(reason, loadString(Str::ReasonNoPrinter));
     }
+    p.setDocName(documentName());
     printPainter_ = std::make_unique<QCPPainter>();
     if (!printPainter_->begin(&p)) {
         printPainter_.reset();

@@ -58,10 +58,27 @@ public:
     // entry, so programs of either platform can paste it.
     bool pictureToClipboard(QSize hundredthsOfMm, QString* reason = nullptr);
 
-    // The printer every print goes to; a printer set-up dialog on it keeps
-    // its choices for the prints after. It works at screen resolution, the
+    // A printer as prints of a chart want it: at screen resolution, the
     // resolution the chart's fonts are laid out at.
+    static std::unique_ptr<QPrinter> makePrinter();
+    // The printer every print goes to; a printer set-up dialog on it keeps
+    // its choices for the prints after. Unless one is handed in with
+    // usePrinter(), the exporter makes its own (makePrinter()).
     QPrinter& printer();
+    // Prints go to `printer` (owned by the caller, who keeps it for as long
+    // as this exporter prints), so that one printer choice serves every
+    // chart of the program; null goes back to the exporter's own.
+    void usePrinter(QPrinter* printer) { sharedPrinter_ = printer; }
+    // The name the print jobs carry (in the printer's queue, and as the
+    // title of a PDF); empty: the chart's main title.
+    void setDocumentName(const QString& name) { documentName_ = name; }
+    QString documentName() const;
+    // When the printer writes to a file ("Print to File"), asks through
+    // `prompts` for the name of the file, proposing the one it has, so that
+    // no earlier print is replaced without a word; the printer takes the
+    // answer. False when the user cancelled. A printer that writes to a
+    // file without a name is no printer at all, and is left to fail.
+    bool choosePrintFile(PromptService& prompts, QWidget* owner);
     // Prints the chart on one page, scaled to the printable area with its
     // aspect kept. Inside a print job the page is added to the job;
     // otherwise it is a job of its own.
@@ -92,6 +109,8 @@ private:
 
     PEGraph& graph_;
     std::unique_ptr<QPrinter> printer_;
+    QPrinter* sharedPrinter_ = nullptr;
+    QString documentName_;
     std::unique_ptr<QCPPainter> printPainter_;
     bool jobOpen_ = false;
     int pagesPrinted_ = 0;

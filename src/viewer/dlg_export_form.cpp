@@ -259,7 +259,9 @@ void TDlgExportForm::browse()
     request.filters = choices_.browseFilters();
     request.defaultSuffix = choices_.browseDefaultSuffix();
     request.save = true;
-    choices_.browseAnswered(prompts_.fileName(this, request));
+    QString filter;
+    const QString path = prompts_.fileName(this, request, &filter);
+    choices_.browseAnswered(path, filter);
     refresh();
 }
 

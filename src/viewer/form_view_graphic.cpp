@@ -4,12 +4,15 @@
 #include "app/core/user_messages.h"
 #include "meter/annunciators.h"
 #include "recorder/core/recorder_core.h"
+#include "viewer/chart_exporter.h"
+#include "viewer/core/print_job_name.h"
 #include "viewer/core/record_field_string.h"
 #include "viewer/dlg_fit_export_form.h"
 #include "viewer/fit_chart.h"
 #include "viewer/pe_graph.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -310,11 +313,18 @@ void TFormViewGraphic::undoZoom()
     sbtnUndoZoom->setEnabled(false);
 }
 
+void TFormViewGraphic::nameThePrintJob()
+{
+    const QString file = recorder_ ? QFile::decodeName(QByteArray::fromStdString(recorder_->fileName())) : QString();
+    PEGraphView->exporter().setDocumentName(printJobName(PEGraphView->mainTitle(), file));
+}
+
 void TFormViewGraphic::printChart()
 {
     // At the chart's own size, whatever an earlier export left in the arguments.
     PEGraphView->setPEnarg1(0);
     PEGraphView->setPEnarg2(0);
+    nameThePrintJob();
     PEGraphView->printInMonochrome(PEGraph::gPrintDialog, PEGraph::gResetImage);
 }
 
@@ -348,9 +358,10 @@ void TFormViewGraphic::exportChart()
     case Destination::ClipBoard: g.setPEactions(bitmap ? PEGraph::gBmpToClip : PEGraph::gMetaToClip); break;
     case Destination::File: g.setPEactions(bitmap ? PEGraph::gBmpToFile : PEGraph::gMetaToFile); break;
     case Destination::Printer:
+        nameThePrintJob();
         if (bitmap)
             g.printInMonochrome(PEGraph::gPrintDialog, PEGraph::gResetImage);
-        else
+        else if (g.exporter().choosePrintFile(prompts_, this))
             g.printInMonochrome(PEGraph::gPrintGraph, PEGraph::gReinitAndReset);
         break;
     case Destination::None: break;

@@ -71,6 +71,8 @@ private:
     void cursorToMaximum();
     void cursorToMinimum();
     void undoZoom();
+    // The print jobs carry the chart's title and the logger file's name.
+    void nameThePrintJob();
     void printChart();
     void exportChart();
 

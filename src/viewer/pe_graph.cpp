@@ -289,6 +289,33 @@ void PEGraph::zoomTo(double firstPoint, double lastPoint, double yLow, double yH
     emit OnZoomIn();
 }
 
+PEGraph::ZoomWindow PEGraph::zoomWindow() const
+{
+    ZoomWindow w;
+    w.zoomed = zoomed_;
+    w.firstPoint = plot_->xAxis->range().lower;
+    w.lastPoint = plot_->xAxis->range().upper;
+    w.yLow = plot_->yAxis->range().lower;
+    w.yHigh = plot_->yAxis->range().upper;
+    return w;
+}
+
+void PEGraph::restoreZoom(const ZoomWindow& window)
+{
+    if (!window.zoomed) {
+        if (zoomed_) {
+            zoomed_ = false;
+            applyFullView();
+            requestReplot();
+        }
+        return;
+    }
+    plot_->xAxis->setRange(window.firstPoint, window.lastPoint);
+    plot_->yAxis->setRange(window.yLow, window.yHigh);
+    zoomed_ = true;
+    requestReplot();
+}
+
 void PEGraph::keyPressEvent(QKeyEvent* event)
 {
     pressKey(event->key(), event->modifiers());
@@ -538,7 +565,7 @@ QStringList PEGraph::visibleXLabels() const
     return out;
 }
 
-void PEGraph::printInMonochrome(Action print, Action restore)
+bool PEGraph::printInMonochrome(Action print, Action restore)
 {
     setViewingStyle(gMonochrome);
     setPEactions(gResetImage);
@@ -546,12 +573,16 @@ void PEGraph::printInMonochrome(Action print, Action restore)
     if (print == gPrintDialog)
         QCoreApplication::processEvents();
     setPEactions(print);
+    const QString printError = lastActionError_;
     setViewingStyle(gColor);
     if (restore == gReinitAndReset) {
         setPEnarg1(0);
         setPEnarg2(0);
     }
     setPEactions(restore);
+    // The redraw succeeds and would clear the print's failure.
+    lastActionError_ = printError;
+    return printError.isEmpty();
 }
 
 } // namespace vt640

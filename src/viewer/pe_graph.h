@@ -142,8 +142,10 @@ public:
     // Prints the chart in black and white with `print` (gPrintDialog, or
     // gPrintGraph at the size in PEnarg1 x PEnarg2), then draws it in colour
     // again with `restore`: gResetImage, or gReinitAndReset at the chart's own
-    // size (the size arguments cleared).
-    void printInMonochrome(Action print, Action restore);
+    // size (the size arguments cleared). False when the print failed; its
+    // error stays in lastActionError() through the redraw after it, so that
+    // a caller printing page after page stops at the first failure.
+    bool printInMonochrome(Action print, Action restore);
     QString lastActionError() const { return lastActionError_; }
     // The print dialog and error boxes of the actions go through `prompts`.
     void setPromptService(PromptService* prompts) { prompts_ = prompts; }
@@ -154,6 +156,14 @@ public:
     // Zooms to point range [firstPoint, lastPoint] and Y range [yLow, yHigh],
     // as a rubber band over them would; raises OnZoomIn.
     void zoomTo(double firstPoint, double lastPoint, double yLow, double yHigh);
+    // The zoom as it stands, to be put back after whole pages were drawn
+    // (gUndoZoom) for printing or export. Putting it back raises nothing.
+    struct ZoomWindow {
+        bool zoomed = false;
+        double firstPoint = 0, lastPoint = 0, yLow = 0, yHigh = 0;
+    };
+    ZoomWindow zoomWindow() const;
+    void restoreZoom(const ZoomWindow& window);
 
     // What a key press on the focused chart does: the arrow keys, Home and
     // End move the cursor (raising OnCursorMoved), and every key raises OnKeyDown.

@@ -14,6 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <qcustomplot.h>
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -277,6 +280,7 @@ TEST_F(RecorderPrintTest, PagesTwoToFourPrintThreePagesAndTheCurrentPageComesBac
         if (a == PEGraph::gPrintGraph)
             styles << form->graph()->viewingStyle();
     });
+    prompts.answerFileName(pdf);
     exportWith([&] {
         click(dialog.rbtnMetaFile);
         click(dialog.rbtnPrinter);
@@ -287,6 +291,7 @@ TEST_F(RecorderPrintTest, PagesTwoToFourPrintThreePagesAndTheCurrentPageComesBac
         QTest::keyClicks(dialog.editPageTo, "4");
     });
     EXPECT_EQ(prompts.messageCount(), 0);
+    ASSERT_EQ(prompts.fileRequests().size(), 1) << "the print file is asked for";
     EXPECT_EQ(test::pdfPages(test::readFile(pdf)), 3);
     EXPECT_EQ(styles, QList<PEGraph::ViewingStyle>(3, PEGraph::gMonochrome));
     EXPECT_EQ(form->graph()->viewingStyle(), PEGraph::gColor);
@@ -315,6 +320,198 @@ TEST_F(RecorderPrintTest, PrinterSetUpChoicesHoldForLaterPrints)
     form->miPrinterSetup->trigger();
     ASSERT_EQ(prompts.printerSetups().size(), 1);
     EXPECT_EQ(form->graph()->exporter().printer().pageLayout().orientation(), QPageLayout::Landscape);
+}
+
+// Export to the printer of pages by number, as the user chooses them.
+void choosePrinterPages(TDlgExportForm& dialog, QRadioButton* type, const QString& from, const QString& to)
+{
+    click(type);
+    click(dialog.rbtnPrinter);
+    click(dialog.rbtnPage);
+    dialog.editPageFrom->clear();
+    QTest::keyClicks(dialog.editPageFrom, from);
+    dialog.editPageTo->clear();
+    QTest::keyClicks(dialog.editPageTo, to);
+}
+
+TEST_F(RecorderPrintTest, AFailingPrinterStopsTheExportAfterOneErrorWithThePageBackInColour)
+{
+    // No printer at all (Qt's printer is then a PDF without a file), and a
+    // queue that has gone since it was chosen.
+    const std::pair<const char*, std::function<void(QPrinter&)>> printers[] = {
+        {"no printer",
+         [](QPrinter& p) {
+             p.setOutputFormat(QPrinter::PdfFormat);
+             p.setOutputFileName(QString());
+         }},
+        {"queue gone", [](QPrinter& p) { p.setPrinterName(QStringLiteral("vt640-queue-deleted-meanwhile")); }},
+    };
+    const QString lastLabel = form->graph()->pointLabels(199);
+    int printed = 0;
+    QObject::connect(form->graph(), &PEGraph::actionStarted, form.get(), [&](PEGraph::Action a) {
+        if (a == PEGraph::gPrintGraph)
+            ++printed;
+    });
+    for (const auto& [name, setUp] : printers) {
+        for (QRadioButton* type : {dialog.rbtnMetaFile, dialog.rbtnBitMap}) {
+            SCOPED_TRACE(std::string(name) + ", " + type->objectName().toStdString());
+            setUp(form->graph()->exporter().printer());
+            prompts.clear();
+            printed = 0;
+            exportWith([&] {
+                choosePrinterPages(dialog, type, "1", "5");
+                click(dialog.rbtnPageAll);
+            });
+            EXPECT_EQ(printed, 1) << "the pages after a failure are not tried";
+            ASSERT_EQ(prompts.messageCount(), 1);
+            EXPECT_EQ(prompts.last().caption, "Error[E9031]");
+            // What failed, why, and where to choose a printer that works.
+            EXPECT_TRUE(prompts.last().text.startsWith("The page could not be printed.\n"))
+                << prompts.last().text.toStdString();
+            EXPECT_TRUE(prompts.last().text.endsWith("under File, Printer Setup."));
+            EXPECT_EQ(form->graph()->viewingStyle(), PEGraph::gColor);
+            EXPECT_EQ(form->core().currentPage(), 5);
+            EXPECT_EQ(form->graph()->pointLabels(199), lastLabel);
+        }
+    }
+}
+
+TEST_F(RecorderPrintTest, PrintingToAFileAsksForItsNameInsteadOfReplacingAnEarlierPrint)
+{
+    prompts.answerPrintDialog(true);
+    click(form->sbtnPrintGraphic);
+    ASSERT_EQ(test::pdfPages(test::readFile(pdf)), 1);
+    const QByteArray first = test::readFile(pdf);
+
+    // Cancelled: nothing printed, the earlier print as it was.
+    exportWith([&] { choosePrinterPages(dialog, dialog.rbtnMetaFile, "1", "3"); });
+    ASSERT_EQ(prompts.fileRequests().size(), 1);
+    const auto& request = prompts.fileRequests()[0].request;
+    EXPECT_EQ(request.caption, "Print to File");
+    EXPECT_EQ(QDir(request.directory).filePath(request.fileName), pdf);
+    EXPECT_EQ(request.filters, QStringList{"PDF (*.pdf)"});
+    EXPECT_TRUE(request.save);
+    EXPECT_EQ(test::readFile(pdf), first);
+    EXPECT_EQ(prompts.messageCount(), 0);
+
+    // Another name: the pages go there, and later prints too.
+    const QString pages = dir.filePath("pages.pdf");
+    prompts.answerFileName(pages);
+    exportWith([&] { choosePrinterPages(dialog, dialog.rbtnMetaFile, "1", "3"); });
+    EXPECT_EQ(test::pdfPages(test::readFile(pages)), 3);
+    EXPECT_EQ(test::readFile(pdf), first);
+    EXPECT_EQ(form->graph()->exporter().printer().outputFileName(), pages);
+    EXPECT_EQ(prompts.messageCount(), 0);
+}
+
+TEST_F(RecorderPrintTest, PagesByNumberPrintWholeWhileZoomedAndTheZoomComesBack)
+{
+    PEGraph& g = *form->graph();
+    g.zoomTo(150, 199, 0, 40);
+    const PEGraph::ZoomWindow zoom = g.zoomWindow();
+    QList<QCPRange> printedRanges;
+    QObject::connect(&g, &PEGraph::actionStarted, form.get(), [&](PEGraph::Action a) {
+        if (a == PEGraph::gPrintGraph)
+            printedRanges << g.plot()->xAxis->range();
+    });
+    prompts.answerFileName(pdf);
+    exportWith([&] { choosePrinterPages(dialog, dialog.rbtnMetaFile, "1", "3"); });
+    EXPECT_EQ(test::pdfPages(test::readFile(pdf)), 3);
+    ASSERT_EQ(printedRanges.size(), 3);
+    for (const QCPRange& r : printedRanges) {
+        EXPECT_LE(r.lower, 0.0);
+        EXPECT_GE(r.upper, 199.0);
+    }
+    EXPECT_TRUE(g.zoomed());
+    EXPECT_DOUBLE_EQ(g.plot()->xAxis->range().lower, zoom.firstPoint);
+    EXPECT_DOUBLE_EQ(g.plot()->xAxis->range().upper, zoom.lastPoint);
+    EXPECT_DOUBLE_EQ(g.plot()->yAxis->range().upper, zoom.yHigh);
+    EXPECT_TRUE(form->sbtnUndoZoom->isEnabled());
+
+    // This Page prints the page as it is shown.
+    printedRanges.clear();
+    prompts.answerFileName(pdf);
+    exportWith([&] {
+        click(dialog.rbtnMetaFile);
+        click(dialog.rbtnPrinter);
+        click(dialog.rbtnThisPage);
+    });
+    ASSERT_EQ(printedRanges.size(), 1);
+    EXPECT_DOUBLE_EQ(printedRanges[0].lower, zoom.firstPoint);
+    EXPECT_DOUBLE_EQ(printedRanges[0].upper, zoom.lastPoint);
+}
+
+TEST_F(RecorderPrintTest, PrintJobsNameTheChartTheLoggerFileAndThePages)
+{
+    QPrinter& printer = form->graph()->exporter().printer();
+    // Logged here: no file to name.
+    prompts.answerPrintDialog(true);
+    click(form->sbtnPrintGraphic);
+    EXPECT_EQ(printer.docName(), QStringLiteral("Data Logger, page 5"));
+
+    // Saved as mains.640: that file, and the pages printed.
+    prompts.answerFileName(dir.filePath("mains.640"));
+    ASSERT_TRUE(form->saveDataAs());
+    prompts.answerFileName(pdf);
+    exportWith([&] { choosePrinterPages(dialog, dialog.rbtnMetaFile, "3", "3"); });
+    EXPECT_EQ(printer.docName(), QStringLiteral("Data Logger - mains.640, page 3"));
+    prompts.answerFileName(pdf);
+    exportWith([&] { choosePrinterPages(dialog, dialog.rbtnBitMap, "2", "4"); });
+    EXPECT_EQ(printer.docName(), QStringLiteral("Data Logger - mains.640, pages 2-4"));
+    // The PDF's title is the job's name (in UTF-16).
+    QByteArray title("\xFE\xFF", 2);
+    for (QChar c : QStringLiteral("Data Logger - mains.640, pages 2-4"))
+        title.append(static_cast<char>(c.unicode() >> 8)).append(static_cast<char>(c.unicode() & 0xFF));
+    EXPECT_TRUE(test::readFile(pdf).contains("/Title (" + title + ")"));
+
+    // Cleared and opened from a file: that file's name.
+    form->clearRecords();
+    ASSERT_TRUE(form->bufferEmpty());
+    prompts.answerFileName(dir.filePath("mains.640"));
+    form->openFile();
+    ASSERT_EQ(form->core().totalPages(), 5);
+    prompts.answerPrintDialog(true);
+    click(form->sbtnPrintGraphic);
+    EXPECT_EQ(printer.docName(), QStringLiteral("Data Logger - mains.640, page 5"));
+}
+
+TEST_F(RecorderExportTest, TheBrowseFilterDecidesTheFormatAndVectorPicturesHaveTheSizeAsked)
+{
+    // MetaFile, File, Browse: a filter chosen and "report" typed.
+    auto exportAs = [&](const QString& typed, const QString& filter) {
+        exportWith([&] {
+            click(dialog.rbtnMetaFile);
+            click(dialog.rbtnFile);
+            prompts.answerFileName(dir.filePath(typed), filter);
+            click(dialog.btnBrowse);
+            ASSERT_EQ(prompts.fileRequests().last().request.filters.value(0), "All (*.emf *.wmf *.svg *.pdf)");
+        });
+    };
+    exportAs("report", "PDF (*.pdf)");
+    exportAs("report", "SVG (*.svg)");
+    exportAs("report", "Metafiles (*.wmf)");
+    exportAs("report", "All (*.emf *.wmf *.svg *.pdf)");
+    EXPECT_EQ(prompts.messageCount(), 0) << prompts.texts().join('\n').toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("report")));
+
+    // 100 x 68.1 mm exactly: 283.465 x 193.039 points, to 0.01 mm.
+    const QByteArray pdf = test::readFile(dir.filePath("report.pdf"));
+    ASSERT_TRUE(pdf.startsWith("%PDF-"));
+    static const QRegularExpression box(R"(/MediaBox\s*\[\s*0\s+0\s+([\d.]+)\s+([\d.]+)\s*\])");
+    const auto m = box.match(QString::fromLatin1(pdf));
+    ASSERT_TRUE(m.hasMatch());
+    EXPECT_NEAR(m.captured(1).toDouble() * 25.4 / 72, 100.0, 0.01);
+    EXPECT_NEAR(m.captured(2).toDouble() * 25.4 / 72, 68.1, 0.01);
+
+    const QString svg = QString::fromUtf8(test::readFile(dir.filePath("report.svg")));
+    static const QRegularExpression size(R"(<svg width="([\d.]+)mm" height="([\d.]+)mm")");
+    const auto s = size.match(svg);
+    ASSERT_TRUE(s.hasMatch()) << svg.left(300).toStdString();
+    EXPECT_NEAR(s.captured(1).toDouble(), 100.0, 0.01);
+    EXPECT_NEAR(s.captured(2).toDouble(), 68.1, 0.01);
+
+    EXPECT_TRUE(test::readFile(dir.filePath("report.wmf")).startsWith("\xD7\xCD\xC6\x9A")); // placeable WMF
+    EXPECT_EQ(test::readFile(dir.filePath("report.emf")).mid(40, 4), " EMF");
 }
 
 TEST_F(RecorderExportTest, BitmapToAFileWritesTheCurrentPage)

@@ -17,9 +17,9 @@ ScriptedPromptService& ScriptedPromptService::answers(std::initializer_list<Butt
     return *this;
 }
 
-ScriptedPromptService& ScriptedPromptService::answerFileName(const QString& path)
+ScriptedPromptService& ScriptedPromptService::answerFileName(const QString& path, const QString& filter)
 {
-    fileAnswers_.enqueue(path);
+    fileAnswers_.enqueue({path, filter});
     return *this;
 }
 
@@ -134,11 +134,15 @@ PromptService::Button ScriptedPromptService::message(QWidget* owner, const Messa
     return answer;
 }
 
-QString ScriptedPromptService::fileName(QWidget* owner, const FileRequest& request)
+QString ScriptedPromptService::fileName(QWidget* owner, const FileRequest& request, QString* selectedFilter)
 {
-    const QString answer = fileAnswers_.isEmpty() ? QString() : fileAnswers_.dequeue();
-    fileCalls_.append({owner, request, answer});
-    return answer;
+    FileAnswer answer = fileAnswers_.isEmpty() ? FileAnswer{} : fileAnswers_.dequeue();
+    if (answer.filter.isEmpty())
+        answer.filter = request.filters.value(0);
+    fileCalls_.append({owner, request, answer.path, answer.filter});
+    if (selectedFilter)
+        *selectedFilter = answer.path.isEmpty() ? QString() : answer.filter;
+    return answer.path;
 }
 
 QColor ScriptedPromptService::color(QWidget* owner, const QColor& initial, const QString& caption)

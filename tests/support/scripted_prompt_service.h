@@ -36,6 +36,7 @@ public:
         QWidget* owner = nullptr;
         FileRequest request;
         QString answer;
+        QString filter; // the filter the answer chose
     };
     struct ColorCall {
         QWidget* owner = nullptr;
@@ -65,8 +66,9 @@ public:
     // Scripting: each call queues one answer; answers are used in order.
     ScriptedPromptService& answer(Button button);
     ScriptedPromptService& answers(std::initializer_list<Button> buttons);
-    // An empty path answers as a cancelled dialog.
-    ScriptedPromptService& answerFileName(const QString& path);
+    // An empty path answers as a cancelled dialog. `filter` is the filter
+    // the user chose; without one the dialog's first (preselected) filter.
+    ScriptedPromptService& answerFileName(const QString& path, const QString& filter = {});
     // An invalid colour answers as a cancelled dialog.
     ScriptedPromptService& answerColor(const QColor& color);
     ScriptedPromptService& answerText(const QString& text);
@@ -99,7 +101,7 @@ public:
 
     // PromptService.
     Button message(QWidget* owner, const Message& message) override;
-    QString fileName(QWidget* owner, const FileRequest& request) override;
+    QString fileName(QWidget* owner, const FileRequest& request, QString* selectedFilter = nullptr) override;
     QColor color(QWidget* owner, const QColor& initial, const QString& caption) override;
     QString text(QWidget* owner, const QString& caption, const QString& label, const QString& initial,
                  bool* ok) override;
@@ -117,7 +119,11 @@ private:
     };
 
     QQueue<Button> buttonAnswers_;
-    QQueue<QString> fileAnswers_;
+    struct FileAnswer {
+        QString path;
+        QString filter;
+    };
+    QQueue<FileAnswer> fileAnswers_;
     QQueue<QColor> colorAnswers_;
     QQueue<TextAnswer> textAnswers_;
     struct PrinterAnswer {

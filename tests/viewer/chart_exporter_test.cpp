@@ -164,12 +164,12 @@ TEST_F(ChartExporterTest, MetafileNamesChooseEmfWmfSvgOrPdfAtTheStoredSize)
     QSvgRenderer svg(path("c.svg"));
     ASSERT_TRUE(svg.isValid());
     const QByteArray svgText = readFile(path("c.svg"));
-    // In whole pixels of 1/96 inch: within 0.15 mm of the stored size.
+    // Exactly the stored size, though the chart is laid out in whole pixels.
     static const QRegularExpression svgSize(QStringLiteral("<svg width=\"([\\d.]+)mm\" height=\"([\\d.]+)mm\""));
     const auto size = svgSize.match(QString::fromUtf8(svgText));
     ASSERT_TRUE(size.hasMatch()) << svgText.left(300).toStdString();
-    EXPECT_NEAR(size.captured(1).toDouble(), 100.0, 0.15);
-    EXPECT_NEAR(size.captured(2).toDouble(), 68.1, 0.15);
+    EXPECT_NEAR(size.captured(1).toDouble(), 100.0, 0.005);
+    EXPECT_NEAR(size.captured(2).toDouble(), 68.1, 0.005);
     EXPECT_TRUE(svgText.contains("Data Logger"));
 
     // A vector PDF of one page of 100 x 68.1 mm (283.46 x 193.04 points).
@@ -179,8 +179,9 @@ TEST_F(ChartExporterTest, MetafileNamesChooseEmfWmfSvgOrPdfAtTheStoredSize)
     static const QRegularExpression box(QStringLiteral("/MediaBox\\s*\\[\\s*0\\s+0\\s+([\\d.]+)\\s+([\\d.]+)"));
     const auto m = box.match(QString::fromLatin1(pdf));
     ASSERT_TRUE(m.hasMatch());
-    EXPECT_NEAR(m.captured(1).toDouble(), 283.46, 0.5);
-    EXPECT_NEAR(m.captured(2).toDouble(), 193.04, 0.5);
+    // To 0.01 mm (0.028 points), though Qt sizes its pages in whole points.
+    EXPECT_NEAR(m.captured(1).toDouble(), 283.465, 0.01);
+    EXPECT_NEAR(m.captured(2).toDouble(), 193.039, 0.01);
     EXPECT_FALSE(pdf.contains("/Subtype /Image"));
 }
 
@@ -314,7 +315,7 @@ TEST_F(ChartExporterTest, PrintingWithoutAPrinterSaysSoAtOnce)
     run(PEGraph::gPrintGraph, 0, 0);
     ASSERT_EQ(prompts_.messageCount(), 1);
     EXPECT_EQ(prompts_.last().caption, QStringLiteral("Error[E9031]"));
-    EXPECT_TRUE(prompts_.last().text.endsWith(QStringLiteral("No printer is installed.")))
+    EXPECT_TRUE(prompts_.last().text.contains(QStringLiteral("No printer is installed.")))
         << prompts_.last().text.toStdString();
 
     // A print dialog without a prompt service to show it.

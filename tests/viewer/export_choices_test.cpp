@@ -156,8 +156,20 @@ TEST(ExportChoicesTest, FileNameBoxAndBrowse)
     c.selectType(Type::MetaFile);
     c.selectDestination(Destination::File);
     EXPECT_EQ(c.browseDefaultSuffix(), "emf");
-    EXPECT_EQ(c.browseFilters().value(0), "All (*.emf *.wmf)");
-    EXPECT_EQ(c.browseFilters().value(1), "Enhanced Metafiles (*.emf)");
+    // "All" lists every format offered.
+    EXPECT_EQ(c.browseFilters(), (QStringList{"All (*.emf *.wmf *.svg *.pdf)", "Enhanced Metafiles (*.emf)",
+                                              "Metafiles (*.wmf)", "SVG (*.svg)", "PDF (*.pdf)"}));
+
+    // A name without an extension takes the chosen filter's, or the default
+    // one from a filter of several; a name with a dot stays as typed.
+    c.browseAnswered("/tmp/out/report", "PDF (*.pdf)");
+    EXPECT_EQ(c.fileName(), "/tmp/out/report.pdf");
+    c.browseAnswered("/tmp/out/report", "Metafiles (*.wmf)");
+    EXPECT_EQ(c.fileName(), "/tmp/out/report.wmf");
+    c.browseAnswered("/tmp/out/report", "All (*.emf *.wmf *.svg *.pdf)");
+    EXPECT_EQ(c.fileName(), "/tmp/out/report.emf");
+    c.browseAnswered("/tmp/out.d/report.v2", "SVG (*.svg)");
+    EXPECT_EQ(c.fileName(), "/tmp/out.d/report.v2");
 
     const QString thirty = "/tmp/abcdefghijklmnopqrstu.emf";
     ASSERT_EQ(thirty.size(), 30);

@@ -70,6 +70,7 @@ struct SvgShape {
     QString tag;
     QList<QPointF> points;
     QString stroke, fill, text, fontWeight;
+    double strokeWidth = 0;
 };
 
 struct Svg {
@@ -120,6 +121,7 @@ Svg parseSvg(const QByteArray& bytes)
                 s.stroke = styleValue(a, QStringLiteral("stroke"));
                 s.fill = styleValue(a, QStringLiteral("fill"));
                 s.fontWeight = styleValue(a, QStringLiteral("font-weight"));
+                s.strokeWidth = styleValue(a, QStringLiteral("stroke-width")).toDouble();
                 svg.shapes << s;
                 open = tag == QLatin1String("text") ? &svg.shapes.last() : nullptr;
             }
@@ -459,6 +461,58 @@ TEST_F(MetafileTest, PlaceableWmfIsReadByWmf2svgWithTheLineTextClipAndSize)
     EXPECT_NEAR(clipped->points.first().x(), clip.left(), 1.0);
     for (const QPointF& p : clipped->points)
         EXPECT_TRUE(clip.adjusted(-1, -1, 1, 1).contains(p)) << p.x() << "," << p.y();
+}
+
+TEST_F(MetafileTest, DottedLinesInWmfAreDotsAsWideAsTheLineWhicheverReaderDrawsThem)
+{
+    // A chart's grid: dotted lines one pixel wide, beside a solid one.
+    auto drawGrid = [](QPainter& p) {
+        p.setPen(QPen(QColor(0, 0, 255), 1));
+        p.drawLine(QPointF(20, 50), QPointF(320, 50));
+        p.setPen(QPen(QColor(255, 0, 0), 1, Qt::DotLine));
+        p.drawLine(QPointF(20, 100), QPointF(320, 100));
+        p.drawLine(QPointF(100, 20), QPointF(100, 220));
+    };
+    const QByteArray wmf = MetafileRenderer::render(MetafileFormat::Wmf, kSize, drawGrid);
+    ASSERT_FALSE(wmf.isEmpty());
+    // No pen of width 0, which LibreOffice does not draw.
+    int pens = 0;
+    for (qsizetype at = 22 + 18; at + 6 <= wmf.size();) {
+        const auto words = readAt<uint32_t>(wmf, at);
+        if (readAt<uint16_t>(wmf, at + 4) == 0x02FA) { // META_CREATEPENINDIRECT
+            ++pens;
+            EXPECT_GE(readAt<int16_t>(wmf, at + 8), 1) << "pen style " << readAt<uint16_t>(wmf, at + 6);
+        }
+        if (words < 3)
+            break;
+        at += static_cast<qsizetype>(words) * 2;
+    }
+    EXPECT_GE(pens, 2);
+
+    ASSERT_TRUE(SafeFileWriter::write(path("grid.wmf"), wmf));
+    const auto out = convert(QStringLiteral("wmf2svg"), {QStringLiteral("-o"), path("grid.svg"), path("grid.wmf")},
+                             path("grid.svg"));
+    if (!out)
+        GTEST_SKIP() << "wmf2svg is not installed";
+    const Svg svg = parseSvg(*out);
+    const SvgShape* solid = findStroked(svg, {QStringLiteral("blue"), QStringLiteral("#0000ff")});
+    ASSERT_TRUE(solid);
+    ASSERT_GT(solid->strokeWidth, 0.0);
+    // Each dot a short line as wide as the solid one, about a hundred of
+    // them on each 300 pixels (a dot and a gap of two every three pixels).
+    const double sx = svg.width / 378;
+    int dots = 0;
+    for (const SvgShape& shape : svg.shapes) {
+        if (shape.stroke.compare(QLatin1String("red"), Qt::CaseInsensitive) != 0
+            && shape.stroke.compare(QLatin1String("#ff0000"), Qt::CaseInsensitive) != 0)
+            continue;
+        ++dots;
+        EXPECT_NEAR(shape.strokeWidth, solid->strokeWidth, solid->strokeWidth * 0.2);
+        ASSERT_EQ(shape.points.size(), 2);
+        EXPECT_LE(QLineF(shape.points[0], shape.points[1]).length(), 1.5 * sx);
+    }
+    EXPECT_GT(dots, 150);
+    EXPECT_LT(dots, 200);
 }
 
 TEST_F(MetafileTest, LargeWmfKeepsItsCoordinatesInSixteenBitsAndSizesOutsideTheRangeAreRefused)

@@ -36,8 +36,9 @@ public:
         QString directory; // empty: the folder for its kind
         QString fileName;
         QStringList filters;   // "Logger files (*.640)" style, the first one selected
-        QString defaultSuffix; // added to a typed name without one; empty: a save
-                               // dialog takes its filter's single extension
+        QString defaultSuffix; // added to a typed name without one; a save dialog
+                               // adds the chosen filter's extension instead when
+                               // that filter names a single one
         bool save = false;
     };
 
@@ -46,8 +47,9 @@ public:
     // Shows a modal message box owned by `owner` (may be null) and returns the
     // button that closed it.
     virtual Button message(QWidget* owner, const Message& message) = 0;
-    // Standard file dialog; empty when cancelled.
-    virtual QString fileName(QWidget* owner, const FileRequest& request) = 0;
+    // Standard file dialog; empty when cancelled. `selectedFilter`, when
+    // given, receives the filter chosen (one of the request's filters).
+    virtual QString fileName(QWidget* owner, const FileRequest& request, QString* selectedFilter = nullptr) = 0;
     // Standard colour dialog; invalid colour when cancelled.
     virtual QColor color(QWidget* owner, const QColor& initial, const QString& caption) = 0;
     // Input box; `ok` false when cancelled.
@@ -56,8 +58,9 @@ public:
     // Standard print dialog on `printer`, which takes the choices made in
     // it; true when the user chose to print.
     virtual bool printDialog(QWidget* owner, QPrinter& printer) = 0;
-    // Standard page and printer set-up dialog on `printer`, which keeps the
-    // choices for later prints; true when accepted.
+    // Standard printer set-up dialog on `printer`: the user chooses the
+    // printer and its paper, which the printer keeps for later prints; true
+    // when accepted.
     virtual bool printerSetup(QWidget* owner, QPrinter& printer) = 0;
 };
 

@@ -22,7 +22,10 @@ PromptService::Button QueuedPrompts::message(QWidget* owner, const Message& mess
     return message.buttons.isEmpty() ? Button::Ok : message.buttons.first();
 }
 
-QString QueuedPrompts::fileName(QWidget* owner, const FileRequest& request) { return target_.fileName(owner, request); }
+QString QueuedPrompts::fileName(QWidget* owner, const FileRequest& request, QString* selectedFilter)
+{
+    return target_.fileName(owner, request, selectedFilter);
+}
 
 QColor QueuedPrompts::color(QWidget* owner, const QColor& initial, const QString& caption)
 {

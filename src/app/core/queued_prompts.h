@@ -21,7 +21,7 @@ public:
     int heldCount() const { return static_cast<int>(held_.size()); }
 
     Button message(QWidget* owner, const Message& message) override;
-    QString fileName(QWidget* owner, const FileRequest& request) override;
+    QString fileName(QWidget* owner, const FileRequest& request, QString* selectedFilter = nullptr) override;
     QColor color(QWidget* owner, const QColor& initial, const QString& caption) override;
     QString text(QWidget* owner, const QString& caption, const QString& label, const QString& initial,
                  bool* ok) override;

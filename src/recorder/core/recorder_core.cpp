@@ -23,6 +23,7 @@ void RecorderCore::resetState()
     unsaved_ = false;
     sampleRequested_ = false;
     energy_.reset();
+    fileName_.clear();
 }
 
 TBRecord RecorderCore::buildRecord(const MeterReading& reading, float value)

@@ -49,6 +49,11 @@ public:
     bool manualMode() const { return manualMode_; }
     std::int32_t intervalMs() const { return intervalMs_; }
     const TempStore& tempStore() const { return temp_; }
+    // The logger file the buffer was last read from or saved to (a path in
+    // the file system's encoding), empty when there is none: the buffer was
+    // logged here, or cleared. Prints name it.
+    const std::string& fileName() const { return fileName_; }
+    void setFileName(const std::string& path) { fileName_ = path; }
 
     // State changes made by the logging commands.
     void setLogging(bool on) { logging_ = on; }
@@ -60,8 +65,8 @@ public:
     void setUnsaved(bool on) { unsaved_ = on; }
     void setBufferEmpty(bool on) { bufferEmpty_ = on; }
 
-    // Every field with a reset value goes back to it; the acquisition mode,
-    // the interval and the temporary files stay.
+    // Every field with a reset value goes back to it (the file name too);
+    // the acquisition mode, the interval and the temporary files stay.
     void resetState();
 
     // What logging one record did.
@@ -129,6 +134,7 @@ private:
     bool sampleRequested_ = false;
     bool manualMode_ = false;
     std::int32_t intervalMs_ = kFullSpeedMs;
+    std::string fileName_;
 };
 
 } // namespace vt640

@@ -3,6 +3,8 @@
 #include "app/core/user_messages.h"
 #include "meter/number_text.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cmath>
 
@@ -36,6 +38,16 @@ QStringList qtFilters(const QString& windowsFilter)
         out << description;
     }
     return out;
+}
+
+// The patterns of a filter "Description (*.a *.b)": "*.a", "*.b".
+QStringList filterPatterns(const QString& filter)
+{
+    const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
+    const qsizetype close = filter.lastIndexOf(QLatin1Char(')'));
+    if (open < 0 || close < open)
+        return {};
+    return filter.mid(open + 1, close - open - 1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
 } // namespace
@@ -248,8 +260,21 @@ QStringList ExportChoices::browseFilters() const
     switch (type_) {
     case Type::Text: return qtFilters(loadString(Str::CsvFilter));
     case Type::BitMap: return qtFilters(loadString(Str::BitmapFilter));
-    // Beyond the metafiles, the vector formats Linux programs read.
-    case Type::MetaFile: return qtFilters(loadString(Str::MetafileFilter)) + qtFilters(loadString(Str::VectorFilter));
+    // Beyond the metafiles, the vector formats Linux programs read; "All"
+    // (the first entry) lists them too.
+    case Type::MetaFile: {
+        QStringList metafiles = qtFilters(loadString(Str::MetafileFilter));
+        const QStringList vectors = qtFilters(loadString(Str::VectorFilter));
+        if (!metafiles.isEmpty() && metafiles.first().endsWith(QLatin1Char(')'))) {
+            QString& all = metafiles.first();
+            all.chop(1);
+            for (const QString& v : vectors)
+                for (const QString& pattern : filterPatterns(v))
+                    all += QLatin1Char(' ') + pattern;
+            all += QLatin1Char(')');
+        }
+        return metafiles + vectors;
+    }
     case Type::None: break;
     }
     return {};
@@ -266,10 +291,20 @@ QString ExportChoices::browseDefaultSuffix() const
     return {};
 }
 
-void ExportChoices::browseAnswered(const QString& path)
+void ExportChoices::browseAnswered(const QString& path, const QString& filter)
 {
-    if (!path.isEmpty())
-        fileName_ = path;
+    if (path.isEmpty())
+        return;
+    fileName_ = path;
+    // As a file dialog adds its default extension: only to a name without a dot.
+    if (QFileInfo(path).fileName().contains(QLatin1Char('.')))
+        return;
+    const QStringList patterns = filterPatterns(filter);
+    QString suffix = browseDefaultSuffix();
+    if (patterns.size() == 1 && patterns.first().startsWith(QLatin1String("*.")))
+        suffix = patterns.first().mid(2);
+    if (!suffix.isEmpty())
+        fileName_ += QLatin1Char('.') + suffix;
 }
 
 int ExportChoices::chartArgument(double stored)

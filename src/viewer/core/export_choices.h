@@ -82,12 +82,15 @@ public:
     QString fileName() const { return fileName_; }
     QString fileNameDisplay() const { return displayName(fileName_); }
     void setFileName(const QString& path) { fileName_ = path; }
-    // The Browse filters for the type, and its default extension.
+    // The Browse filters for the type, and its default extension. For a
+    // metafile, "All" lists every picture format offered.
     QStringList browseFilters() const;
     QString browseDefaultSuffix() const;
     // Browse's answer: a path becomes the file name; a cancelled Browse
-    // (an empty answer) keeps the name there was.
-    void browseAnswered(const QString& path);
+    // (an empty answer) keeps the name there was. A name without an
+    // extension gets the one of the chosen `filter` when it names a single
+    // one, else the default extension: the filter decides the format.
+    void browseAnswered(const QString& path, const QString& filter = {});
 
     // A long path shown as its first 3 characters, "..." and its last 24.
     static QString displayName(const QString& path);

@@ -52,6 +52,10 @@ public:
 
     // The picture's extent in logical units.
     virtual QSize logicalSize() const = 0;
+    // Whether a dashed or dotted pen wider than one logical unit keeps its
+    // pattern. GDI draws such a WMF pen solid, so for a canvas without them
+    // the paint engine draws the dashes itself, as short solid lines.
+    virtual bool widePatternedPens() const { return true; }
     // No coordinate written may lie outside -limit..limit.
     virtual int coordinateLimit() const = 0;
 

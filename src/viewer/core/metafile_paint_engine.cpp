@@ -115,6 +115,58 @@ QPolygonF clipPolygon(const QPolygonF& polygon, const QRectF& r)
     return in;
 }
 
+// The dashes of an open line drawn with `pattern` (dash, gap, dash, ...
+// lengths, starting `offset` into it); the pattern runs on over the line's
+// corners.
+QList<QPolygonF> dashesOf(const QPolygonF& line, const QList<double>& pattern, double offset)
+{
+    double period = 0.0;
+    for (double length : pattern)
+        period += length;
+    if (line.size() < 2 || pattern.size() < 2 || !(period > 0.0) || !std::isfinite(period))
+        return {line};
+    qsizetype index = 0;
+    double left = pattern.first(); // of the current dash or gap
+    for (offset = std::fmod(std::max(offset, 0.0), period); offset > 0.0;) {
+        if (offset < left) {
+            left -= offset;
+            break;
+        }
+        offset -= left;
+        index = (index + 1) % pattern.size();
+        left = pattern.at(index);
+    }
+    QList<QPolygonF> out;
+    QPolygonF dash;
+    bool on = index % 2 == 0;
+    if (on)
+        dash << line.first();
+    for (qsizetype i = 0; i + 1 < line.size(); ++i) {
+        const QPointF a = line.at(i), b = line.at(i + 1);
+        const double length = std::hypot(b.x() - a.x(), b.y() - a.y());
+        double at = 0.0;
+        while (length - at > left) {
+            at += left;
+            const QPointF p = a + (b - a) * (at / length);
+            if (on) {
+                out << (dash << p);
+                dash.clear();
+            } else {
+                dash << p;
+            }
+            on = !on;
+            index = (index + 1) % pattern.size();
+            left = pattern.at(index);
+        }
+        left -= length - at;
+        if (on)
+            dash << b;
+    }
+    if (on && dash.size() >= 2)
+        out << dash;
+    return out;
+}
+
 QPolygon rounded(const QPolygonF& polygon)
 {
     QPolygon out;
@@ -420,23 +472,38 @@ void MetafilePaintEngine::emitShape(const QList<QPolygonF>& rings, bool closed, 
     if (!pen)
         return;
     // Outlines, each ring as drawn (a closed ring repeats its first point).
+    // Dashes the canvas cannot keep in a pen of this width are drawn here,
+    // each a solid line of the pen's width.
+    MetafileCanvas::Pen linePen = *pen;
+    QList<double> dashPattern;
+    const bool patterned = pen->style != MetafileCanvas::LineStyle::Solid;
+    if (patterned && pen->width > 1 && !canvas_.widePatternedPens()) {
+        for (qreal length : pen_.dashPattern())
+            dashPattern << length * pen->width;
+        linePen.style = MetafileCanvas::LineStyle::Solid;
+    }
     bool selected = false;
     for (const QPolygonF& ring : rings) {
         QPolygonF line = ring;
         if (closed && !line.isEmpty() && line.first() != line.last())
             line << line.first();
         for (const QPolygonF& piece : clipPolyline(line, cut)) {
-            QPolygon p = rounded(piece);
-            if (p.size() == 1)
-                p << p.first(); // a dot still shows
-            if (p.size() < 2)
-                continue;
-            if (!selected) {
-                selectPen(*pen);
-                selectBrush(kHollowBrush);
-                selected = true;
+            const QList<QPolygonF> strokes = dashPattern.isEmpty()
+                                                 ? QList<QPolygonF>{piece}
+                                                 : dashesOf(piece, dashPattern, pen_.dashOffset() * pen->width);
+            for (const QPolygonF& stroke : strokes) {
+                QPolygon p = rounded(stroke);
+                if (p.size() == 1)
+                    p << p.first(); // a dot still shows
+                if (p.size() < 2)
+                    continue;
+                if (!selected) {
+                    selectPen(linePen);
+                    selectBrush(kHollowBrush);
+                    selected = true;
+                }
+                canvas_.polyline(p);
             }
-            canvas_.polyline(p);
         }
     }
 }

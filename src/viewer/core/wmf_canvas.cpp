@@ -124,10 +124,12 @@ MetafileCanvas::Handle WmfCanvas::createPen(const Pen& pen)
     uint32_t handle = 0;
     if (!handles_->table)
         return 0;
-    // GDI draws dashes and dots only with pens one device pixel wide, which
-    // WMF writes as width 0; other pens keep their width in logical units.
+    // GDI keeps the dashes and dots of a pen only up to one logical unit
+    // wide (wider ones the paint engine draws as solid dashes). Never 0,
+    // GDI's "one pixel": LibreOffice draws no line for it. Other pens keep
+    // their width.
     const bool solid = pen.style == LineStyle::Solid || pen.style == LineStyle::Null;
-    const auto width = static_cast<uint16_t>(solid ? std::clamp(pen.width, 1, kMaxCoordinate) : 0);
+    const auto width = static_cast<uint16_t>(solid ? std::clamp(pen.width, 1, kMaxCoordinate) : 1);
     append(wcreatepenindirect_set(
         &handle, handles_->table,
         U_PEN_set(static_cast<uint16_t>(metafile::penStyle(pen.style)), width, colorRef(pen.color))));

@@ -23,6 +23,7 @@ public:
 
     QSize logicalSize() const override { return size_; }
     int coordinateLimit() const override { return kMaxCoordinate; }
+    bool widePatternedPens() const override { return false; }
 
     Handle createPen(const Pen& pen) override;
     Handle createBrush(const Brush& brush) override;
