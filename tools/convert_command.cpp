@@ -3,7 +3,7 @@
 #include "commands.h"
 #include "tool_support.h"
 
-#include "recorder/core/atomic_file.h"
+#include "fileio/atomic_file.h"
 #include "recorder/core/logger_file_writer.h"
 #include "recorder/core/page_math.h"
 #include "recorder/core/record_buffer.h"

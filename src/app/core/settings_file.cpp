@@ -1,5 +1,7 @@
 #include "app/core/settings_file.h"
 
+#include "fileio/atomic_file.h"
+
 #include "app/core/global_state.h"
 #include "app/core/user_messages.h"
 #include "meter/number_text.h"
@@ -75,35 +77,6 @@ std::optional<double> limitValue(const std::optional<FoundValue>& v)
     if (!d || !std::isfinite(*d))
         return std::nullopt;
     return d;
-}
-
-bool writeAll(int fd, const std::string& text)
-{
-    const char* p = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (n == 0)
-            return false;
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-void syncDirectory(const QString& directory)
-{
-    const QByteArray dir = QFile::encodeName(directory.isEmpty() ? QStringLiteral(".") : directory);
-    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd); // best effort: the rename is already done
-    ::close(fd);
 }
 
 } // namespace
@@ -253,36 +226,18 @@ SettingsReadResult SettingsFile::read() const
 
 bool SettingsFile::write(const Settings& settings, QString* errorText) const
 {
+    // Written beside the file under this process's temporary name and
+    // renamed over it once on disk: a reader finds the old file or the new
+    // one, and a link planted at either name is never followed.
     const QString filePath = path();
-    const QByteArray target = QFile::encodeName(filePath);
-    const QByteArray temp = QFile::encodeName(temporaryPath());
-    const std::string text = format(settings);
-
-    auto fail = [&] {
-        if (errorText)
-            *errorText = loadFormatted(Str::CannotCreateFile, {filePath});
-        return false;
-    };
-
-    // A leftover of an interrupted run of this process id; unlink removes a
-    // link, never its target. Anything else there makes the exclusive
-    // create below fail.
-    ::unlink(temp.constData());
-
-    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return fail();
-
-    bool ok = writeAll(fd, text);
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.constData(), target.constData()) == 0;
-    if (!ok) {
-        ::unlink(temp.constData());
-        return fail();
-    }
-    syncDirectory(directory_);
-    return true;
+    AtomicFile file(QFile::encodeName(filePath).toStdString());
+    file.setTemporaryPath(QFile::encodeName(temporaryPath()).toStdString());
+    file.setNewFileMode(0644);
+    if (file.open() && file.write(format(settings)) && file.commit())
+        return true;
+    if (errorText)
+        *errorText = loadFormatted(Str::CannotCreateFile, {filePath});
+    return false;
 }
 
 SettingsReadResult loadSettings(GlobalState& state)

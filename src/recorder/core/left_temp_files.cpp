@@ -1,6 +1,6 @@
 #include "recorder/core/left_temp_files.h"
 
-#include "recorder/core/atomic_file.h"
+#include "fileio/atomic_file.h"
 #include "recorder/core/t_b_record.h"
 #include "resources/string_table.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recorder/core/atomic_file.h"
+#include "fileio/atomic_file.h"
 #include "recorder/core/t_b_record.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 // Logger files without a window: which layout a name gives, reading the
 // three layouts and odd files, and writing safely.
 #include "recorder/core/logger_file_reader.h"
-#include "recorder/core/atomic_file.h"
+#include "fileio/atomic_file.h"
 #include "recorder/core/logger_file_writer.h"
 #include "recorder/core/logger_layout.h"
 #include "recorder/core/record_buffer.h"

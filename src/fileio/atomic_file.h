@@ -35,6 +35,14 @@ public:
     // When not, commit() puts the file in place only if the name is free at
     // that moment, and fails with Exists otherwise.
     void setReplaceExisting(bool replace) { replace_ = replace; }
+    // The new file is written under `path` (in the target's folder) instead
+    // of a fresh name: what stands there is removed first if it is a file or
+    // a link (a link's target is never touched); anything else makes open()
+    // fail and is left alone.
+    void setTemporaryPath(std::string path) { fixedTemp_ = std::move(path); }
+    // The permissions of a new file, less the user's umask (0666 unless set);
+    // a file that is replaced keeps its own.
+    void setNewFileMode(unsigned mode) { newMode_ = mode; }
 
     bool open();
     // Appends bytes; once a write fails, every later call fails too.
@@ -65,6 +73,8 @@ private:
     Error error_ = Error::None;
     int systemError_ = 0;
     bool replace_ = true;
+    std::string fixedTemp_;
+    unsigned newMode_ = 0666;
 };
 
 } // namespace vt640

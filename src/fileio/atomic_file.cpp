@@ -1,4 +1,4 @@
-#include "recorder/core/atomic_file.h"
+#include "fileio/atomic_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -68,11 +68,17 @@ bool AtomicFile::open()
     const std::size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
     const std::string stem = path_.substr(0, nameAt + std::min<std::size_t>(path_.size() - nameAt, 200));
     std::random_device random;
+    if (!fixedTemp_.empty()) {
+        // A leftover at the fixed name: unlink removes a file or a link,
+        // never a link's target; anything else stays and fails the create.
+        if (::lstat(fixedTemp_.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+            ::unlink(fixedTemp_.c_str());
+    }
     for (int attempt = 0; attempt < 16; ++attempt) {
-        temp_ = stem + "." + std::to_string(random()) + ".tmp";
-        // 0666 less the user's umask, as any new file of theirs.
+        temp_ = fixedTemp_.empty() ? stem + "." + std::to_string(random()) + ".tmp" : fixedTemp_;
+        // The mode less the user's umask, as any new file of theirs.
         do {
-            fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+            fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, newMode_);
         } while (fd_ < 0 && errno == EINTR);
         if (fd_ >= 0) {
             // A file that is replaced keeps its permissions.
@@ -81,7 +87,7 @@ bool AtomicFile::open()
                 (void)::fchmod(fd_, old.st_mode & 07777);
             return true;
         }
-        if (errno != EEXIST)
+        if (errno != EEXIST || !fixedTemp_.empty())
             break;
     }
     const int error = errno;
