@@ -113,8 +113,8 @@ struct Setup {
         form = std::make_unique<TGraphicalForm>(state, prompts, reading);
         form->setProgressForm(*msg);
         list->setBuffer(form->buffer());
-        QObject::connect(form.get(), &TGraphicalForm::dataListCleared, list.get(), &TDataStringGridForm::clearList);
-        QObject::connect(form.get(), &TGraphicalForm::dataListRowsAdded, list.get(), &TDataStringGridForm::addRows);
+        QObject::connect(&form->session(), &RecorderSession::recordsCleared, list.get(), &TDataStringGridForm::clearList);
+        QObject::connect(&form->session(), &RecorderSession::recordsLoaded, list.get(), &TDataStringGridForm::addRows);
         form->resize(1280, 720);
         form->show();
         list->resize(960, 400);

@@ -114,7 +114,7 @@ void BM_LogOneRecordWindowHidden(benchmark::State& state)
     TGraphicalForm form(global, prompts, reading);
     TDataStringGridForm list;
     list.setBuffer(form.buffer());
-    QObject::connect(&form, &TGraphicalForm::dataListRowAdded, &list, &TDataStringGridForm::addRow);
+    QObject::connect(&form.session(), &RecorderSession::recordAppended, &list, &TDataStringGridForm::addRow);
     form.sbtnRecordStart->click(); // with its temporary file
     int i = 0;
     for (auto _ : state) {

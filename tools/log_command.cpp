@@ -8,14 +8,13 @@
 #include "stop_signal.h"
 #include "tool_support.h"
 
-#include "app/core/acquisition_cycle.h"
-#include "meter/meter_link.h"
+#include "meter/meter_poller.h"
 #include "meter/port_table.h"
-#include "meter/reading_completion.h"
 #include "meter/sim/demo_meter_host.h"
 #include "resources/string_table.h"
 #include "recorder/core/logger_layout.h"
 #include "recorder/core/recorder_core.h"
+#include "recorder/core/sample_schedule.h"
 
 #include <chrono>
 #include <climits>
@@ -33,10 +32,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// The acquisition cycle's period between the end of one poll and the next,
-// and its count of failed polls that makes a warning.
-constexpr milliseconds kCycle{vt640::AcquisitionCycle::kIntervalMs};
-constexpr int kFailureThreshold = vt640::AcquisitionCycle::kFailureThreshold;
+// The poll's period between the end of one poll and the next.
+constexpr milliseconds kCycle{vt640::MeterPoller::kIntervalMs};
 // Wake-ups while waiting, for the flush and the status line.
 constexpr milliseconds kWake{100};
 
@@ -155,19 +152,21 @@ int runLog(const LogOptions& options)
                                                       : std::string())
                  + " (Ctrl-C ends)");
 
-    // The recorder's logging state: Full Speed, or the first reading after
-    // every tick of the logging timer; the first reading is logged at once.
+    // The recorder's record builder and sampling rule: Full Speed, or the
+    // first reading after every tick of the logging timer; the first reading
+    // is logged at once.
     vt640::RecorderCore core;
-    const auto intervalMs =
-        static_cast<std::int32_t>(intervalSeconds == 0 ? vt640::RecorderCore::kFullSpeedMs : intervalSeconds * 1000);
+    const std::int32_t intervalMs = vt640::SampleSchedule::intervalFor(intervalSeconds);
     core.setIntervalMs(intervalMs);
+    vt640::RecorderClock& clock = vt640::RecorderClock::system();
+    vt640::SampleSchedule schedule;
+    schedule.start(clock.tickMs(), intervalMs);
     const Clock::time_point startTime = Clock::now();
-    Clock::time_point nextTimerTick = startTime + milliseconds(intervalMs);
-    bool sampleRequested = true;
 
+    // The program's own poll; a pulled adapter is opened again by name
+    // when it comes back.
     vt640::MeterReading reading;
-    int failures = 0;
-    bool portLost = false;
+    vt640::MeterPoller poller(port, [&device] { return vt640::openMeterDevice(device, nullptr); });
     int status = 0;
     long long made = 0;
 
@@ -210,53 +209,29 @@ int runLog(const LogOptions& options)
     };
 
     while (pause()) {
-        if (portLost) {
-            // The adapter was pulled out: open it by name again, quietly;
-            // until it is back every poll fails as usual.
-            vt640::closeMeterPort(port);
-            port = vt640::openMeterDevice(device, nullptr);
-            if (port) {
-                portLost = false;
-                console.warn("vt640-tool: " + device + " is back");
-            }
-        }
-        const int fetched = vt640::fetchMeterReading(port.get(), reading);
+        const vt640::PollOutcome out = poller.poll(reading);
         if (stop_signal::requested())
             break;
-        if (!fetched && port && port->lastFailure() == vt640::PortFailure::DeviceGone && !portLost) {
-            portLost = true;
-            console.warn("vt640-tool: " + device + " has gone; it is opened again when it comes back");
-        }
-        vt640::takeFunctionCode(reading);
-        if (!fetched) {
-            if (++failures >= kFailureThreshold) {
-                failures = 0;
-                console.warn(numberedMessage(vt640::Str::WarnNoData) + " "
-                             + std::string(vt640::stringText(vt640::Str::CheckCable)));
-            }
+        if (const std::string change = portChangeText(out, device); !change.empty())
+            console.warn(change);
+        if (out.result == vt640::PollOutcome::Result::NoAnswer) {
+            if (out.warnNoData)
+                console.warn(noDataMessage());
             continue;
         }
-        failures = 0;
-        if (vt640::code::isEnergy(reading.functionCode)) {
+        if (out.result == vt640::PollOutcome::Result::KilowattHours) {
             console.warn(numberedMessage(vt640::Str::ErrKwhMode) + " Logging ends.");
             status = kExitKilowattHours;
             break;
         }
-        const bool lowBattery = reading.rawCode & vt640::code::LowBatteryBit;
-        if (lowBattery)
+        if (out.lowBattery)
             console.warn(numberedMessage(vt640::Str::WarnLowBattery));
-        vt640::completeMeterReading(reading);
 
-        // The logging timer: ticks that passed while polling count once.
-        const Clock::time_point now = Clock::now();
-        if (now >= nextTimerTick) {
-            sampleRequested = true;
-            while (nextTimerTick <= now)
-                nextTimerTick += milliseconds(intervalMs);
-        }
-        if (!sampleRequested)
+        // The logging timer's ticks up to now; the reading is logged when one
+        // asked for it.
+        schedule.advanceTo(clock.tickMs());
+        if (!schedule.take())
             continue;
-        sampleRequested = false;
         const auto record = core.makeRecord(reading);
         if (!record)
             continue; // a reading without a value makes no record
@@ -268,7 +243,7 @@ int runLog(const LogOptions& options)
             break;
         }
         tellWriting();
-        console.line(readingLine(reading) + (lowBattery ? "  LOW BATTERY" : ""));
+        console.line(readingLine(reading) + (out.lowBattery ? "  LOW BATTERY" : ""));
         if (count && ++made >= *count)
             break;
     }

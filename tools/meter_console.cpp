@@ -3,6 +3,7 @@
 #include "app/core/port_error_messages.h"
 #include "app/core/user_messages.h"
 #include "meter/annunciators.h"
+#include "meter/meter_poller.h"
 #include "meter/meter_reading.h"
 #include "meter/port_table.h"
 #include "resources/string_table.h"
@@ -80,4 +81,13 @@ std::string meterDevice(const std::string& port)
 std::string noDataMessage()
 {
     return numberedMessage(vt640::Str::WarnNoData) + " " + std::string(vt640::stringText(vt640::Str::CheckCable));
+}
+
+std::string portChangeText(const vt640::PollOutcome& outcome, const std::string& device)
+{
+    if (outcome.deviceGone)
+        return "vt640-tool: " + device + " has gone; it is opened again when it comes back";
+    if (outcome.reopened)
+        return "vt640-tool: " + device + " is back";
+    return {};
 }

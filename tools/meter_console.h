@@ -9,7 +9,8 @@
 
 namespace vt640 {
 struct MeterReading;
-}
+struct PollOutcome;
+} // namespace vt640
 
 // What the tool's meter commands print: port failures on standard error,
 // and one line per reading.
@@ -40,3 +41,7 @@ std::string meterDevice(const std::string& port);
 
 // W8004 with the hint to check the cable, on one line: three failed polls.
 std::string noDataMessage();
+
+// What to say of a pulled adapter that has gone, or that is back; empty
+// when neither happened.
+std::string portChangeText(const vt640::PollOutcome& outcome, const std::string& device);

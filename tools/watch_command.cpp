@@ -5,9 +5,8 @@
 #include "stop_signal.h"
 #include "tool_support.h"
 
-#include "meter/meter_link.h"
+#include "meter/meter_poller.h"
 #include "meter/port_table.h"
-#include "meter/reading_completion.h"
 
 #include <iostream>
 
@@ -40,36 +39,30 @@ int runWatch(const WatchOptions& options)
         return 1;
     }
 
+    // The program's own poll, every 750 ms; a pulled adapter is opened
+    // again by name when it comes back.
     vt640::MeterReading reading;
-    int failures = 0;
-    while (stop_signal::sleepFor(std::chrono::milliseconds(750))) {
-        if (!vt640::fetchMeterReading(port.get(), reading)) {
-            if (stop_signal::requested())
-                break;
-            if (++failures >= 3) {
-                failures = 0;
+    vt640::MeterPoller poller(port, [&device] { return vt640::openMeterDevice(device, nullptr); });
+    while (stop_signal::sleepFor(std::chrono::milliseconds(vt640::MeterPoller::kIntervalMs))) {
+        const vt640::PollOutcome out = poller.poll(reading);
+        if (stop_signal::requested())
+            break;
+        if (const std::string change = portChangeText(out, device); !change.empty())
+            std::cerr << change << '\n';
+        switch (out.result) {
+        case vt640::PollOutcome::Result::NoAnswer:
+            if (out.warnNoData)
                 std::cerr << clockText() << "  " << noDataMessage() << '\n';
-            }
-            if (port->lastFailure() == vt640::PortFailure::DeviceGone) {
-                // The adapter was pulled out: reopen by name until it is back.
-                vt640::closeMeterPort(port);
-                while (!port && stop_signal::sleepFor(std::chrono::milliseconds(750)))
-                    port = vt640::openMeterDevice(device, nullptr);
-                if (!port)
-                    break;
-            }
-            continue;
-        }
-        failures = 0;
-        vt640::takeFunctionCode(reading);
-        if (vt640::code::isEnergy(reading.functionCode)) {
+            break;
+        case vt640::PollOutcome::Result::KilowattHours:
             std::cerr << clockText() << "  " << numberedMessage(vt640::Str::ErrKwhMode) << '\n';
-            continue;
+            break;
+        case vt640::PollOutcome::Result::Dropped: break; // asked of nobody here
+        case vt640::PollOutcome::Result::Reading:
+            std::cout << readingLine(reading) << (out.lowBattery ? "  LOW BATTERY" : "") << '\n';
+            std::cout.flush();
+            break;
         }
-        const bool lowBattery = reading.rawCode & vt640::code::LowBatteryBit;
-        vt640::completeMeterReading(reading);
-        std::cout << readingLine(reading) << (lowBattery ? "  LOW BATTERY" : "") << '\n';
-        std::cout.flush();
     }
     vt640::closeMeterPort(port);
     std::cerr << "Stopped.\n";

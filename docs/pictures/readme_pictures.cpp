@@ -230,7 +230,7 @@ int main(int argc, char** argv)
     TFormMain& main = *windows.formMain();
     pictures.runTo(0);
     windows.graphicalForm()->sbtnRecordStart->click();
-    windows.graphicalForm()->TimerLogger->stop(); // the loop samples every reading
+    // Full Speed: the loop asks for every reading, whatever the timer does.
 
     // The views on DC volts, then on single-phase watts: the digital meter
     // where tiling puts it, the analog meter and the comparator side by side

@@ -126,18 +126,22 @@ void AppWindows::wire(GlobalState& state, PromptService& prompts)
         if (!linked)
             recorder->linkDropped();
     });
-    // The recorder tells the data list about every record and every clear.
+    // The data list follows the recorder's session: every record, every
+    // file read and every clear.
+    RecorderSession& session = recorder->session();
     TDataStringGridForm* dataList = dataStringGridForm_.get();
-    dataList->setBuffer(recorder->buffer());
-    QObject::connect(recorder, &TGraphicalForm::dataListCleared, dataList, &TDataStringGridForm::clearList);
-    QObject::connect(recorder, &TGraphicalForm::dataListRowAdded, dataList, &TDataStringGridForm::addRow);
-    QObject::connect(recorder, &TGraphicalForm::dataListRowsAdded, dataList, &TDataStringGridForm::addRows);
+    dataList->setBuffer(session.buffer());
+    QObject::connect(&session, &RecorderSession::recordsCleared, dataList, &TDataStringGridForm::clearList);
+    QObject::connect(&session, &RecorderSession::recordAppended, dataList, &TDataStringGridForm::addRow);
+    QObject::connect(&session, &RecorderSession::recordsLoaded, dataList, &TDataStringGridForm::addRows);
     recorder->setIntervalDialog(*dialogOption_);
-    // Export: the recorder's dialog, and the data list writes the text.
+    // Export: the recorder's dialog; the text is the data list's rows of the
+    // session's pages.
     recorder->setExportDialog(*dlgExportForm_);
-    dataList->setRecorder(&recorder->core());
+    dataList->setRecorder(&session.core());
     dataList->setPrompts(&prompts);
-    QObject::connect(recorder, &TGraphicalForm::dataListSaveCsv, dataList, &TDataStringGridForm::saveCsv);
+    recorder->setTextExport(
+        [dataList](int first, int last, const QString& path) { dataList->saveCsv(first, last, path); });
     recorder->setProgressForm(*msgForm_);
 
     // Each view wears the picture of the tool button that shows it.
@@ -152,7 +156,7 @@ void AppWindows::wire(GlobalState& state, PromptService& prompts)
     // Fit all data: the graph viewer, modal, over the recorder's buffer; it
     // exports through its own dialog.
     TFormViewGraphic* viewer = formViewGraphic_.get();
-    viewer->setRecorder(&recorder->core());
+    viewer->setRecorder(&session.core());
     viewer->setExportDialog(dlgFitExportForm_.get());
     QObject::connect(recorder, &TGraphicalForm::fitAllDataRequested, viewer, &TFormViewGraphic::showModal);
 

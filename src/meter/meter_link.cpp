@@ -1,7 +1,7 @@
 #include "meter/meter_link.h"
 
 #include "meter/frame_decoder.h"
-#include "meter/reading_completion.h"
+#include "meter/meter_poller.h"
 
 namespace vt640 {
 
@@ -19,11 +19,7 @@ int fetchMeterReading(MeterPort* port, MeterReading& reading)
 bool applyMeterFrame(const MeterFrame& frame, MeterReading& reading)
 {
     decodeMeterFrame(frame, reading);
-    takeFunctionCode(reading);
-    if (code::isEnergy(reading.functionCode))
-        return false;
-    completeMeterReading(reading);
-    return true;
+    return MeterPoller::received(reading).result == PollOutcome::Result::Reading;
 }
 
 } // namespace vt640

@@ -151,7 +151,7 @@ protected:
         list.setBuffer(form->buffer());
         list.setRecorder(&form->core());
         list.setPrompts(&prompts);
-        QObject::connect(form.get(), &TGraphicalForm::dataListSaveCsv, &list, &TDataStringGridForm::saveCsv);
+        form->setTextExport([this](int first, int last, const QString& path) { list.saveCsv(first, last, path); });
         state.readingAvailable = true;
         for (int i = 0; i < records; ++i) {
             reading = volts(i);

@@ -95,9 +95,9 @@ protected:
         form->setClock(clock);
         form->setProgressForm(msg);
         list.setBuffer(form->buffer());
-        QObject::connect(form.get(), &TGraphicalForm::dataListCleared, &list, &TDataStringGridForm::clearList);
-        QObject::connect(form.get(), &TGraphicalForm::dataListRowAdded, &list, &TDataStringGridForm::addRow);
-        QObject::connect(form.get(), &TGraphicalForm::dataListRowsAdded, &list, &TDataStringGridForm::addRows);
+        QObject::connect(&form->session(), &RecorderSession::recordsCleared, &list, &TDataStringGridForm::clearList);
+        QObject::connect(&form->session(), &RecorderSession::recordAppended, &list, &TDataStringGridForm::addRow);
+        QObject::connect(&form->session(), &RecorderSession::recordsLoaded, &list, &TDataStringGridForm::addRows);
         QObject::connect(list.model(), &QAbstractItemModel::rowsInserted, [this] { ++insertions; });
     }
 

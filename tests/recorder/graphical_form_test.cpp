@@ -153,7 +153,7 @@ TEST_F(GraphicalFormTest, AutomaticLoggingAtFullSpeed)
     EXPECT_TRUE(QFileInfo::exists(tempFile(1)));
 
     QList<int> rows;
-    QObject::connect(form.get(), &TGraphicalForm::dataListRowAdded, [&](int i) { rows << i; });
+    QObject::connect(&form->session(), &RecorderSession::recordAppended, [&](int i) { rows << i; });
     deliver(volts(1.5));
     EXPECT_FALSE(form->sampleRequested());
     EXPECT_EQ(form->buffer().size(), 1);
@@ -570,7 +570,7 @@ TEST_F(GraphicalFormTest, MaxMinAfterAStatusDisplayAndValuesBeyondTheFloatRange)
 TEST_F(GraphicalFormTest, ClearAsksFirstWhenUnsaved)
 {
     int cleared = 0;
-    QObject::connect(form.get(), &TGraphicalForm::dataListCleared, [&] { ++cleared; });
+    QObject::connect(&form->session(), &RecorderSession::recordsCleared, [&] { ++cleared; });
     logManually(3, 5);
     form->sbtnClear->click(); // unscripted: the default button, Cancel
     ASSERT_EQ(prompts.messageCount(), 1);
@@ -636,8 +636,8 @@ TEST_F(GraphicalFormTest, DataListFollowsTheRecorder)
 {
     TDataStringGridForm list;
     list.setBuffer(form->buffer());
-    QObject::connect(form.get(), &TGraphicalForm::dataListCleared, &list, &TDataStringGridForm::clearList);
-    QObject::connect(form.get(), &TGraphicalForm::dataListRowAdded, &list, &TDataStringGridForm::addRow);
+    QObject::connect(&form->session(), &RecorderSession::recordsCleared, &list, &TDataStringGridForm::clearList);
+    QObject::connect(&form->session(), &RecorderSession::recordAppended, &list, &TDataStringGridForm::addRow);
     EXPECT_EQ(list.gridRowCount(), 2);
     chooseInterval(true);
     state.readingAvailable = true;

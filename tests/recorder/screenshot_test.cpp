@@ -62,7 +62,7 @@ TEST(Screenshots, RecorderAndDataList)
     form.setClock(clock);
     TDataStringGridForm list;
     list.setBuffer(form.buffer());
-    QObject::connect(&form, &TGraphicalForm::dataListRowAdded, &list, &TDataStringGridForm::addRow);
+    QObject::connect(&form.session(), &RecorderSession::recordAppended, &list, &TDataStringGridForm::addRow);
 
     form.resize(1280, 720);
     form.show();

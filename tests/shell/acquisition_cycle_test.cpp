@@ -36,7 +36,7 @@ TEST_F(ShellTest, HandOffsRunAfterTheTickReturns)
     startProgram();
     main().button("sbtnLink")->click();
     TGraphicalForm* recorder = windows_->graphicalForm();
-    QSignalSpy rows(recorder, &TGraphicalForm::dataListRowAdded);
+    QSignalSpy rows(&recorder->session(), &RecorderSession::recordAppended);
     tick();
     // Start asks for the next reading; nothing reaches the recorder inside
     // the tick, and the record is made once the tick has returned.

@@ -27,7 +27,7 @@ int main(int argc, char** argv)
     windows.showStartupWindows();
 
     TGraphicalForm* recorder = windows.graphicalForm();
-    QObject::connect(recorder, &TGraphicalForm::dataListRowAdded, recorder, [recorder](int i) {
+    QObject::connect(&recorder->session(), &RecorderSession::recordAppended, recorder, [recorder](int i) {
         const char* p = reinterpret_cast<const char*>(&recorder->buffer()[i]);
         std::size_t left = sizeof(TBRecord);
         while (left > 0) {

@@ -50,7 +50,7 @@ protected:
     // Waits until the recorder holds `count` records.
     bool waitForRecords(int count, int timeoutMs)
     {
-        QSignalSpy rows(&recorder(), &TGraphicalForm::dataListRowAdded);
+        QSignalSpy rows(&recorder().session(), &RecorderSession::recordAppended);
         while (static_cast<int>(recorder().buffer().size()) < count)
             if (!rows.wait(timeoutMs))
                 return false;

@@ -4,28 +4,16 @@
 #include "app/core/prompt_service.h"
 #include "app/core/reading_sink.h"
 #include "app/core/user_messages.h"
-#include "meter/meter_link.h"
-#include "meter/reading_completion.h"
+#include "meter/meter_port.h"
 
 namespace vt640 {
 
 AcquisitionCycle::AcquisitionCycle(GlobalState& state, PromptService& prompts, QWidget* messageOwner)
-    : state_(state), prompts_(prompts), messageOwner_(messageOwner)
+    : state_(state), prompts_(prompts), messageOwner_(messageOwner),
+      poller_(state.meterPort, [&state] { return openMeterPort(state.iPort, state.portTable, nullptr); })
 {
     timer_.setInterval(kIntervalMs);
     connect(&timer_, &QTimer::timeout, this, &AcquisitionCycle::TimerGetSdTimer);
-}
-
-void AcquisitionCycle::reopenLostPort()
-{
-    // The adapter was pulled out: drop the dead handle and open the port by
-    // name again, quietly; until it is back every poll fails as usual.
-    if (state_.meterPort) {
-        state_.meterPort->closeNow();
-        state_.meterPort.reset();
-    }
-    state_.meterPort = openMeterPort(state_.iPort, state_.portTable, nullptr);
-    portLost_ = !state_.meterPort;
 }
 
 void AcquisitionCycle::dropLink()
@@ -48,34 +36,32 @@ bool AcquisitionCycle::abortedIn(Str message, const QString& secondLine, const Q
 void AcquisitionCycle::TimerGetSdTimer()
 {
     timer_.stop();
-
-    if (portLost_)
-        reopenLostPort();
-    const int fetched = fetchMeterReading(state_.meterPort.get(), reading_);
-    if (!fetched && state_.meterPort && state_.meterPort->lastFailure() == PortFailure::DeviceGone)
-        portLost_ = true;
-    takeFunctionCode(reading_);
-
-    if (!fetched) {
-        ++failureCount_;
-        if (failureCount_ < kFailureThreshold) {
-            timer_.start();
-            return;
-        }
-        failureCount_ = 0;
-        if (abortedIn(Str::WarnNoData, loadString(Str::RetryIn3Seconds), loadString(Str::CheckCable)))
-            return;
-        timer_.start();
-        return;
-    }
-
-    handOut();
+    handle(poller_.poll(reading_, [this] { return goOnDespiteLowBattery(); }));
 }
 
 void AcquisitionCycle::handOut()
 {
-    failureCount_ = 0;
-    if (code::isEnergy(reading_.functionCode)) {
+    handle(MeterPoller::received(reading_, [this] { return goOnDespiteLowBattery(); }));
+}
+
+bool AcquisitionCycle::goOnDespiteLowBattery()
+{
+    // A low battery is told on every such reading; the reading then goes on
+    // unless the user aborts.
+    return !abortedIn(Str::WarnLowBattery, loadString(Str::ContinueIn3Seconds), QString());
+}
+
+void AcquisitionCycle::handle(const PollOutcome& outcome)
+{
+    switch (outcome.result) {
+    case PollOutcome::Result::NoAnswer:
+        // Three failed polls in a row are warned about; the polls go on.
+        if (outcome.warnNoData
+            && abortedIn(Str::WarnNoData, loadString(Str::RetryIn3Seconds), loadString(Str::CheckCable)))
+            return;
+        timer_.start();
+        return;
+    case PollOutcome::Result::KilowattHours: {
         dropLink();
         PromptService::Message box;
         box.caption = captionOf(Str::ErrKwhMode);
@@ -84,15 +70,9 @@ void AcquisitionCycle::handOut()
         prompts_.message(messageOwner_, box);
         return;
     }
-
-    // A low battery is told on every such reading; the reading then goes on.
-    if ((reading_.rawCode & code::LowBatteryBit)
-        && abortedIn(Str::WarnLowBattery, loadString(Str::ContinueIn3Seconds), QString()))
-        return;
-
-    // Numbers are read and formatted with "." whatever the locale: the
-    // decoder and completion never consult it.
-    completeMeterReading(reading_);
+    case PollOutcome::Result::Dropped: return; // the link is dropped already
+    case PollOutcome::Result::Reading: break;
+    }
     state_.readingAvailable = true;
     for (ReadingSink* sink : sinks_)
         sink->takeReading(reading_);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "meter/meter_poller.h"
 #include "meter/meter_reading.h"
 #include "resources/string_ids.h"
 
@@ -26,8 +27,7 @@ class ReadingSink;
 class AcquisitionCycle : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kIntervalMs = 750;
-    static constexpr int kFailureThreshold = 3;
+    static constexpr int kIntervalMs = MeterPoller::kIntervalMs;
 
     // How a self-closing warning ended.
     enum class AutoMessageResult { Abort, Continue, TimedOut };
@@ -51,8 +51,9 @@ public:
 
     MeterReading& reading() { return reading_; }
     const MeterReading& reading() const { return reading_; }
-    int failureCount() const { return failureCount_; }
-    void resetFailureCount() { failureCount_ = 0; }
+    int failureCount() const { return poller_.failureCount(); }
+    // A new link: the count of failed polls starts again.
+    void resetFailureCount() { poller_.resetFailureCount(); }
 
     // The rest of a tick once a frame has arrived and been decoded into the
     // reading: the checks, completion and the hand-offs.
@@ -70,7 +71,10 @@ signals:
     void readingCompleted();
 
 private:
-    void reopenLostPort();
+    // What the tick does with a poll's outcome.
+    void handle(const PollOutcome& outcome);
+    // The low-battery warning; false when the user aborts (and the link drops).
+    bool goOnDespiteLowBattery();
     // Asks for the link to be dropped and stops polling whatever the answer.
     void dropLink();
     // Shows the self-closing warning `message` with two more lines; on Abort
@@ -82,8 +86,7 @@ private:
     QWidget* messageOwner_;
     QTimer timer_;
     MeterReading reading_;
-    int failureCount_ = 0;
-    bool portLost_ = false;
+    MeterPoller poller_;
     std::vector<ReadingSink*> sinks_;
     AutoMessage autoMessage_;
 };

@@ -21,7 +21,6 @@ void RecorderCore::resetState()
     logging_ = false;
     bufferEmpty_ = true;
     unsaved_ = false;
-    sampleRequested_ = false;
     energy_.reset();
     fileName_.clear();
 }

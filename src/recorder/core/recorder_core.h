@@ -5,6 +5,7 @@
 #include "recorder/core/max_min_tracker.h"
 #include "recorder/core/record_buffer.h"
 #include "recorder/core/recorder_clock.h"
+#include "recorder/core/sample_schedule.h"
 #include "recorder/core/temp_store.h"
 #include "recorder/core/y_range.h"
 
@@ -16,11 +17,12 @@ namespace vt640 {
 
 // The recorder without its window: the record buffer, the state that goes
 // with it (pages, Y range, max/min, energy, flags, acquisition mode) and the
-// temporary files. The window drives it and draws what it holds.
+// temporary files. The recorder session drives it; the windows and every
+// output read it.
 class RecorderCore {
 public:
     static constexpr int kPointsPerPage = 200;
-    static constexpr std::int32_t kFullSpeedMs = 500;
+    static constexpr std::int32_t kFullSpeedMs = SampleSchedule::kFullSpeedMs;
 
     explicit RecorderCore(RecorderClock& clock = RecorderClock::system());
 
@@ -45,7 +47,6 @@ public:
     bool logging() const { return logging_; }
     bool bufferEmpty() const { return bufferEmpty_; }
     bool unsaved() const { return unsaved_; }
-    bool sampleRequested() const { return sampleRequested_; }
     bool manualMode() const { return manualMode_; }
     std::int32_t intervalMs() const { return intervalMs_; }
     const TempStore& tempStore() const { return temp_; }
@@ -57,7 +58,6 @@ public:
 
     // State changes made by the logging commands.
     void setLogging(bool on) { logging_ = on; }
-    void setSampleRequested(bool on) { sampleRequested_ = on; }
     void setManualMode(bool on) { manualMode_ = on; }
     void setIntervalMs(std::int32_t ms) { intervalMs_ = ms; }
     void setCurrentPage(int page) { currentPage_ = page; }
@@ -131,7 +131,6 @@ private:
     bool logging_ = false;
     bool bufferEmpty_ = true;
     bool unsaved_ = false;
-    bool sampleRequested_ = false;
     bool manualMode_ = false;
     std::int32_t intervalMs_ = kFullSpeedMs;
     std::string fileName_;
