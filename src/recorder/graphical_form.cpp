@@ -4,7 +4,6 @@
 #include "app/core/prompt_service.h"
 #include "app/core/user_messages.h"
 #include "app/widgets/outer_size_limits.h"
-#include "meter/annunciators.h"
 #include "recorder/core/time_text.h"
 #include "recorder/dialog_option.h"
 #include "recorder/logger_file_commands.h"
@@ -26,19 +25,6 @@ namespace vt640 {
 namespace {
 
 QString stripAmpersand(QString s) { return s.remove(QLatin1Char('&')); }
-
-// The prefix and unit panels of a reading, maximum or minimum triple:
-// temperature sets its prefix to the right and its unit to the left, so the
-// two read as one; resistance shows its unit as the omega sign.
-void showUnitPanels(QLabel* prefix, QLabel* unit, const TBRecord& r)
-{
-    const bool temperature = r.head.functionCode == code::DegreesC || r.head.functionCode == code::DegreesF;
-    prefix->setAlignment((temperature ? Qt::AlignRight : Qt::AlignHCenter) | Qt::AlignVCenter);
-    unit->setAlignment((temperature ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
-    prefix->setText(fieldString(r.head.prefixText));
-    unit->setText(
-        QString::fromStdString(displayUnitText(r.head.functionCode, std::string(fieldText(r.head.unitText)))));
-}
 
 } // namespace
 
@@ -85,7 +71,7 @@ TGraphicalForm::TGraphicalForm(GlobalState& state, PromptService& prompts, const
     chart_->configure(session_.core(), palette().color(QPalette::Button));
     ProgressBar->setRange(0, session_.core().pointsPerPage());
     ProgressBar->setValue(0);
-    emptyMaxMinPanels();
+    emptyMaxMin();
     refreshCommands();
     TimerTimeTimer();
     PEGraph_->setFocus();
@@ -247,7 +233,7 @@ void TGraphicalForm::showAppended(int index)
     const RecorderCore::Logged& logged = session_.lastLogged();
     const TBRecord& r = core.buffer()[index];
     if (logged.first)
-        emptyMaxMinPanels();
+        emptyMaxMin();
     else if (logged.tracked)
         refreshMaxMinPanels();
 
@@ -270,7 +256,7 @@ void TGraphicalForm::showLoaded(int, int count)
     if (count >= 2)
         refreshMaxMinPanels();
     else
-        emptyMaxMinPanels();
+        emptyMaxMin();
     refreshStatusBar();
     drawPage();
     PEGraph_->setCursorPoint(P - 1);
@@ -305,9 +291,8 @@ void TGraphicalForm::showCleared()
     ProgressBar->setRange(0, session_.core().pointsPerPage());
     ProgressBar->setValue(0);
     resetChart();
-    emptyMaxMinPanels();
-    for (QLabel* l : {TimePanel, ReadingDataPanel, ReadingUnitPanel, ReadingFuncPanel})
-        l->clear();
+    emptyMaxMin();
+    showReading(nullptr);
     refreshCommands();
 }
 
@@ -347,15 +332,7 @@ void TGraphicalForm::loadPage(int page) { chart_->loadPage(session_.core(), page
 
 void TGraphicalForm::applyPagingStates()
 {
-    const PagingStates p = pagingStates(session_.core().currentPage(), session_.core().totalPages());
-    sbtnFirstPage->setEnabled(p.first);
-    sbtnPageUp->setEnabled(p.up);
-    miFirstPage->setEnabled(p.first);
-    miPageUp->setEnabled(p.up);
-    sbtnLastPage->setEnabled(p.last);
-    sbtnPageDown->setEnabled(p.down);
-    miLastPage->setEnabled(p.last);
-    miPageDown->setEnabled(p.down);
+    showPagingStates(pagingStates(session_.core().currentPage(), session_.core().totalPages()));
 }
 
 void TGraphicalForm::refreshReadout()
@@ -364,19 +341,9 @@ void TGraphicalForm::refreshReadout()
     if (core.buffer().empty())
         return;
     const int k = chart_->recordAtCursor(core, core.currentPage());
-    if (k < 0) {
-        for (QLabel* l : {TimePanel, ReadingDataPanel, ReadingUnitPanel, ReadingFuncPanel})
-            l->clear();
-        chart_->showAxisCaption(RecorderChart::axisCaption(nullptr));
-        return;
-    }
-    const TBRecord& r = core.buffer()[k];
-    TimePanel->setText(fieldString(r.head.timeText));
-    ReadingDataPanel->setText(fieldString(r.head.valueText));
-    PFPanel->setText(fieldString(r.sub.subText));
-    LabelSubFunc->setText(fieldString(r.sub.subFunction));
-    showUnitPanels(ReadingUnitPanel, ReadingFuncPanel, r);
-    chart_->showAxisCaption(RecorderChart::axisCaption(&r));
+    const TBRecord* r = k < 0 ? nullptr : &core.buffer()[k];
+    showReading(r);
+    chart_->showAxisCaption(RecorderChart::axisCaption(r));
 }
 
 void TGraphicalForm::refreshMaxMinPanels()
@@ -384,22 +351,10 @@ void TGraphicalForm::refreshMaxMinPanels()
     const RecorderCore& core = session_.core();
     if (core.recordCount() == 0 || core.buffer().empty())
         return;
-    if (!core.maxMinValid()) {
-        emptyMaxMinPanels();
-        return;
-    }
-    const TBRecord& mx = core.buffer()[core.maxIndex()];
-    MaxDataPanel->setText(fieldString(mx.head.valueText));
-    showUnitPanels(MaxUnitPanel, MaxFuncPanel, mx);
-    const TBRecord& mn = core.buffer()[core.minIndex()];
-    MinDataPanel->setText(fieldString(mn.head.valueText));
-    showUnitPanels(MinUnitPanel, MinFuncPanel, mn);
-}
-
-void TGraphicalForm::emptyMaxMinPanels()
-{
-    for (QLabel* l : {MaxDataPanel, MaxUnitPanel, MaxFuncPanel, MinDataPanel, MinUnitPanel, MinFuncPanel})
-        l->clear();
+    if (core.maxMinValid())
+        showMaxMin(core.buffer()[core.maxIndex()], core.buffer()[core.minIndex()]);
+    else
+        emptyMaxMin();
 }
 
 void TGraphicalForm::firstPage()
@@ -485,60 +440,11 @@ CommandStates TGraphicalForm::currentCommandStates() const
     return commandStates(in);
 }
 
-void TGraphicalForm::refreshButtons()
-{
-    const CommandStates s = currentCommandStates();
-    const std::pair<QToolButton*, bool> states[] = {{sbtnRecordStart, s.recordStart},
-                                                    {sbtnRecordStop, s.recordStop},
-                                                    {sbtnManualLogging, s.manualLogging},
-                                                    {sbtnOption, s.option},
-                                                    {sbtnOpenFile, s.openFile},
-                                                    {sbtnSaveFile, s.saveFile},
-                                                    {sbtnPrintGraphic, s.printGraphic},
-                                                    {sbtnClear, s.clear},
-                                                    {sbtnExport, s.exportData},
-                                                    {sbtnFirstPage, s.firstPage},
-                                                    {sbtnPageUp, s.pageUp},
-                                                    {sbtnPageDown, s.pageDown},
-                                                    {sbtnLastPage, s.lastPage},
-                                                    {sbtnFitView, s.fitView}};
-    for (const auto& [button, on] : states)
-        button->setEnabled(on);
-}
+void TGraphicalForm::refreshButtons() { showButtonStates(currentCommandStates()); }
 
-void TGraphicalForm::refreshMenu()
-{
-    const CommandStates s = currentCommandStates();
-    const std::pair<QAction*, bool> states[] = {{miOpen, s.menuOpen},           {miPrinterSetup, s.menuPrinterSetup},
-                                                {miInterval, s.menuInterval},   {miSaveAs, s.menuSaveAs},
-                                                {miClear, s.menuClear},         {miPrint, s.menuPrint},
-                                                {miExport, s.menuExport},       {miStart, s.menuStart},
-                                                {miStop, s.menuStop},           {miManual, s.menuManual},
-                                                {miFirstPage, s.menuFirstPage}, {miPageUp, s.menuPageUp},
-                                                {miPageDown, s.menuPageDown},   {miLastPage, s.menuLastPage},
-                                                {miFitAll, s.menuFitAll}};
-    for (const auto& [item, on] : states)
-        item->setEnabled(on);
-}
+void TGraphicalForm::refreshMenu() { showMenuStates(currentCommandStates()); }
 
-void TGraphicalForm::refreshStatusBar()
-{
-    const RecorderCore& core = session_.core();
-    statusPanels[PanelLogging]->setText(core.logging() ? loadString(Str::StatusLogging) : QString());
-    statusPanels[PanelRecordCount]->setText(
-        loadFormatted(Str::StatusRecordCount, {QString::number(core.recordCount())}));
-    statusPanels[PanelPage]->setText(
-        loadFormatted(Str::StatusPage, {QString::number(core.currentPage()), QString::number(core.totalPages())}));
-    QString mode;
-    if (core.manualMode())
-        mode = loadString(Str::IntervalManual);
-    else if (core.intervalMs() == RecorderCore::kFullSpeedMs)
-        mode = loadString(Str::IntervalFullSpeed);
-    else
-        mode = loadString(Str::IntervalInSeconds) + QStringLiteral(":") + QString::number(core.intervalMs() / 1000)
-               + QStringLiteral("S");
-    statusPanels[PanelMode]->setText(mode);
-}
+void TGraphicalForm::refreshStatusBar() { showStatus(session_.core()); }
 
 QString TGraphicalForm::statusPanelText(StatusPanel panel) const
 {

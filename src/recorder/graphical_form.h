@@ -135,7 +135,6 @@ private:
     void redrawChart();
     void refreshReadout();
     void refreshMaxMinPanels();
-    void emptyMaxMinPanels();
     CommandStates currentCommandStates() const;
     void refreshButtons();
     void refreshMenu();

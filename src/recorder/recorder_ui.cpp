@@ -1,7 +1,13 @@
 #include "recorder/recorder_ui.h"
 
 #include "app/core/user_messages.h"
+#include "meter/annunciators.h"
+#include "recorder/core/command_rules.h"
+#include "recorder/core/recorder_core.h"
+#include "viewer/core/record_field_string.h"
 #include "viewer/pe_graph.h"
+
+#include <QAction>
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -34,6 +40,19 @@ QLabel* makePanel(QWidget* parent, const QColor& fore, const QColor& back, const
     l->setMinimumWidth(minWidth);
     l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     return l;
+}
+
+// The prefix and unit panels of a reading, maximum or minimum triple:
+// temperature sets its prefix to the right and its unit to the left, so the
+// two read as one; resistance shows its unit as the omega sign.
+void showUnitPanels(QLabel* prefix, QLabel* unit, const TBRecord& r)
+{
+    const bool temperature = r.head.functionCode == code::DegreesC || r.head.functionCode == code::DegreesF;
+    prefix->setAlignment((temperature ? Qt::AlignRight : Qt::AlignHCenter) | Qt::AlignVCenter);
+    unit->setAlignment((temperature ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
+    prefix->setText(fieldString(r.head.prefixText));
+    unit->setText(
+        QString::fromStdString(displayUnitText(r.head.functionCode, std::string(fieldText(r.head.unitText)))));
 }
 
 } // namespace
@@ -230,6 +249,98 @@ void RecorderUi::buildStatusBar(QMainWindow* window)
         bar->addWidget(l, i == PanelClock ? 1 : 0);
         statusPanels[i] = l;
     }
+}
+
+void RecorderUi::showReading(const TBRecord* r)
+{
+    if (!r) {
+        for (QLabel* l : {TimePanel, ReadingDataPanel, ReadingUnitPanel, ReadingFuncPanel})
+            l->clear();
+        return;
+    }
+    TimePanel->setText(fieldString(r->head.timeText));
+    ReadingDataPanel->setText(fieldString(r->head.valueText));
+    PFPanel->setText(fieldString(r->sub.subText));
+    LabelSubFunc->setText(fieldString(r->sub.subFunction));
+    showUnitPanels(ReadingUnitPanel, ReadingFuncPanel, *r);
+}
+
+void RecorderUi::showMaxMin(const TBRecord& max, const TBRecord& min)
+{
+    MaxDataPanel->setText(fieldString(max.head.valueText));
+    showUnitPanels(MaxUnitPanel, MaxFuncPanel, max);
+    MinDataPanel->setText(fieldString(min.head.valueText));
+    showUnitPanels(MinUnitPanel, MinFuncPanel, min);
+}
+
+void RecorderUi::emptyMaxMin()
+{
+    for (QLabel* l : {MaxDataPanel, MaxUnitPanel, MaxFuncPanel, MinDataPanel, MinUnitPanel, MinFuncPanel})
+        l->clear();
+}
+
+void RecorderUi::showButtonStates(const CommandStates& s)
+{
+    const std::pair<QToolButton*, bool> states[] = {{sbtnRecordStart, s.recordStart},
+                                                    {sbtnRecordStop, s.recordStop},
+                                                    {sbtnManualLogging, s.manualLogging},
+                                                    {sbtnOption, s.option},
+                                                    {sbtnOpenFile, s.openFile},
+                                                    {sbtnSaveFile, s.saveFile},
+                                                    {sbtnPrintGraphic, s.printGraphic},
+                                                    {sbtnClear, s.clear},
+                                                    {sbtnExport, s.exportData},
+                                                    {sbtnFirstPage, s.firstPage},
+                                                    {sbtnPageUp, s.pageUp},
+                                                    {sbtnPageDown, s.pageDown},
+                                                    {sbtnLastPage, s.lastPage},
+                                                    {sbtnFitView, s.fitView}};
+    for (const auto& [button, on] : states)
+        button->setEnabled(on);
+}
+
+void RecorderUi::showMenuStates(const CommandStates& s)
+{
+    const std::pair<QAction*, bool> states[] = {{miOpen, s.menuOpen},           {miPrinterSetup, s.menuPrinterSetup},
+                                                {miInterval, s.menuInterval},   {miSaveAs, s.menuSaveAs},
+                                                {miClear, s.menuClear},         {miPrint, s.menuPrint},
+                                                {miExport, s.menuExport},       {miStart, s.menuStart},
+                                                {miStop, s.menuStop},           {miManual, s.menuManual},
+                                                {miFirstPage, s.menuFirstPage}, {miPageUp, s.menuPageUp},
+                                                {miPageDown, s.menuPageDown},   {miLastPage, s.menuLastPage},
+                                                {miFitAll, s.menuFitAll}};
+    for (const auto& [item, on] : states)
+        item->setEnabled(on);
+}
+
+void RecorderUi::showPagingStates(const PagingStates& p)
+{
+    sbtnFirstPage->setEnabled(p.first);
+    sbtnPageUp->setEnabled(p.up);
+    miFirstPage->setEnabled(p.first);
+    miPageUp->setEnabled(p.up);
+    sbtnLastPage->setEnabled(p.last);
+    sbtnPageDown->setEnabled(p.down);
+    miLastPage->setEnabled(p.last);
+    miPageDown->setEnabled(p.down);
+}
+
+void RecorderUi::showStatus(const RecorderCore& core)
+{
+    statusPanels[PanelLogging]->setText(core.logging() ? loadString(Str::StatusLogging) : QString());
+    statusPanels[PanelRecordCount]->setText(
+        loadFormatted(Str::StatusRecordCount, {QString::number(core.recordCount())}));
+    statusPanels[PanelPage]->setText(
+        loadFormatted(Str::StatusPage, {QString::number(core.currentPage()), QString::number(core.totalPages())}));
+    QString mode;
+    if (core.manualMode())
+        mode = loadString(Str::IntervalManual);
+    else if (core.intervalMs() == RecorderCore::kFullSpeedMs)
+        mode = loadString(Str::IntervalFullSpeed);
+    else
+        mode = loadString(Str::IntervalInSeconds) + QStringLiteral(":") + QString::number(core.intervalMs() / 1000)
+               + QStringLiteral("S");
+    statusPanels[PanelMode]->setText(mode);
 }
 
 } // namespace vt640

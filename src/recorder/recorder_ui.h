@@ -10,10 +10,16 @@ class QWidget;
 namespace vt640 {
 
 class PEGraph;
+class RecorderCore;
+struct CommandStates;
+struct PagingStates;
+struct TBRecord;
 
 // The recorder window's widgets, made and laid out by setupUi: the tool
 // panel, the readout and max/min panels, the chart, the progress bar, the
-// menus and the status bar. What they do is the window's business.
+// menus and the status bar; and how a record, the command states and the
+// status show in them. What they do, and when they show what, is the
+// window's business.
 struct RecorderUi {
     // Tool buttons.
     QToolButton* sbtnRecordStart = nullptr;
@@ -74,6 +80,18 @@ struct RecorderUi {
     PEGraph* PEGraph_ = nullptr;
 
     void setupUi(QMainWindow* window);
+
+    // The readout panels: the record under the chart's cursor, or none.
+    void showReading(const TBRecord* record);
+    // The maximum and minimum panels.
+    void showMaxMin(const TBRecord& max, const TBRecord& min);
+    void emptyMaxMin();
+    // Which commands are available.
+    void showButtonStates(const CommandStates& states);
+    void showMenuStates(const CommandStates& states);
+    void showPagingStates(const PagingStates& states);
+    // The status bar's panels but the clock.
+    void showStatus(const RecorderCore& core);
 
 private:
     void buildToolPanel(QMainWindow* window, QWidget* panel);
