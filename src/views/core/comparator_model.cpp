@@ -1,6 +1,6 @@
 #include "views/core/comparator_model.h"
 
-#include "meter/number_text.h"
+#include "meter/limit_judgement.h"
 
 namespace vt640 {
 
@@ -24,16 +24,10 @@ bool ComparatorModel::feed(const MeterReading& r)
     unitText_ = r.unitText;
     code_ = r.functionCode;
 
-    if (const auto value = parseDecimal(r.valueText)) {
-        reading_ = static_cast<float>(*value);
-        return true;
-    }
-    if (r.mainText.find('L') == std::string::npos)
+    const auto compared = comparedReading(r.valueText, r.mainText, upper_, lower_);
+    if (!compared)
         return false;
-    // An overload goes half a band beyond the limit on its side, so that the
-    // needle reaches the end and the alarm sounds.
-    const double half = (upper_ - lower_) * 0.5;
-    reading_ = static_cast<float>(r.mainText.find('-') != std::string::npos ? lower_ - half : upper_ + half);
+    reading_ = compared->value;
     return true;
 }
 
@@ -57,10 +51,11 @@ double ComparatorModel::needleAngleFor(float reading, double upperLimit, double 
 
 std::optional<ToneRequest> ComparatorModel::toneFor(float reading, double upperLimit, double lowerLimit)
 {
-    if (reading > static_cast<float>(upperLimit))
-        return kHighTone;
-    if (reading < static_cast<float>(lowerLimit))
-        return kLowTone;
+    switch (limitSide(reading, upperLimit, lowerLimit)) {
+    case LimitSide::Above: return kHighTone;
+    case LimitSide::Below: return kLowTone;
+    case LimitSide::Inside: break;
+    }
     return std::nullopt;
 }
 

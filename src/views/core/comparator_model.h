@@ -31,10 +31,10 @@ public:
 
     ComparatorModel(double upperLimit, double lowerLimit);
 
-    // Stores the reading (in single precision) and tells whether an update is
-    // due. A display that is not a number changes nothing and asks for no
-    // update, except an overload, which is placed half a band beyond the limit
-    // on the side of its sign.
+    // Stores the reading as comparedReading() gives it and tells whether an
+    // update is due. A display that is not a number changes nothing and asks
+    // for no update, except an overload, which is placed half a band beyond
+    // the limit on the side of its sign.
     bool feed(const MeterReading& reading);
 
     // The update on a reading: moves the needle and returns the tone to sound,
@@ -45,9 +45,7 @@ public:
     // put the needle in the middle of GO, at 90 degrees.
     static double needleAngleFor(float reading, double upperLimit, double lowerLimit);
     // The tone for a reading: high above the upper limit, low below the lower
-    // one, none on or between them. The reading is held in single precision,
-    // so it is compared with the limits in single precision too: a reading
-    // shown as "10.1" is on a limit of 10.1, not above it.
+    // one, none on or between them (limitSide()).
     static std::optional<ToneRequest> toneFor(float reading, double upperLimit, double lowerLimit);
 
     void setLimits(double upperLimit, double lowerLimit);
