@@ -8,6 +8,7 @@
 #include "meter/meter_link.h"
 #include "meter/port_table.h"
 #include "meter/reading_completion.h"
+#include "recorder/core/recorder_clock.h"
 
 #include <iostream>
 
@@ -68,7 +69,8 @@ int runWatch(const WatchOptions& options)
         }
         const bool lowBattery = reading.rawCode & vt640::code::LowBatteryBit;
         vt640::completeMeterReading(reading);
-        std::cout << readingLine(reading) << (lowBattery ? "  LOW BATTERY" : "") << '\n';
+        std::cout << readingLine(reading, vt640::RecorderClock::system().now()) << (lowBattery ? "  LOW BATTERY" : "")
+                  << '\n';
         std::cout.flush();
     }
     vt640::closeMeterPort(port);

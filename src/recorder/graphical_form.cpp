@@ -13,6 +13,7 @@
 #include "recorder/logger_file_opener.h"
 #include "recorder/recorder_chart.h"
 #include "recorder/core/page_math.h"
+#include "recorder/core/record_stamp.h"
 #include "recorder/core/record_text.h"
 #include "recorder/core/time_text.h"
 #include "viewer/pe_graph.h"
@@ -517,6 +518,7 @@ void TGraphicalForm::clearRecords()
     emptyMaxMinPanels();
     for (QLabel* l : {TimePanel, ReadingDataPanel, ReadingUnitPanel, ReadingFuncPanel})
         l->clear();
+    TimePanel->setToolTip({});
     refreshCommands();
 }
 
@@ -642,11 +644,13 @@ void TGraphicalForm::refreshReadout()
     if (k < 0) {
         for (QLabel* l : {TimePanel, ReadingDataPanel, ReadingUnitPanel, ReadingFuncPanel})
             l->clear();
+        TimePanel->setToolTip({});
         chart_->showAxisCaption(RecorderChart::axisCaption(nullptr));
         return;
     }
     const TBRecord& r = buf[k];
     TimePanel->setText(fieldString(r.head.timeText));
+    TimePanel->setToolTip(QString::fromStdString(recordDateTimeTip(r)));
     ReadingDataPanel->setText(fieldString(r.head.valueText));
     PFPanel->setText(fieldString(r.sub.subText));
     LabelSubFunc->setText(fieldString(r.sub.subFunction));
