@@ -86,19 +86,17 @@ std::string recordsText(std::int64_t n) { return std::to_string(n) + (n == 1 ? "
 // Tells on standard error where dates were not the records' own.
 void tellDating(const RecordDating& dating, const std::optional<std::string>& date)
 {
-    if (dating.inferred() > 0)
-        std::cerr << "vt640-tool: " << recordsText(dating.inferred())
-                  << " carry no time stamp; their dates are inferred from their times of day"
-                  << (date ? " and --date " + *date : std::string(" and the stamped record before them"))
-                  << ", a day later at each midnight, with this machine's time zone\n";
-    if (dating.undated() > 0) {
+    if (const std::int64_t n = dating.inferred(); n > 0)
+        std::cerr << "vt640-tool: " << recordsText(n) << (n == 1 ? " carries" : " carry") << " no time stamp; "
+                  << (n == 1 ? "its date is" : "their dates are") << " inferred from "
+                  << (date ? "--date " + *date : std::string("the stamped record before")) << " and "
+                  << (n == 1 ? "its time" : "their times") << " of day, a day later after each midnight\n";
+    if (const std::int64_t n = dating.undated(); n > 0) {
+        std::cerr << "vt640-tool: " << recordsText(n) << (n == 1 ? " is" : " are") << " left without a date: ";
         if (date)
-            std::cerr << "vt640-tool: " << recordsText(dating.undated())
-                      << " carry neither a time stamp nor a time of day; they are left without a date\n";
+            std::cerr << (n == 1 ? "it carries" : "they carry") << " neither a time stamp nor a time of day\n";
         else
-            std::cerr << "vt640-tool: " << recordsText(dating.undated())
-                      << " carry no time stamp and are left without a date; --date YYYY-MM-DD gives the first "
-                         "record's date\n";
+            std::cerr << "no time stamp; --date YYYY-MM-DD gives the first record's date\n";
     }
     if (date && dating.stamped() > 0 && dating.inferred() == 0 && dating.undated() == 0)
         std::cerr << "vt640-tool: every record carries its time stamp; --date was not needed\n";

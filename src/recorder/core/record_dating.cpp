@@ -109,6 +109,7 @@ std::optional<RecordDating::Dated> RecordDating::next(const TBRecord& record)
         dayMs_ = floorToDay(local);
         lastTimeOfDay_ = local - dayMs_;
         lastUtcMs_ = stamp->utcMs;
+        stampOffset_ = stamp->offsetMinutes;
         ++stamped_;
         return Dated{*stamp, false};
     }
@@ -132,6 +133,8 @@ std::optional<RecordDating::Dated> RecordDating::next(const TBRecord& record)
 
 ZonedInstant RecordDating::zoned(std::int64_t local)
 {
+    if (stampOffset_)
+        return {local - *stampOffset_ * 60'000LL, *stampOffset_};
     // One offset all day, before and after it as far as any zone reaches:
     // no change of offset can touch the day's local times.
     const std::int64_t day = floorToDay(local);

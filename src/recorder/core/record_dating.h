@@ -31,13 +31,17 @@ std::optional<std::int64_t> timeOfDayMs(std::string_view timeText);
 // (--date), or the local date of the stamped record before it; from there
 // the date steps to the next day whenever the time of day goes back by
 // more than 12 hours (midnight), and stays when it goes back by less (a
-// daylight-saving change, a clock set back). Such a date is inferred, and
-// the offset that goes with it is the one the zone `offsetAt` gives for
-// that local time: where the local time occurs twice (the hour repeated in
-// autumn) the earlier instant is taken unless it would go back before the
-// previous record's, where it does not occur (spring) the offset before the
-// change. Records without a stamp before any date is known, and records
-// whose time text is no time, stay undated.
+// daylight-saving change, a clock set back). Such a date is inferred.
+//
+// Its offset is the one of the stamped record before it, which tells the
+// logger's zone; before any stamp, the one the zone `offsetAt` (this
+// machine's) gives for that local time: where the local time occurs twice
+// (the hour repeated in autumn) the earlier instant is taken unless it
+// would go back before the previous record's, and where it does not occur
+// (spring) the offset before the change.
+//
+// Records without a stamp before any date is known, and records whose time
+// text is no time, stay undated.
 class RecordDating {
 public:
     struct Dated {
@@ -64,6 +68,7 @@ private:
     std::int64_t dayMs_ = 0; // the current date: its midnight in milliseconds, local time read as UTC
     std::optional<std::int64_t> lastTimeOfDay_;
     std::optional<std::int64_t> lastUtcMs_;
+    std::optional<int> stampOffset_; // the offset of the last stamped record
     // The offset that holds all over the day starting at cachedDayMs_, when
     // one does: most days need no look-up of the zone per record.
     std::optional<std::int64_t> cachedDayMs_;

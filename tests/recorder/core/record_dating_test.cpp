@@ -86,32 +86,33 @@ TEST(RecordDating, MidnightStepsTheDateAndShortStepsBackDoNot)
 
 // A file of records from an older logger, then records logged here and
 // appended, then one more from elsewhere: stamps win, and records without
-// one follow the record before them.
+// one follow the stamped record before them, its date and its zone.
 TEST(RecordDating, StampedRecordsLeadAndUnstampedOnesFollowThem)
 {
     TBRecord stamped = at(" 23:59:00.0  ");
-    ASSERT_TRUE(writeRecordStamp(stamped, {msSinceEpochOf(LocalTime{2026, 12, 8, 22, 59, 0, 0}), 60}));
+    ASSERT_TRUE(writeRecordStamp(stamped, {msSinceEpochOf(LocalTime{2026, 12, 9, 4, 59, 0, 0}), -300}));
     TBRecord stampedLater = at("  8:00:00.0  ");
-    ASSERT_TRUE(writeRecordStamp(stampedLater, {msSinceEpochOf(LocalTime{2026, 12, 12, 7, 0, 0, 0}), 60}));
+    ASSERT_TRUE(writeRecordStamp(stampedLater, {msSinceEpochOf(LocalTime{2026, 12, 12, 13, 0, 0, 0}), -300}));
     const std::vector<TBRecord> records = {at(" 23:58:00.0  "), stamped,      at(" 23:59:30.0  "), at("  0:00:10.0  "),
                                            at("garbage"),       stampedLater, at("  8:00:01.0  ")};
 
     // Without --date the records before the first stamp stay undated.
     RecordDating plain(std::nullopt, plusOneHour);
     EXPECT_EQ(dates(plain, records),
-              (std::vector<std::string>{"-", "2026-12-08T23:59:00.000+01:00", "~2026-12-08T23:59:30.000+01:00",
-                                        "~2026-12-09T00:00:10.000+01:00", "-", "2026-12-12T08:00:00.000+01:00",
-                                        "~2026-12-12T08:00:01.000+01:00"}));
+              (std::vector<std::string>{"-", "2026-12-08T23:59:00.000-05:00", "~2026-12-08T23:59:30.000-05:00",
+                                        "~2026-12-09T00:00:10.000-05:00", "-", "2026-12-12T08:00:00.000-05:00",
+                                        "~2026-12-12T08:00:01.000-05:00"}));
     EXPECT_EQ(plain.stamped(), 2);
     EXPECT_EQ(plain.inferred(), 3);
     EXPECT_EQ(plain.undated(), 2);
 
-    // With it, they take that date; a stamp still wins over it.
+    // With it, they take that date and this machine's zone; a stamp still
+    // wins over it.
     RecordDating withDate(CalendarDate{2026, 12, 1}, plusOneHour);
     const auto d = dates(withDate, records);
     EXPECT_EQ(d[0], "~2026-12-01T23:58:00.000+01:00");
-    EXPECT_EQ(d[1], "2026-12-08T23:59:00.000+01:00");
-    EXPECT_EQ(d[3], "~2026-12-09T00:00:10.000+01:00");
+    EXPECT_EQ(d[1], "2026-12-08T23:59:00.000-05:00");
+    EXPECT_EQ(d[3], "~2026-12-09T00:00:10.000-05:00");
 }
 
 TEST(RecordDating, TheStartOfDaylightSavingInBerlin)
