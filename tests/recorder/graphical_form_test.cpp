@@ -479,6 +479,24 @@ TEST_F(GraphicalFormTest, ReadoutFollowsTheCursor)
     EXPECT_EQ(form->graph()->yAxisLabel(), "Reading");
 }
 
+// The time panel's tooltip tells the record's date and zone, and goes with
+// the record.
+TEST_F(GraphicalFormTest, TheTimePanelsTooltipCarriesTheFullDate)
+{
+    logManually(2); // 14:05:09.300 and 14:05:10.050, two hours east of UTC
+    EXPECT_EQ(form->TimePanel->text(), " 14:05:10.0  ");
+    EXPECT_EQ(form->TimePanel->toolTip(), "2024-06-01 14:05:10.050 UTC+02:00");
+    form->graph()->pressKey(Qt::Key_Left);
+    EXPECT_EQ(form->TimePanel->toolTip(), "2024-06-01 14:05:09.300 UTC+02:00");
+    form->graph()->pressKey(Qt::Key_Left); // no record there
+    EXPECT_EQ(form->TimePanel->toolTip(), "");
+    form->graph()->pressKey(Qt::Key_End);
+    EXPECT_NE(form->TimePanel->toolTip(), "");
+    prompts.answer(Button::Ok);
+    form->sbtnClear->click();
+    EXPECT_EQ(form->TimePanel->toolTip(), "");
+}
+
 TEST_F(GraphicalFormTest, PlainClickOnTheChartMovesTheCursorAndADragZooms)
 {
     logManually(5, 1); // 1.000 to 5.000 V on points 195 to 199
