@@ -3,6 +3,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The subcommands of vt640-tool with their options as given on the command
 // line (vt640_tool.cpp parses it); each command checks its values and
@@ -38,6 +39,27 @@ struct ConvertOptions {
     bool force = false;
 };
 
+// stats and events: which records, and how undated ones are dated.
+struct FileReading {
+    std::optional<std::string> layout;
+    std::optional<std::string> date;
+};
+
+struct StatsOptions {
+    std::vector<std::string> inputs;
+    FileReading reading;
+    bool json = false;
+};
+
+struct EventsOptions {
+    std::string input;
+    std::optional<std::string> hi;
+    std::optional<std::string> lo;
+    std::optional<std::string> minDuration;
+    FileReading reading;
+    bool json = false;
+};
+
 struct PlotOptions {
     std::string input;
     std::string output;
@@ -57,5 +79,7 @@ int runWatch(const WatchOptions& options);
 int runLog(const LogOptions& options);
 int runConvert(const ConvertOptions& options);
 int runPlot(const PlotOptions& options);
+int runStats(const StatsOptions& options);
+int runEvents(const EventsOptions& options);
 int runSimulate(const SimulateOptions& options);
 int runDecode(std::istream& in, std::ostream& out, std::ostream& err);

@@ -32,6 +32,17 @@ void addLayout(CLI::App& command, std::optional<std::string>& layout)
         ->type_name("640|r27|r26");
 }
 
+// Which records of a file, and how those without a time stamp are dated.
+void addFileReading(CLI::App& command, FileReading& reading)
+{
+    addLayout(command, reading.layout);
+    command
+        .add_option("--date", reading.date,
+                    "the first record's date, for records without a time stamp (older files); "
+                    "a day later at each midnight")
+        ->type_name("YYYY-MM-DD");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -99,6 +110,31 @@ int main(int argc, char** argv)
     convertApp->add_flag("-f,--force", convert.force, "replace an existing OUT");
     commands.push_back({convertApp, [&] { return runConvert(convert); }});
 
+    StatsOptions stats;
+    auto* statsApp = app.add_subcommand(
+        "stats", "Sum up logger files: per run of one function and unit the count, times, minimum, maximum, mean, "
+                 "RMS, standard deviation, energy and gaps");
+    statsApp->add_option("FILE", stats.inputs, "the logger files (.640, .r27, .r26)")->required()->type_name("");
+    statsApp->add_flag("--json", stats.json, "JSON instead of the table");
+    addFileReading(*statsApp, stats.reading);
+    statsApp->footer("A run's cycle is the median spacing of its records; a gap is a spacing above three cycles.");
+    commands.push_back({statsApp, [&] { return runStats(stats); }});
+
+    EventsOptions events;
+    auto* eventsApp = app.add_subcommand(
+        "events", "List the times the readings of a logger file left the limits, as the comparator judges them");
+    eventsApp->add_option("FILE", events.input, "the logger file (.640, .r27, .r26)")->required()->type_name("");
+    eventsApp->add_option("--hi", events.hi, "the upper limit, in the displayed digits without the prefix")
+        ->type_name("X");
+    eventsApp->add_option("--lo", events.lo, "the lower limit, likewise")->type_name("Y");
+    eventsApp->add_option("--min-duration", events.minDuration, "leave out episodes shorter than this")
+        ->type_name("SECONDS");
+    eventsApp->add_flag("--json", events.json, "JSON instead of CSV");
+    addFileReading(*eventsApp, events.reading);
+    eventsApp->footer("An episode runs from the first record outside the limits to the first record back inside;\n"
+                      "one still outside at the end of the file ends with its last record (ended false).");
+    commands.push_back({eventsApp, [&] { return runEvents(events); }});
+
     PlotOptions plot;
     auto* plotApp = app.add_subcommand("plot", "Draw a page, or the whole file, as .bmp .png .emf .wmf .svg or .pdf");
     plotApp->add_option("IN", plot.input, "the logger file (.640, .r27, .r26)")->required()->type_name("");
@@ -142,7 +178,7 @@ int main(int argc, char** argv)
     const bool option = !first.empty() && first[0] == '-';
     if (!known && (!option || (first != "-h" && first != "--help" && first != "-V" && first != "--version"))) {
         std::cerr << "vt640-tool: unknown " << (option ? "option '" : "command '") << first
-                  << "'; the commands are watch, log, convert, plot, simulate and decode\n"
+                  << "'; the commands are watch, log, convert, stats, events, plot, simulate and decode\n"
                      "Run 'vt640-tool --help' for more.\n";
         return kUsageStatus;
     }
