@@ -13,6 +13,7 @@ packages=(
   libqcustomplot-dev libasound2-dev libuemf-dev
   emf2svg libwmf-bin
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+  libmosquitto-dev nlohmann-json3-dev mosquitto mosquitto-clients openssl
   fonts-dejavu-core locales
   xvfb openbox xdotool python3
   desktop-file-utils appstream libxml2-utils groff-base shared-mime-info

@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "console.h"
 #include "log_file.h"
+#include "log_publishing.h"
 #include "meter_console.h"
 #include "stop_signal.h"
 #include "tool_support.h"
@@ -113,6 +114,10 @@ int runLog(const LogOptions& options)
     // ".tmp" name would be taken by the recorder for a run's left file.
     if (vt640::layoutForPath(path) != vt640::RecordLayout::Native || tool::endsWith(path, ".tmp"))
         return usage(path + " is not a .640 file name");
+    LogPublishing mqtt; // --mqtt
+    if (const std::string why = mqtt.configure(options.mqtt, options.meter.demo ? "demo" : options.meter.port);
+        !why.empty())
+        return usage(why);
 
     stop_signal::install();
     // A reader of the record lines that goes away does not end logging.
@@ -154,6 +159,7 @@ int runLog(const LogOptions& options)
                  + (started == LogFile::Start::Opened ? " after its " + std::to_string(file.records()) + " records"
                                                       : std::string())
                  + " (Ctrl-C ends)");
+    mqtt.start(path, file.records(), console);
 
     // The recorder's logging state: Full Speed, or the first reading after
     // every tick of the logging timer; the first reading is logged at once.
@@ -196,6 +202,8 @@ int runLog(const LogOptions& options)
         for (;;) {
             file.tick();
             tellWriting();
+            mqtt.recordsInFile(file.records());
+            mqtt.tell(console);
             if (console.terminal())
                 console.status(statusText(file, Clock::now() - startTime, path));
             if (due() || stop_signal::requested())
@@ -229,7 +237,10 @@ int runLog(const LogOptions& options)
         }
         vt640::takeFunctionCode(reading);
         if (!fetched) {
+            if (portLost)
+                mqtt.meterOnline(false);
             if (++failures >= kFailureThreshold) {
+                mqtt.meterOnline(false);
                 failures = 0;
                 console.warn(numberedMessage(vt640::Str::WarnNoData) + " "
                              + std::string(vt640::stringText(vt640::Str::CheckCable)));
@@ -237,6 +248,7 @@ int runLog(const LogOptions& options)
             continue;
         }
         failures = 0;
+        mqtt.meterOnline(true);
         if (vt640::code::isEnergy(reading.functionCode)) {
             console.warn(numberedMessage(vt640::Str::ErrKwhMode) + " Logging ends.");
             status = kExitKilowattHours;
@@ -268,6 +280,7 @@ int runLog(const LogOptions& options)
             break;
         }
         tellWriting();
+        mqtt.recordsInFile(file.records());
         console.line(readingLine(reading) + (lowBattery ? "  LOW BATTERY" : ""));
         if (count && ++made >= *count)
             break;
@@ -277,6 +290,8 @@ int runLog(const LogOptions& options)
     const bool complete = file.finish();
     if (complete)
         tellWriting(); // the last attempt may have caught up
+    mqtt.recordsInFile(file.records());
+    mqtt.finish(console);
     console.clearStatus();
     const std::int64_t written = file.added();
     std::cerr << recordsText(written) << " written to " << path << '\n';

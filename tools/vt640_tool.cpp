@@ -71,8 +71,23 @@ int main(int argc, char** argv)
     logApp->add_option("--duration", log.duration, "end after SECONDS")->type_name("SECONDS");
     logApp->add_flag("--append", log.append,
                      "add to an existing file (or create it); a torn last record is moved aside into FILE.640.torn");
+    logApp->add_option("--mqtt", log.mqtt.url, "also publish each record to an MQTT broker")
+        ->type_name("mqtt[s]://[USER@]HOST[:PORT][/PREFIX]");
+    logApp->add_option("--mqtt-cafile", log.mqtt.caFile, "the CA certificates that vouch for an mqtts:// broker")
+        ->type_name("FILE");
+    logApp->add_option("--mqtt-password-file", log.mqtt.passwordFile, "the password for USER, alone in a file")
+        ->type_name("FILE");
+    logApp->add_option("--mqtt-id", log.mqtt.id, "the meter's name in the topics (HOST-PORT by default)")
+        ->type_name("ID");
+    // Only as --ha-discovery=PREFIX: a value after a blank would take the port's place.
+    logApp
+        ->add_flag("--ha-discovery{homeassistant}", log.mqtt.haDiscovery,
+                   "announce the sensors to Home Assistant, under PREFIX (homeassistant)")
+        ->type_name("[=PREFIX]");
     logApp->footer("One line per record goes to standard output; notes, warnings and, on a terminal, a status line\n"
-                   "to standard error. Ctrl-C or SIGTERM ends logging with the file complete.");
+                   "to standard error. Ctrl-C or SIGTERM ends logging with the file complete.\n"
+                   "With --mqtt each record also goes to <PREFIX>/<ID>/state (PREFIX vt640 by default), and\n"
+                   "<PREFIX>/<ID>/availability says online or offline; FILE.640.mqtt keeps what the broker has.");
     commands.push_back({logApp, [&] { return runLog(log); }});
 
     ConvertOptions convert;
