@@ -375,8 +375,18 @@ private:
 
     static void onLog(mosquitto*, void* self, int level, const char* text)
     {
-        if ((level & MOSQ_LOG_ERR) && text)
-            static_cast<Worker*>(self)->lastLogError_ = clause(text);
+        auto* me = static_cast<Worker*>(self);
+        // The first error of an attempt is its cause; OpenSSL's own
+        // numbering is left out ("...:SSL routines::certificate verify failed").
+        if ((level & MOSQ_LOG_ERR) && text && me->lastLogError_.empty()) {
+            std::string why = text;
+            if (why.rfind("OpenSSL Error", 0) == 0)
+                if (const auto colons = why.rfind("::"); colons != std::string::npos)
+                    why.erase(0, colons + 2);
+            if (why.rfind("Error: ", 0) == 0)
+                why.erase(0, 7);
+            me->lastLogError_ = clause(why);
+        }
     }
 
     // ---- publishing -----------------------------------------------------
