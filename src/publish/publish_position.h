@@ -3,20 +3,26 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vt640::publish {
 
-// How far a logger file has reached the broker, kept beside it in
-// `FILE.640.mqtt`: the index of the last record the broker acknowledged,
-// with the broker and the topic it went to. It is written whole or not at
-// all (a new file renamed over the old), so a crash leaves the old position
-// and at worst some records are published twice, never skipped.
+// How far a logger file has reached a receiver, kept beside it in
+// `FILE.640.mqtt` (the broker) or `FILE.640.influx` (the database): the
+// index of the last record the receiver acknowledged, with the receiver and
+// where in it the records went. It is written whole or not at all (a new
+// file renamed over the old), so a crash leaves the old position and at
+// worst some records are sent twice, never skipped.
 struct PublishPosition {
     std::int64_t acked = -1; // the last acknowledged record; -1: none yet
-    std::string broker;      // "host:port"
-    std::string topic;       // the state topic
+    std::string broker;      // the receiver, "host:port"
+    std::string topic;       // the state topic, or the database written to
 
-    static std::string pathFor(const std::string& loggerFile) { return loggerFile + ".mqtt"; }
+    // The position file of `kind` ("mqtt", "influx") beside a logger file.
+    static std::string pathFor(const std::string& loggerFile, std::string_view kind = "mqtt")
+    {
+        return loggerFile + "." + std::string(kind);
+    }
 
     std::string text() const;
     // Nothing for a text that is not a position this program wrote.

@@ -1,6 +1,6 @@
 #include "publish/publisher.h"
 
-#include "publish/publish_position.h"
+#include "publish/store_cursor.h"
 #include "publish/quantity.h"
 #include "publish/topics.h"
 
@@ -29,8 +29,6 @@ using std::chrono::milliseconds;
 // is held in memory for a file of any length and an outage of any length.
 constexpr std::size_t kWindow = 64;
 constexpr int kKeepAliveSeconds = 30;
-// The acknowledged position reaches its file at most this often (and at stop).
-constexpr milliseconds kPositionPeriod{1000};
 // libmosquitto's keep-alive and retry work wants a call about once a second.
 constexpr milliseconds kTick{1000};
 // While a connection is being set up, TLS may want to write without saying so.
@@ -162,44 +160,13 @@ private:
 
     void follow(const std::string& path, std::int64_t records)
     {
-        if (storeFd_ >= 0) {
-            savePosition(Clock::now(), true);
-            ::close(storeFd_);
-            storeFd_ = -1;
-        }
-        storePath_ = path;
         inflight_.clear();
         catchingUp_ = false;
-        storeFd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-        if (storeFd_ < 0)
-            tellOnce(PublisherEvent::Kind::StoreFailed, path + ": " + systemText(errno));
-
         // Go on after the last record the broker acknowledged, if the
         // position beside the file is this broker's and topic's.
-        acked_ = records - 1;
-        const std::string positionPath = PublishPosition::pathFor(path);
-        int error = 0;
-        if (const auto position = PublishPosition::read(positionPath, &error)) {
-            if (position->broker != settings_.broker.endpoint() || position->topic != stateTopic_)
-                tell({PublisherEvent::Kind::PositionIgnored,
-                      positionPath + " holds the position for " + position->topic + " at " + position->broker});
-            else if (position->acked >= records)
-                tell({PublisherEvent::Kind::PositionIgnored,
-                      positionPath + " holds record " + std::to_string(position->acked) + ", beyond the file's "
-                          + std::to_string(records) + " records"});
-            else
-                acked_ = position->acked;
-        } else if (error != 0 && error != ENOENT) {
-            tell({PublisherEvent::Kind::PositionFailed, positionPath + ": " + systemText(error)});
-        } else if (error == 0) {
-            tell({PublisherEvent::Kind::PositionIgnored, positionPath + " holds no position"});
-        }
+        acked_ = store_.follow(path, records, [this](PublisherEvent e) { tell(std::move(e)); });
         nextSeq_ = acked_ + 1;
         records_ = std::max(records_, records);
-        // Kept at once, so that a crash before the first acknowledgement
-        // still goes on from here.
-        savedAcked_ = -2;
-        savePosition(Clock::now(), true);
         if (connected_)
             startCatchingUp();
     }
@@ -399,7 +366,7 @@ private:
                 publishConfig(*q);
         }
         // At a stop, "offline" follows the last records.
-        const bool recordsLeft = nextSeq_ < records_ && storeFd_ >= 0;
+        const bool recordsLeft = nextSeq_ < records_ && store_.readable();
         if (wantOnline_ >= 0 && wantOnline_ != sentOnline_ && !(stopping_ && recordsLeft))
             publishAvailability(wantOnline_ == 1);
 
@@ -407,7 +374,7 @@ private:
         tokensAt_ = now;
         tokens_ = std::min(static_cast<double>(kWindow), tokens_ + elapsed * settings_.catchUpRate);
 
-        while (storeFd_ >= 0 && connected_ && inflight_.size() < kWindow && nextSeq_ < records_ && tokens_ >= 1.0) {
+        while (store_.readable() && connected_ && inflight_.size() < kWindow && nextSeq_ < records_ && tokens_ >= 1.0) {
             const std::int64_t want = std::min<std::int64_t>({static_cast<std::int64_t>(kWindow - inflight_.size()),
                                                               records_ - nextSeq_, static_cast<std::int64_t>(tokens_)});
             const std::int64_t got = readRecords(nextSeq_, want);
@@ -427,17 +394,7 @@ private:
     // Records [first, first + count) of the file, as many as it holds.
     std::int64_t readRecords(std::int64_t first, std::int64_t count)
     {
-        const auto bytes = static_cast<std::size_t>(count) * sizeof(TBRecord);
-        for (;;) {
-            const ssize_t n = ::pread(storeFd_, buffer_.data(), bytes, static_cast<off_t>(first * sizeof(TBRecord)));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0) {
-                tellOnce(PublisherEvent::Kind::StoreFailed, storePath_ + ": " + systemText(errno));
-                return 0;
-            }
-            return static_cast<std::int64_t>(static_cast<std::size_t>(n) / sizeof(TBRecord));
-        }
+        return store_.read(first, count, buffer_.data(), [this](PublisherEvent e) { tell(std::move(e)); });
     }
 
     bool publishRecord(const TBRecord& record, std::int64_t seq, const RecordInstant& published)
@@ -504,8 +461,8 @@ private:
             timeout = std::min(timeout, kConnectingTick);
         if (connected_ && nextSeq_ < records_ && inflight_.size() < kWindow && tokens_ < 1.0)
             timeout = std::min(timeout, milliseconds(1));
-        if (acked_ != savedAcked_)
-            until(savedAt_ + kPositionPeriod);
+        if (store_.unsaved(acked_))
+            until(store_.nextSave());
         if (stopping_)
             until(stopBy_);
 
@@ -534,26 +491,14 @@ private:
 
     void savePosition(Clock::time_point now, bool force)
     {
-        if (storePath_.empty() || acked_ == savedAcked_ || (!force && now - savedAt_ < kPositionPeriod))
-            return;
-        PublishPosition p;
-        p.acked = acked_;
-        p.broker = settings_.broker.endpoint();
-        p.topic = stateTopic_;
-        int error = 0;
-        savedAt_ = now;
-        if (p.write(PublishPosition::pathFor(storePath_), &error))
-            savedAcked_ = acked_;
-        else
-            tellOnce(PublisherEvent::Kind::PositionFailed,
-                     PublishPosition::pathFor(storePath_) + ": " + systemText(error));
+        store_.save(acked_, now, force, [this](PublisherEvent e) { tell(std::move(e)); });
     }
 
     bool doneStopping(Clock::time_point now) const
     {
         if (!connected_ || now >= stopBy_)
             return true;
-        const bool recordsLeft = storeFd_ >= 0 && nextSeq_ < records_;
+        const bool recordsLeft = store_.readable() && nextSeq_ < records_;
         return !recordsLeft && inflight_.empty() && sentOnline_ == 0 && availabilityAcked_;
     }
 
@@ -571,8 +516,7 @@ private:
             mosquitto_destroy(mosq_);
             mosq_ = nullptr;
         }
-        if (storeFd_ >= 0)
-            ::close(storeFd_);
+        store_.close(acked_, [this](PublisherEvent e) { tell(std::move(e)); });
         connected_ = false;
         report();
         std::lock_guard lock(shared_->mutex);
@@ -621,8 +565,7 @@ private:
     std::string lastLogError_;
 
     int storeGeneration_ = 0;
-    std::string storePath_;
-    int storeFd_ = -1;
+    StoreCursor store_{"mqtt", settings_.broker.endpoint(), stateTopic_};
     std::int64_t records_ = 0;
     std::int64_t nextSeq_ = 0;
     std::int64_t acked_ = -1;
@@ -641,9 +584,6 @@ private:
     std::vector<const Quantity*> seen_;
     std::set<std::string_view> configured_;
     bool resendConfigs_ = false;
-
-    std::int64_t savedAcked_ = -2;
-    Clock::time_point savedAt_{};
 
     bool stopping_ = false;
     Clock::time_point stopBy_{};
