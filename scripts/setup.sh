@@ -14,6 +14,7 @@ packages=(
   emf2svg libwmf-bin
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
   libmosquitto-dev mosquitto mosquitto-clients openssl
+  libcurl4-openssl-dev influxdb influxdb-client curl
   fonts-dejavu-core locales tzdata
   xvfb openbox xdotool python3
   desktop-file-utils appstream libxml2-utils groff-base shared-mime-info

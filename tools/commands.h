@@ -28,6 +28,21 @@ struct MqttOptions {
     std::optional<std::string> haDiscovery; // the discovery prefix
 };
 
+// Writing into InfluxDB while logging (log_influx.h).
+struct InfluxOptions {
+    std::optional<std::string> url;
+    std::optional<std::string> tokenFile;
+    std::optional<std::string> meterId; // the meter tag
+};
+
+// Limit episodes while logging (log_events.h).
+struct LogEventOptions {
+    std::optional<std::string> hi;
+    std::optional<std::string> lo;
+    std::optional<std::string> minDuration;
+    std::optional<std::string> file; // --events FILE.csv
+};
+
 struct LogOptions {
     MeterChoice meter;
     std::string output;
@@ -36,6 +51,8 @@ struct LogOptions {
     std::optional<std::string> duration;
     bool append = false;
     MqttOptions mqtt;
+    InfluxOptions influx;
+    LogEventOptions events;
 };
 
 struct ConvertOptions {
@@ -45,6 +62,7 @@ struct ConvertOptions {
     std::optional<std::string> layout;
     std::optional<std::string> pointsPerPage;
     std::optional<std::string> date;
+    std::optional<std::string> meterId; // the meter tag of a .lp output
     bool isoTime = false;
     bool force = false;
 };

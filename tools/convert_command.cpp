@@ -12,10 +12,12 @@
 #include "recorder/core/recorder_clock.h"
 #include "recorder/core/recorder_core.h"
 #include "viewer/core/csv_export.h"
+#include "publish/line_protocol.h"
 
 #include <cerrno>
 #include <climits>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 
@@ -24,6 +26,7 @@
 
 namespace {
 
+namespace fs = std::filesystem;
 using vt640::AtomicFile;
 using vt640::CsvExport;
 using vt640::LoggerFileWriter;
@@ -139,12 +142,29 @@ int runConvert(const ConvertOptions& options)
     const bool toStdout = out == "-";
     const bool toCsv = toStdout || tool::endsWith(out, ".csv");
     const bool toJsonLines = !toCsv && tool::endsWith(out, ".jsonl");
-    const bool toNative = !toCsv && !toJsonLines && tool::endsWith(out, ".640");
-    if (!toCsv && !toNative && !toJsonLines)
-        return usage("OUT must end in .csv, .jsonl or .640, or be - for standard output");
+    const bool toLineProtocol = !toCsv && !toJsonLines && tool::endsWith(out, ".lp");
+    const bool toNative = !toCsv && !toJsonLines && !toLineProtocol && tool::endsWith(out, ".640");
+    if (!toCsv && !toNative && !toJsonLines && !toLineProtocol)
+        return usage("OUT must end in .csv, .jsonl, .lp or .640, or be - for standard output");
     if (!toCsv && (pages || pointsPerPage))
         return usage("--pages and --points-per-page choose rows of the text export; a "
-                     + std::string(toNative ? ".640" : ".jsonl") + " file takes every record");
+                     + std::string(toNative      ? ".640"
+                                   : toJsonLines ? ".jsonl"
+                                                 : ".lp")
+                     + " file takes every record");
+    if (options.meterId && !toLineProtocol)
+        return usage("--meter-id names the meter in a .lp output");
+    if (toLineProtocol && options.isoTime)
+        return usage("--iso-time dates the rows of a text output; every point of a .lp file carries its time");
+    std::string meterId;
+    if (toLineProtocol) {
+        // By default the file's name without its folder and extension.
+        meterId = options.meterId.value_or(fs::path(in).stem().string());
+        if (!vt640::publish::isValidMeterTag(meterId))
+            return usage("--meter-id takes 1 to 64 printable characters without blanks, commas, '=', quotes or "
+                         "backslashes, not "
+                         + tool::quoted(meterId) + (options.meterId ? "" : " (the file's name)"));
+    }
     if (toNative && (options.isoTime || date))
         return usage("--iso-time and --date date the rows of a text or .jsonl output; a .640 file keeps its records as "
                      "they are");
@@ -190,6 +210,42 @@ int runConvert(const ConvertOptions& options)
 
     // Dated record by record in file order, as they are written.
     RecordDating dating(date, vt640::RecorderClock::localZoneOffsetMinutes);
+
+    if (toLineProtocol) {
+        // A point without a time would be given the time it is written:
+        // every record needs its date, from its stamp or from --date.
+        AtomicFile file(out);
+        file.setReplaceExisting(force);
+        bool ok = file.open();
+        std::string text;
+        std::int64_t undated = 0;
+        for (int i = 0; ok && i < buffer.size(); ++i) {
+            const auto when = dating.next(buffer[i]);
+            if (!when || !vt640::publish::appendLineProtocol(text, buffer[i], when->at.utcMs, meterId))
+                ++undated;
+            if (undated > 0 && !date)
+                break;
+            if (text.size() >= (1 << 16) || i + 1 == buffer.size()) {
+                ok = file.write(text);
+                text.clear();
+            }
+        }
+        if (undated > 0 && !date) {
+            std::cerr << "vt640-tool: " << in
+                      << " holds records without a time stamp; --date YYYY-MM-DD gives the first record's date, and "
+                         "the others follow from their times of day\n";
+            return 1; // nothing written: the temporary file goes
+        }
+        if (!ok || !file.commit()) {
+            std::cerr << "vt640-tool: " << atomicFailure(out, file.error(), file.systemError()) << '\n';
+            return 1;
+        }
+        tellDating(dating, options.date);
+        if (undated > 0)
+            std::cerr << "vt640-tool: " << recordsText(undated) << " without a date or time left out of " << out
+                      << '\n';
+        return 0;
+    }
 
     if (toJsonLines) {
         AtomicFile file(out);

@@ -4,6 +4,8 @@
 #include "commands.h"
 #include "console.h"
 #include "log_file.h"
+#include "log_events.h"
+#include "log_influx.h"
 #include "log_publishing.h"
 #include "meter_console.h"
 #include "stop_signal.h"
@@ -12,6 +14,8 @@
 #include "meter/meter_poller.h"
 #include "meter/port_table.h"
 #include "meter/sim/demo_meter_host.h"
+#include "analysis/episode_format.h"
+#include "publish/meter_id.h"
 #include "resources/string_table.h"
 #include "recorder/core/logger_layout.h"
 #include "recorder/core/record_stamp.h"
@@ -116,6 +120,19 @@ int runLog(const LogOptions& options)
     if (const std::string why = mqtt.configure(options.mqtt, options.meter.demo ? "demo" : options.meter.port);
         !why.empty())
         return usage(why);
+    LogInflux influx; // --influx
+    const std::string portName = options.meter.demo ? "demo" : options.meter.port;
+    if (const std::string why = influx.configure(options.influx, options.mqtt.id.value_or(vt640::publish::meterIdFor(
+                                                                     vt640::publish::shortHostName(), portName)));
+        !why.empty())
+        return usage(why);
+    LogEvents events; // --hi, --lo, --events
+    if (const std::string why = events.configure(options.events, options.mqtt.url.has_value()); !why.empty())
+        return usage(why);
+    // Each episode as it ends, to the broker too.
+    const LogEvents::Publish publishEpisode = [&mqtt](const vt640::analysis::LimitEpisode& e) {
+        mqtt.event(vt640::analysis::jsonText(vt640::analysis::episodeJson(e)));
+    };
 
     stop_signal::install();
     // A reader of the record lines that goes away does not end logging.
@@ -142,6 +159,10 @@ int runLog(const LogOptions& options)
         return 1;
     }
 
+    if (!events.open(console)) {
+        vt640::closeMeterPort(port);
+        return 1;
+    }
     LogFile file;
     const LogFile::Start started = file.start(path, options.append);
     if (started != LogFile::Start::Created && started != LogFile::Start::Opened) {
@@ -158,6 +179,7 @@ int runLog(const LogOptions& options)
                                                       : std::string())
                  + " (Ctrl-C ends)");
     mqtt.start(path, file.records(), console);
+    influx.start(path, file.records(), console);
 
     // The recorder's record builder and sampling rule: Full Speed, or the
     // first reading after every tick of the logging timer; the first reading
@@ -204,6 +226,8 @@ int runLog(const LogOptions& options)
             tellWriting();
             mqtt.recordsInFile(file.records());
             mqtt.tell(console);
+            influx.recordsInFile(file.records());
+            influx.tell(console);
             if (console.terminal())
                 console.status(statusText(file, Clock::now() - startTime, path));
             if (due() || stop_signal::requested())
@@ -259,6 +283,8 @@ int runLog(const LogOptions& options)
         }
         tellWriting();
         mqtt.recordsInFile(file.records());
+        influx.recordsInFile(file.records());
+        events.add(*record, console, publishEpisode);
         const auto at = vt640::recordStamp(*record); // its own date, as the file has it
         console.line(readingLine(reading, at.value_or(core.clock().now())) + (out.lowBattery ? "  LOW BATTERY" : ""));
         if (count && ++made >= *count)
@@ -269,8 +295,11 @@ int runLog(const LogOptions& options)
     const bool complete = file.finish();
     if (complete)
         tellWriting(); // the last attempt may have caught up
+    events.finish(console, publishEpisode);
     mqtt.recordsInFile(file.records());
+    influx.recordsInFile(file.records());
     mqtt.finish(console);
+    influx.finish(console);
     console.clearStatus();
     const std::int64_t written = file.added();
     std::cerr << recordsText(written) << " written to " << path << '\n';

@@ -135,6 +135,12 @@ void LogPublishing::meterOnline(bool online)
         publisher_->setMeterOnline(online);
 }
 
+void LogPublishing::event(std::string payload)
+{
+    if (publisher_)
+        publisher_->publishEvent(std::move(payload));
+}
+
 void LogPublishing::tell(Console& console)
 {
     if (!publisher_)
@@ -172,6 +178,8 @@ void LogPublishing::tell(Console& console)
                    + "; after a restart some records may be published again";
             break;
         case PublisherEvent::Kind::StoreFailed: text = "cannot read the records to publish from " + e.detail; break;
+        case PublisherEvent::Kind::Rejected:
+        case PublisherEvent::Kind::Skipped: text = e.detail; break; // a database's, not the broker's
         }
         console.warn("vt640-tool: " + text);
     }

@@ -31,6 +31,8 @@ public:
     void recordsInFile(std::int64_t records);
     // Readings arrive, or they stopped (three failed polls, the adapter pulled).
     void meterOnline(bool online);
+    // Publishes a limit episode (JSON) to the event topic.
+    void event(std::string payload);
     // Says on standard error what happened with the broker.
     void tell(Console& console);
     // "offline", the last records, the position; a short wait at most.

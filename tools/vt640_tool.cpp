@@ -124,10 +124,27 @@ int main(int argc, char** argv)
         ->add_flag("--ha-discovery{homeassistant}", log.mqtt.haDiscovery,
                    "announce the sensors to Home Assistant, under PREFIX (homeassistant)")
         ->type_name("PREFIX");
+    logApp->add_option("--influx", log.influx.url, "also write each record into InfluxDB, in batches")
+        ->type_name("http[s]://HOST:PORT/write?db=NAME|.../api/v2/write?org=ORG&bucket=BUCKET");
+    logApp
+        ->add_option("--influx-token-file", log.influx.tokenFile,
+                     "the API token (2.x), or USER:PASSWORD (1.x), alone in a file")
+        ->type_name("FILE");
+    logApp->add_option("--meter-id", log.influx.meterId, "the database's meter tag (the MQTT ID by default)")
+        ->type_name("ID");
+    logApp->add_option("--hi", log.events.hi, "the upper limit: judge each record as the comparator does")
+        ->type_name("X");
+    logApp->add_option("--lo", log.events.lo, "the lower limit")->type_name("Y");
+    logApp->add_option("--min-duration", log.events.minDuration, "leave out episodes shorter than this")
+        ->type_name("SECONDS");
+    logApp->add_option("--events", log.events.file, "append each limit episode as it ends to this CSV file")
+        ->type_name("FILE.csv");
     logApp->footer("One line per record goes to standard output; notes, warnings and, on a terminal, a status line\n"
                    "to standard error. Ctrl-C or SIGTERM ends logging with the file complete.\n"
                    "With --mqtt each record also goes to <PREFIX>/<ID>/state (PREFIX vt640 by default), and\n"
-                   "<PREFIX>/<ID>/availability says online or offline; FILE.640.mqtt keeps what the broker has.");
+                   "<PREFIX>/<ID>/availability says online or offline; FILE.640.mqtt keeps what the broker has.\n"
+                   "With --influx FILE.640.influx keeps what the database has. With --hi and --lo each limit\n"
+                   "episode goes to --events FILE.csv and, with --mqtt, to <PREFIX>/<ID>/event.");
     commands.push_back({logApp, [&] { return runLog(log); }});
 
     ConvertOptions convert;
@@ -136,13 +153,16 @@ int main(int argc, char** argv)
     convertApp->add_option("IN", convert.input, "the logger file (.640, .r27, .r26)")->required()->type_name("");
     convertApp
         ->add_option("-o,--output", convert.output,
-                     "OUT.csv, - for standard output, OUT.jsonl (one JSON object a record) or OUT.640")
+                     "OUT.csv, - for standard output, OUT.jsonl (one JSON object a record), OUT.lp (InfluxDB line "
+                     "protocol) or OUT.640")
         ->required()
         ->type_name("OUT");
     convertApp->add_option("--pages", convert.pages, "only pages A to B of the text (all by default)")
         ->type_name("A-B");
     convertApp->add_option("--points-per-page", convert.pointsPerPage, "points a page of the text (200 by default)")
         ->type_name("N");
+    convertApp->add_option("--meter-id", convert.meterId, "the meter tag of a .lp output (the file's name by default)")
+        ->type_name("ID");
     convertApp->add_flag("--iso-time", convert.isoTime,
                          "a first column DateTime: when each record was logged, in RFC 3339 with its offset");
     convertApp

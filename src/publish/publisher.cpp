@@ -34,6 +34,8 @@ constexpr milliseconds kTick{1000};
 // While a connection is being set up, TLS may want to write without saying so.
 constexpr milliseconds kConnectingTick{50};
 constexpr std::size_t kMaxEvents = 64;
+// Event messages kept while the broker is away; the oldest go first.
+constexpr std::size_t kMaxEventMessages = 256;
 
 std::string systemText(int error)
 {
@@ -71,6 +73,8 @@ struct Publisher::Shared {
     int storeGeneration = 0;
     std::int64_t records = 0;
     int online = -1; // -1 not told yet, 0 offline, 1 online
+    // Event messages waiting for the broker, oldest first.
+    std::deque<std::string> eventMessages;
     bool stopping = false;
     Clock::time_point stopBy;
     // Told by the worker.
@@ -147,6 +151,10 @@ private:
             }
             records_ = shared_->records;
             wantOnline_ = shared_->online;
+            while (!shared_->eventMessages.empty()) {
+                eventMessages_.push_back(std::move(shared_->eventMessages.front()));
+                shared_->eventMessages.pop_front();
+            }
             if (shared_->stopping && !stopping_) {
                 stopping_ = true;
                 stopBy_ = shared_->stopBy;
@@ -370,6 +378,15 @@ private:
         if (wantOnline_ >= 0 && wantOnline_ != sentOnline_ && !(stopping_ && recordsLeft))
             publishAvailability(wantOnline_ == 1);
 
+        // Events go as they come, each once the broker has taken it.
+        while (connected_ && !eventMessages_.empty()) {
+            const std::string& m = eventMessages_.front();
+            if (mosquitto_publish(mosq_, nullptr, eventTopic_.c_str(), static_cast<int>(m.size()), m.data(), 1, false)
+                != MOSQ_ERR_SUCCESS)
+                break;
+            eventMessages_.pop_front();
+        }
+
         const double elapsed = std::chrono::duration<double>(now - tokensAt_).count();
         tokensAt_ = now;
         tokens_ = std::min(static_cast<double>(kWindow), tokens_ + elapsed * settings_.catchUpRate);
@@ -554,6 +571,8 @@ private:
     const Topics topics_;
     const std::string stateTopic_;
     const std::string availabilityTopic_;
+    const std::string eventTopic_ = topics_.event();
+    std::deque<std::string> eventMessages_;
 
     mosquitto* mosq_ = nullptr;
     bool connected_ = false;
@@ -618,6 +637,18 @@ void Publisher::recordsAppended(std::int64_t records)
     {
         std::lock_guard lock(shared_->mutex);
         shared_->records = records;
+    }
+    shared_->wake();
+}
+
+void Publisher::publishEvent(std::string payload)
+{
+    {
+        std::lock_guard lock(shared_->mutex);
+        auto& waiting = shared_->eventMessages;
+        if (waiting.size() >= kMaxEventMessages)
+            waiting.pop_front();
+        waiting.push_back(std::move(payload));
     }
     shared_->wake();
 }

@@ -64,6 +64,9 @@ public:
     // The file holds `records` records now (it may shrink back after a
     // failed flush; those records come again).
     void recordsAppended(std::int64_t records);
+    // Publishes `payload` (a limit episode as JSON) to `<prefix>/<id>/event`,
+    // QoS 1, not retained; held while the broker is away (the newest 256).
+    void publishEvent(std::string payload);
     // Readings arrive (true), or they stopped: three failed polls, the
     // adapter pulled (false). Published as the availability, retained.
     void setMeterOnline(bool online);

@@ -5,8 +5,9 @@
 
 namespace vt640::publish {
 
-// What the publisher tells its owner, who words it for the user. Each
-// failure is told once: again only after the broker has been reached since.
+// What the publisher (or the database writer) tells its owner, who words it
+// for the user. Each failure is told once: again only after the receiver
+// has been reached since.
 struct PublisherEvent {
     enum class Kind {
         Connected,       // the broker took the connection (`detail`: host:port)
@@ -19,6 +20,10 @@ struct PublisherEvent {
                          // beyond the file's end: publishing starts with the next record (`detail`: what)
         PositionFailed,  // the position file cannot be read or written (`detail`: file and why)
         StoreFailed,     // the logger file cannot be read (`detail`: file and why)
+        Rejected,        // the receiver refused records it will never take; they are passed over
+                         // (`detail`: its answer, `count`: how many)
+        Skipped,         // records that cannot be sent, such as those without a time stamp for a
+                         // database (`detail`: why, `count`: how many)
     };
     Kind kind;
     std::string detail;

@@ -16,6 +16,8 @@ struct Topics {
 
     std::string state() const { return prefix + "/" + meterId + "/state"; }
     std::string availability() const { return prefix + "/" + meterId + "/availability"; }
+    // Each limit episode as it ends (log --hi --lo).
+    std::string event() const { return prefix + "/" + meterId + "/event"; }
     // Home Assistant says "online" here when it starts, and wants the
     // configs again then.
     std::string discoveryStatus() const { return discoveryPrefix + "/status"; }
