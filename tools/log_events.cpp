@@ -48,7 +48,7 @@ bool LogEvents::open(Console& console)
         return true;
     // Appended to, never through a link planted at the name, never waiting
     // on a pipe; a file of anything else is not added to.
-    fd_ = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    fd_ = ::open(path_.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
     if (fd_ < 0) {
         const int error = errno;
         console.warn("vt640-tool: cannot open --events " + path_ + ": "
