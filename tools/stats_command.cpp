@@ -7,6 +7,7 @@
 #include "analysis/episode_format.h"
 #include "analysis/run_statistics.h"
 #include "meter/annunciators.h"
+#include "publish/quantity.h"
 
 #include <nlohmann/json.hpp>
 
@@ -30,14 +31,14 @@ struct FileStatistics {
 
 std::string unitOf(const RunStatistics& run) { return vt640::displayUnitText(run.functionCode, run.unitText); }
 
-// The function as the meter's display names it: "DC V", "W", ...
+// The function by its name ("DC volts"), or by its unit where the meter
+// has no name for its code.
 std::string functionLabel(const RunStatistics& run)
 {
-    std::string label = unitOf(run).empty() ? "no unit" : unitOf(run);
-    const auto marks = vt640::annunciatorsFor(run.functionCode, 0);
-    if (!marks.acDc.empty())
-        label = marks.acDc + " " + label;
-    return label;
+    const std::string_view name = vt640::publish::functionName(run.functionCode);
+    if (!name.empty())
+        return std::string(name);
+    return unitOf(run).empty() ? "no unit" : unitOf(run);
 }
 
 std::string timeText(const RecordTime& t) { return t.line == RecordTime::Line::None ? "no time" : t.text(); }
@@ -67,7 +68,8 @@ void printTable(const FileStatistics& f, bool first)
             std::snprintf(label, sizeof label, "  %-14s", name);
             std::cout << label << value << '\n';
         };
-        std::cout << "\nRun " << ++number << ": " << functionLabel(run) << " (function " << run.functionCode
+        std::cout << "\nRun " << ++number << ": " << functionLabel(run) << " in "
+                  << (unitOf(run).empty() ? std::string("no unit") : unitOf(run)) << " (function " << run.functionCode
                   << "), records " << run.firstIndex + 1 << " to " << run.firstIndex + run.records << '\n';
         std::string count =
             std::to_string(run.records) + " (" + std::to_string(run.values) + (run.values == 1 ? " value" : " values");
@@ -99,7 +101,7 @@ void printTable(const FileStatistics& f, bool first)
         if (run.energyKwh) {
             std::string energy = numberText(*run.energyKwh, 6) + " kWh integrated";
             if (!run.lastEnergyText.empty())
-                energy += "; the record's energy text " + run.firstEnergyText + " to " + run.lastEnergyText + " kWh";
+                energy += "; energy text " + run.firstEnergyText + " to " + run.lastEnergyText + " kWh";
             row("energy", energy);
         }
     }

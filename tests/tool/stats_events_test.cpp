@@ -60,7 +60,7 @@ TEST(Stats, JsonOfTheMainsFileHoldsEachRunsFigures)
 
     const Json& v = runs[0];
     EXPECT_EQ(v["unit"], "V");
-    EXPECT_EQ(v["function"], "AC V");
+    EXPECT_EQ(v["function"], "AC volts");
     EXPECT_EQ(v["records"], MainsLog::kVolts);
     EXPECT_EQ(v["values"], MainsLog::kVolts - 3);
     EXPECT_EQ(v["displays"], (Json{{"Strt", 1}, {"OL", 1}, {"-OL", 1}}));
@@ -105,12 +105,12 @@ TEST(Stats, JsonOfTheMainsFileHoldsEachRunsFigures)
 
     const ToolRun table = runTool({"stats", f.stamped.string()});
     ASSERT_EQ(table.status, 0) << table.err;
-    for (const char* line : {"mains.640: 345 records in 3 runs", "Run 1: AC V (function 5), records 1 to 240",
+    for (const char* line : {"mains.640: 345 records in 3 runs", "Run 1: AC volts in V (function 5), records 1 to 240",
                              "  records       240 (237 values; Strt 1, OL 1, -OL 1)",
                              "  minimum       190 V  at 2026-12-09T00:00:00.000+01:00", "  cycle         1.000 s",
                              "  gaps          1 longer than three cycles:",
                              "after 2026-12-09T00:01:00.000+01:00 (record 181) for 0:00:11.000",
-                             "Run 3: Ω (function 128), records 341 to 345"})
+                             "Run 3: Resistance in Ω (function 128), records 341 to 345"})
         EXPECT_NE(table.out.find(line), std::string::npos) << line << "\n" << table.out;
     fs::remove_all(f.dir);
 }
