@@ -76,8 +76,8 @@ int main(int argc, char** argv)
     commands.push_back({logApp, [&] { return runLog(log); }});
 
     ConvertOptions convert;
-    auto* convertApp =
-        app.add_subcommand("convert", "A logger file to CSV (the recorder's text export) or to a .640 file");
+    auto* convertApp = app.add_subcommand(
+        "convert", "A logger file to CSV (the recorder's text export), to JSON lines or to a .640 file");
     convertApp->add_option("IN", convert.input, "the logger file (.640, .r27, .r26)")->required()->type_name("");
     convertApp
         ->add_option("-o,--output", convert.output,
@@ -91,9 +91,7 @@ int main(int argc, char** argv)
     convertApp->add_flag("--iso-time", convert.isoTime,
                          "a first column DateTime: when each record was logged, in RFC 3339 with its offset");
     convertApp
-        ->add_option("--date", convert.date,
-                     "the first record's date, for records without a time stamp (older files); "
-                     "a day later at each midnight")
+        ->add_option("--date", convert.date, "the first record's date, for records without a time stamp (older files)")
         ->type_name("YYYY-MM-DD");
     addLayout(*convertApp, convert.layout);
     convertApp->add_flag("-f,--force", convert.force, "replace an existing OUT");
