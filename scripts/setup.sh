@@ -12,8 +12,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libqt6svg6-dev
   libqcustomplot-dev libasound2-dev libuemf-dev
   emf2svg libwmf-bin
-  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-  fonts-dejavu-core locales
+  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
+  fonts-dejavu-core locales tzdata
   xvfb openbox xdotool python3
   desktop-file-utils appstream libxml2-utils groff-base shared-mime-info
 )

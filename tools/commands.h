@@ -33,6 +33,8 @@ struct ConvertOptions {
     std::optional<std::string> pages;
     std::optional<std::string> layout;
     std::optional<std::string> pointsPerPage;
+    std::optional<std::string> date;
+    bool isoTime = false;
     bool force = false;
 };
 

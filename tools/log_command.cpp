@@ -13,6 +13,7 @@
 #include "meter/sim/demo_meter_host.h"
 #include "resources/string_table.h"
 #include "recorder/core/logger_layout.h"
+#include "recorder/core/record_stamp.h"
 #include "recorder/core/recorder_core.h"
 #include "recorder/core/sample_schedule.h"
 
@@ -243,7 +244,8 @@ int runLog(const LogOptions& options)
             break;
         }
         tellWriting();
-        console.line(readingLine(reading) + (out.lowBattery ? "  LOW BATTERY" : ""));
+        const auto at = vt640::recordStamp(*record); // its own date, as the file has it
+        console.line(readingLine(reading, at.value_or(core.clock().now())) + (out.lowBattery ? "  LOW BATTERY" : ""));
         if (count && ++made >= *count)
             break;
     }

@@ -34,9 +34,9 @@ std::string clockText()
     return buffer;
 }
 
-std::string readingLine(const vt640::MeterReading& r)
+std::string readingLine(const vt640::MeterReading& r, const vt640::ZonedInstant& at)
 {
-    std::string line = clockText() + "  " + r.readoutText;
+    std::string line = (vt640::isWritable(at) ? vt640::rfc3339(at) : clockText()) + "  " + r.readoutText;
     const std::string unit = r.prefixText + vt640::displayUnitText(r.functionCode, r.unitText);
     if (!unit.empty())
         line += " " + unit;

@@ -3,6 +3,7 @@
 #include "commands.h"
 
 #include "meter/meter_port.h"
+#include "recorder/core/zoned_instant.h"
 #include "resources/string_ids.h"
 
 #include <string>
@@ -23,9 +24,10 @@ public:
 // The local time of day with tenths, "hh:mm:ss.t".
 std::string clockText();
 
-// One reading as a line: the time, the readout with its unit, the
-// sub-display and the annunciators.
-std::string readingLine(const vt640::MeterReading& reading);
+// One reading taken at `at` as a line: the date and time in RFC 3339 with
+// the offset, the readout with its unit, the sub-display and the
+// annunciators.
+std::string readingLine(const vt640::MeterReading& reading, const vt640::ZonedInstant& at);
 
 // The string table's text `message` under the caption the window shows it
 // under, e.g. "Warning[W8004]: No data received.", on one line.

@@ -76,16 +76,23 @@ int main(int argc, char** argv)
     commands.push_back({logApp, [&] { return runLog(log); }});
 
     ConvertOptions convert;
-    auto* convertApp =
-        app.add_subcommand("convert", "A logger file to CSV (the recorder's text export) or to a .640 file");
+    auto* convertApp = app.add_subcommand(
+        "convert", "A logger file to CSV (the recorder's text export), to JSON lines or to a .640 file");
     convertApp->add_option("IN", convert.input, "the logger file (.640, .r27, .r26)")->required()->type_name("");
-    convertApp->add_option("-o,--output", convert.output, "OUT.csv, - for standard output, or OUT.640")
+    convertApp
+        ->add_option("-o,--output", convert.output,
+                     "OUT.csv, - for standard output, OUT.jsonl (one JSON object a record) or OUT.640")
         ->required()
         ->type_name("OUT");
     convertApp->add_option("--pages", convert.pages, "only pages A to B of the text (all by default)")
         ->type_name("A-B");
     convertApp->add_option("--points-per-page", convert.pointsPerPage, "points a page of the text (200 by default)")
         ->type_name("N");
+    convertApp->add_flag("--iso-time", convert.isoTime,
+                         "a first column DateTime: when each record was logged, in RFC 3339 with its offset");
+    convertApp
+        ->add_option("--date", convert.date, "the first record's date, for records without a time stamp (older files)")
+        ->type_name("YYYY-MM-DD");
     addLayout(*convertApp, convert.layout);
     convertApp->add_flag("-f,--force", convert.force, "replace an existing OUT");
     commands.push_back({convertApp, [&] { return runConvert(convert); }});

@@ -7,6 +7,7 @@
 
 #include "meter/meter_poller.h"
 #include "meter/port_table.h"
+#include "recorder/core/recorder_clock.h"
 
 #include <iostream>
 
@@ -59,7 +60,8 @@ int runWatch(const WatchOptions& options)
             break;
         case vt640::PollOutcome::Result::Dropped: break; // asked of nobody here
         case vt640::PollOutcome::Result::Reading:
-            std::cout << readingLine(reading) << (out.lowBattery ? "  LOW BATTERY" : "") << '\n';
+            std::cout << readingLine(reading, vt640::RecorderClock::system().now())
+                      << (out.lowBattery ? "  LOW BATTERY" : "") << '\n';
             std::cout.flush();
             break;
         }

@@ -57,22 +57,12 @@ const char kScreenConfig[] = R"({
                  "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1 } ]
 })";
 
-// Saturday 1 June 2024, 14:05:00, moved only by the loop below.
+// Saturday 1 June 2024, 14:05:00 local time, two hours east of UTC, moved
+// only by the loop below.
 class PictureClock : public RecorderClock {
 public:
-    LocalTime localTime() const override
-    {
-        LocalTime t{2024, 6, 1, 14, 5, 0, 0};
-        const std::int64_t ms = elapsedMs;
-        t.millisecond = static_cast<int>(ms % 1000);
-        const std::int64_t s = ms / 1000;
-        t.second = static_cast<int>(s % 60);
-        t.minute += static_cast<int>(s / 60 % 60);
-        t.hour += static_cast<int>(s / 3600);
-        t.hour += t.minute / 60;
-        t.minute %= 60;
-        return t;
-    }
+    std::int64_t utcMs() const override { return msSinceEpochOf(LocalTime{2024, 6, 1, 12, 5, 0, 0}) + elapsedMs; }
+    int utcOffsetMinutes(std::int64_t) const override { return 120; }
     std::uint32_t tickMs() const override { return static_cast<std::uint32_t>(100000 + elapsedMs); }
 
     std::int64_t elapsedMs = 0;

@@ -3,6 +3,7 @@
 #include "app/core/user_messages.h"
 #include "meter/annunciators.h"
 #include "recorder/core/command_rules.h"
+#include "recorder/core/record_stamp.h"
 #include "recorder/core/recorder_core.h"
 #include "viewer/core/record_field_string.h"
 #include "viewer/pe_graph.h"
@@ -256,9 +257,12 @@ void RecorderUi::showReading(const TBRecord* r)
     if (!r) {
         for (QLabel* l : {TimePanel, ReadingDataPanel, ReadingUnitPanel, ReadingFuncPanel})
             l->clear();
+        TimePanel->setToolTip({});
         return;
     }
     TimePanel->setText(fieldString(r->head.timeText));
+    // The text is the time of day as logged; the tip has the date and zone.
+    TimePanel->setToolTip(QString::fromStdString(recordDateTimeTip(*r)));
     ReadingDataPanel->setText(fieldString(r->head.valueText));
     PFPanel->setText(fieldString(r->sub.subText));
     LabelSubFunc->setText(fieldString(r->sub.subFunction));

@@ -3,6 +3,7 @@
 #include "app/core/prompt_service.h"
 #include "app/core/user_messages.h"
 #include "meter/annunciators.h"
+#include "recorder/core/record_stamp.h"
 #include "recorder/core/recorder_core.h"
 #include "viewer/chart_exporter.h"
 #include "viewer/core/print_job_name.h"
@@ -257,10 +258,12 @@ void TFormViewGraphic::fillStrip()
         if (index < 0 || index >= buffer.size()) {
             for (QLabel* l : {time, data, unit, func, pf})
                 l->clear();
+            time->setToolTip({});
             return;
         }
         const TBRecord& r = buffer[index];
         time->setText(fieldString(r.head.timeText));
+        time->setToolTip(QString::fromStdString(recordDateTimeTip(r)));
         data->setText(fieldString(r.head.valueText));
         unit->setText(fieldString(r.head.prefixText));
         // Resistance reads as the omega sign, as everywhere a unit shows; any

@@ -1,13 +1,16 @@
 // libFuzzer target: any bytes under any name through the logger file
 // reader, and each record it gives through what shows a record: its text
-// fields, the data list's cells, and the Y range, maximum/minimum and
-// pages as an opened file's records are counted in.
+// fields, the data list's cells, its time stamp and the dates inferred for
+// records without one, and the Y range, maximum/minimum and pages as an
+// opened file's records are counted in.
 //
 // Input: one byte n, then n bytes of file name (cut to what is there),
 // then the file's bytes.
 #include "recorder/core/logger_file_reader.h"
 #include "recorder/core/logger_layout.h"
 #include "recorder/core/page_math.h"
+#include "recorder/core/record_dating.h"
+#include "recorder/core/record_stamp.h"
 #include "recorder/core/record_text.h"
 #include "recorder/core/recorder_core.h"
 #include "viewer/core/data_list_columns.h"
@@ -61,8 +64,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::size_t seen = 0;
     const RecordBuffer& buffer = core.buffer();
+    // A zone whose offset changes every 97 days, so that dating meets changes.
+    RecordDating dating(nameLength % 2 ? std::optional<CalendarDate>() : CalendarDate{2026, 12, 8},
+                        [](std::int64_t utcMs) { return (utcMs / 86'400'000 / 97) % 2 ? 120 : 60; });
     for (int i = 0; i < buffer.size(); ++i) {
         const TBRecord& r = buffer[i];
+        // A stamp that reads is one that can be written, and writes back the same.
+        if (const auto at = LoggerFileReader::instantOf(r)) {
+            TBRecord copy = r;
+            if (!isWritable(*at) || !writeRecordStamp(copy, *at) || recordStamp(copy) != at)
+                __builtin_trap();
+            seen += rfc3339(*at).size() + recordDateTimeTip(r).size();
+        }
+        if (const auto dated = dating.next(r)) {
+            if (!isWritable(dated->at) || (!dated->inferred && LoggerFileReader::instantOf(r) != dated->at))
+                __builtin_trap();
+            seen += rfc3339(dated->at).size();
+        }
         seen += touch(r.head.mainText) + touch(r.head.exponentText) + touch(r.head.timeText) + touch(r.head.valueText)
                 + touch(r.head.prefixText) + touch(r.head.unitText) + touch(r.sub.subText) + touch(r.sub.subFunction)
                 + touch(r.energyText);

@@ -1,5 +1,6 @@
 // The data list: its columns per function code and status, and its rows.
 #include "recorder/core/record_buffer.h"
+#include "recorder/core/record_stamp.h"
 #include "recorder/core/record_text.h"
 #include "support/gui_test_app.h"
 #include "viewer/core/data_list_columns.h"
@@ -8,11 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QTableView>
 #include <QTest>
+#include <QToolTip>
 
 using namespace vt640;
 using data_list::cellText;
@@ -196,4 +199,38 @@ TEST(DataListForm, CtrlCCopiesTheSelectedRowsWithTheHeader)
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, cellCentre(5, 6));
     QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "MainData\tMultiple\tUnit\n233.0\tk\tV\n230.0\tk\tV\n");
+}
+
+// Hovering a Time cell shows when the record was logged, with the date and
+// the zone, where the record carries its stamp; the cell's text stays.
+TEST(DataListForm, TheTimeCellsTooltipCarriesTheFullDateAndZone)
+{
+    test::guiApp();
+    RecordBuffer buffer;
+    TDataStringGridForm list;
+    list.setBuffer(buffer);
+    TBRecord stamped = record(4);
+    ASSERT_TRUE(writeRecordStamp(stamped, {msSinceEpochOf(LocalTime{2026, 12, 8, 13, 5, 9, 347}), 60}));
+    buffer.append(stamped);
+    list.addRow(0);
+    buffer.append(record(4)); // from an older file: no stamp
+    list.addRow(1);
+    list.resize(1000, 300);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+
+    QTableView* grid = list.grid();
+    // The tooltip shown, or nothing when the help event found none.
+    const auto hover = [grid](int row, int column) {
+        const QPoint at = grid->visualRect(grid->model()->index(row, column)).center();
+        QHelpEvent help(QEvent::ToolTip, at, grid->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid->viewport(), &help);
+        return help.isAccepted() && QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(hover(0, 1), "2026-12-08 14:05:09.347 UTC+01:00");
+    EXPECT_EQ(grid->model()->index(0, 1).data().toString(), "14:05:09.3");
+    EXPECT_EQ(hover(0, 4), "");
+    EXPECT_EQ(hover(1, 1), "");
+    EXPECT_EQ(hover(2, 1), ""); // the empty row
+    QToolTip::hideText();
 }

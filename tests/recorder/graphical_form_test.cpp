@@ -3,6 +3,7 @@
 #include "app/core/global_state.h"
 #include "recorder/dialog_option.h"
 #include "recorder/graphical_form.h"
+#include "recorder/core/record_stamp.h"
 #include "recorder/core/record_text.h"
 #include "support/test_readings.h"
 #include "support/gui_test_app.h"
@@ -479,6 +480,24 @@ TEST_F(GraphicalFormTest, ReadoutFollowsTheCursor)
     EXPECT_EQ(form->graph()->yAxisLabel(), "Reading");
 }
 
+// The time panel's tooltip tells the record's date and zone, and goes with
+// the record.
+TEST_F(GraphicalFormTest, TheTimePanelsTooltipCarriesTheFullDate)
+{
+    logManually(2); // 14:05:09.300 and 14:05:10.050, two hours east of UTC
+    EXPECT_EQ(form->TimePanel->text(), " 14:05:10.0  ");
+    EXPECT_EQ(form->TimePanel->toolTip(), "2024-06-01 14:05:10.050 UTC+02:00");
+    form->graph()->pressKey(Qt::Key_Left);
+    EXPECT_EQ(form->TimePanel->toolTip(), "2024-06-01 14:05:09.300 UTC+02:00");
+    form->graph()->pressKey(Qt::Key_Left); // no record there
+    EXPECT_EQ(form->TimePanel->toolTip(), "");
+    form->graph()->pressKey(Qt::Key_End);
+    EXPECT_NE(form->TimePanel->toolTip(), "");
+    prompts.answer(Button::Ok);
+    form->sbtnClear->click();
+    EXPECT_EQ(form->TimePanel->toolTip(), "");
+}
+
 TEST_F(GraphicalFormTest, PlainClickOnTheChartMovesTheCursorAndADragZooms)
 {
     logManually(5, 1); // 1.000 to 5.000 V on points 195 to 199
@@ -676,6 +695,9 @@ TEST_F(GraphicalFormTest, SaveAsWritesTheRecordsByteForByte)
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.size(), 384);
     EXPECT_EQ(f.readAll(), QByteArray(reinterpret_cast<const char*>(form->buffer().data()), 384));
+    // Time stamps included.
+    EXPECT_EQ(recordStamp(form->buffer()[2]),
+              (ZonedInstant{msSinceEpochOf(LocalTime{2024, 6, 1, 12, 5, 10, 800}), 120}));
 
     // A file that cannot be created: E9005, still unsaved.
     logManually(1);

@@ -14,26 +14,38 @@
 
 namespace vt640::test {
 
-// A clock that moves only when the test moves it.
+// A clock that moves only when the test moves it. By default it stands at
+// Saturday 1 June 2024, 14:05:09.300 local time, two hours east of UTC;
+// with `zoneRules` the offset is the process's time zone's (TZ) instead,
+// so that a test can cross a real daylight-saving change.
 class FakeClock : public RecorderClock {
 public:
-    LocalTime now{2024, 6, 1, 14, 5, 9, 300};
+    std::int64_t utc = msSinceEpochOf(LocalTime{2024, 6, 1, 12, 5, 9, 300});
+    int offsetMinutes = 120;
+    bool zoneRules = false;
     std::uint32_t tick = 100000;
 
-    LocalTime localTime() const override { return now; }
+    std::int64_t utcMs() const override { return utc; }
+    int utcOffsetMinutes(std::int64_t at) const override
+    {
+        return zoneRules ? localZoneOffsetMinutes(at) : offsetMinutes;
+    }
     std::uint32_t tickMs() const override { return tick; }
 
+    // Time passes: both clocks move on.
     void advance(std::uint32_t ms)
     {
         tick += ms;
-        long total = ((now.hour * 60L + now.minute) * 60L + now.second) * 1000L + now.millisecond + ms;
-        total %= 24L * 3600 * 1000;
-        now.millisecond = static_cast<int>(total % 1000);
-        total /= 1000;
-        now.second = static_cast<int>(total % 60);
-        total /= 60;
-        now.minute = static_cast<int>(total % 60);
-        now.hour = static_cast<int>(total / 60);
+        utc += ms;
+    }
+    // The real-time clock is set to the local time `t` (read with the fixed
+    // offset, or the zone's at that moment); the tick does not move.
+    void setLocal(const LocalTime& t)
+    {
+        const std::int64_t local = msSinceEpochOf(t);
+        utc = local - utcOffsetMinutes(local - offsetMinutes * 60'000LL) * 60'000LL;
+        if (zoneRules)
+            utc = local - utcOffsetMinutes(utc) * 60'000LL;
     }
 };
 

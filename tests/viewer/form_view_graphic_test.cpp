@@ -188,6 +188,9 @@ TEST_F(FormViewGraphicTest, OpensMaximisedWithEveryRecordAndTheExtremesInTheStri
         EXPECT_EQ(viewer.MaxPFPanel->text(), "0.91");
         EXPECT_EQ(viewer.LabelMaxSubFunc->text(), "Hz");
         EXPECT_EQ(viewer.MinTimePanel->text(), timeOf(322));
+        // 500 ms a record from 14:05:09.300, two hours east of UTC.
+        EXPECT_EQ(viewer.MaxTimePanel->toolTip(), "2024-06-01 14:06:10.800 UTC+02:00");
+        EXPECT_EQ(viewer.MinTimePanel->toolTip(), "2024-06-01 14:07:50.300 UTC+02:00");
         EXPECT_EQ(viewer.MinDataPanel->text(), "0.200");
         EXPECT_EQ(viewer.MinPFPanel->text(), "0.97");
         EXPECT_EQ(viewer.LabelMinSubFunc->text(), "PF");

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "recorder/core/logger_layout.h"
+#include "recorder/core/record_stamp.h"
 #include "recorder/core/t_b_record.h"
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,6 +70,11 @@ public:
     int read(TBRecord* out, int max);
 
     void close();
+
+    // When a record read here was logged: the instant and local offset of
+    // its stamp; empty for a record without one (one widened from an older
+    // layout, one made elsewhere, or spare bytes that hold no valid stamp).
+    static std::optional<ZonedInstant> instantOf(const TBRecord& record) { return recordStamp(record); }
 
     // The whole file at `path` appended to `out` (which is reserved for it).
     static Status readAll(const std::string& path, RecordLayout layout, RecordBuffer& out);

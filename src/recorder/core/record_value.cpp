@@ -58,14 +58,29 @@ bool isStatusDisplay(std::string_view t)
     return t == "Strt" || t == "StoP" || t == "PAUS" || t == "Cont" || t == "CALL";
 }
 
-std::optional<float> recordValueFor(std::string_view mainText, std::string_view exponentText, std::int32_t functionCode)
+namespace {
+
+// The main text read as a number with its exponent, as the recorder reads it.
+std::optional<double> displayNumber(std::string_view mainText, std::string_view exponentText)
 {
     std::string text(trimmed(mainText));
     if (text.find('E') == std::string::npos) {
         text += 'E';
         text += exponentText;
     }
-    if (const auto v = parseDecimal(text)) {
+    return parseDecimal(text);
+}
+
+} // namespace
+
+bool showsNumber(std::string_view mainText, std::string_view exponentText)
+{
+    return displayNumber(mainText, exponentText).has_value();
+}
+
+std::optional<float> recordValueFor(std::string_view mainText, std::string_view exponentText, std::int32_t functionCode)
+{
+    if (const auto v = displayNumber(mainText, exponentText)) {
         if (functionCode == code::Hertz && exponentText == "6")
             return toFloat(*v * 0.001);
         return toFloat(*v);

@@ -8,23 +8,14 @@ namespace {
 
 class SystemClock final : public RecorderClock {
 public:
-    LocalTime localTime() const override
+    std::int64_t utcMs() const override
     {
-        using namespace std::chrono;
-        const auto now = system_clock::now();
-        const std::time_t t = system_clock::to_time_t(now);
-        std::tm tm{};
-        localtime_r(&t, &tm);
-        LocalTime lt;
-        lt.year = tm.tm_year + 1900;
-        lt.month = tm.tm_mon + 1;
-        lt.day = tm.tm_mday;
-        lt.hour = tm.tm_hour;
-        lt.minute = tm.tm_min;
-        lt.second = tm.tm_sec;
-        lt.millisecond = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
-        return lt;
+        timespec ts{};
+        ::clock_gettime(CLOCK_REALTIME, &ts);
+        return static_cast<std::int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1'000'000;
     }
+
+    int utcOffsetMinutes(std::int64_t utcMs) const override { return localZoneOffsetMinutes(utcMs); }
 
     std::uint32_t tickMs() const override
     {
@@ -36,6 +27,16 @@ public:
 };
 
 } // namespace
+
+int RecorderClock::localZoneOffsetMinutes(std::int64_t utcMs)
+{
+    // Whole seconds, rounded down, so that the second before 1970 is -1.
+    const std::time_t t = static_cast<std::time_t>(utcMs / 1000 - (utcMs % 1000 < 0));
+    std::tm tm{};
+    if (!localtime_r(&t, &tm))
+        return 0;
+    return static_cast<int>(tm.tm_gmtoff / 60);
+}
 
 RecorderClock& RecorderClock::system()
 {

@@ -1,6 +1,7 @@
 #include "recorder/core/recorder_core.h"
 
 #include "recorder/core/page_math.h"
+#include "recorder/core/record_stamp.h"
 #include "recorder/core/record_text.h"
 #include "recorder/core/record_value.h"
 #include "recorder/core/time_text.h"
@@ -22,17 +23,22 @@ void RecorderCore::resetState()
     bufferEmpty_ = true;
     unsaved_ = false;
     energy_.reset();
+    instants_.reset();
     fileName_.clear();
 }
 
 TBRecord RecorderCore::buildRecord(const MeterReading& reading, float value)
 {
     TBRecord r;
-    const std::string energyText = energy_.add(reading.functionCode, value, clock_->tickMs(), intervalMs_);
+    const std::uint32_t tick = clock_->tickMs();
+    const std::string energyText = energy_.add(reading.functionCode, value, tick, intervalMs_);
+    ZonedInstant at;
+    at.utcMs = instants_.next(clock_->utcMs(), tick);
+    at.offsetMinutes = clock_->utcOffsetMinutes(at.utcMs);
     copyText(r.head.mainText, reading.mainText);
     copyText(r.head.exponentText, reading.exponentText);
     r.head.functionCode = reading.functionCode;
-    copyText(r.head.timeText, recordTimeText(clock_->localTime()));
+    copyText(r.head.timeText, recordTimeText(at));
     copyText(r.head.valueText, reading.valueText);
     copyText(r.head.prefixText, reading.prefixText);
     copyText(r.head.unitText, reading.unitText);
@@ -41,6 +47,7 @@ TBRecord RecorderCore::buildRecord(const MeterReading& reading, float value)
     copyText(r.sub.subFunction, reading.subFunction);
     r.sub.status = reading.status;
     copyText(r.energyText, energyText);
+    writeRecordStamp(r, at);
     return r;
 }
 

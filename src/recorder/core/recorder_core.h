@@ -2,6 +2,7 @@
 
 #include "meter/meter_reading.h"
 #include "recorder/core/energy_accumulator.h"
+#include "recorder/core/instant_sequence.h"
 #include "recorder/core/max_min_tracker.h"
 #include "recorder/core/record_buffer.h"
 #include "recorder/core/recorder_clock.h"
@@ -85,7 +86,10 @@ public:
     std::optional<Logged> logOneRecord(const MeterReading& reading);
 
     // The record logOneRecord would build, without any state change except
-    // the gap and energy bookkeeping (which the record's energy text needs).
+    // the gap and energy bookkeeping (which the record's energy text needs)
+    // and the instant of the last record. Its time text is the local time of
+    // the instant in its stamp (record_stamp.h), which it carries wherever
+    // the energy text leaves room.
     TBRecord buildRecord(const MeterReading& reading, float value);
     // The same for a reading as it comes: empty, with nothing changed, for a
     // reading that gives no value. Logging without a buffer (the
@@ -125,6 +129,7 @@ private:
     MaxMinTracker maxMin_;
     YRange yRange_;
     EnergyAccumulator energy_;
+    InstantSequence instants_;
     int recordCount_ = 0;
     int totalPages_ = 1;
     int currentPage_ = 1;

@@ -11,8 +11,12 @@ namespace {
 
 constexpr std::size_t kChunk = 1 << 16;
 
-void appendHeader(std::string& out)
+void appendHeader(std::string& out, const CsvExport::LeadingColumn* leading)
 {
+    if (leading) {
+        out += leading->header;
+        out += ',';
+    }
     for (int c = 0; c < data_list::kColumns; ++c) {
         out += data_list::headerBytes(c);
         out += ',';
@@ -20,8 +24,12 @@ void appendHeader(std::string& out)
     out += "\r\n";
 }
 
-void appendRow(std::string& out, const TBRecord& record, int index)
+void appendRow(std::string& out, const TBRecord& record, int index, const CsvExport::LeadingColumn* leading)
 {
+    if (leading) {
+        leading->cell(out, index);
+        out += ',';
+    }
     for (int c = 0; c < data_list::kColumns; ++c) {
         data_list::appendCell(out, record, index, c);
         out += ',';
@@ -42,7 +50,7 @@ CsvExport::Pages CsvExport::clamped(Pages pages)
 }
 
 bool CsvExport::write(const RecordBuffer& buffer, const Pages& requested,
-                      const std::function<bool(std::string_view)>& sink)
+                      const std::function<bool(std::string_view)>& sink, const LeadingColumn* leading)
 {
     const Pages pages = clamped(requested);
     std::string out;
@@ -52,9 +60,9 @@ bool CsvExport::write(const RecordBuffer& buffer, const Pages& requested,
         const page_math::PageWindow window =
             page_math::pageWindow(buffer.size(), pages.totalPages, p, pages.pointsPerPage);
         if (window.emptyPoints > 0)
-            appendHeader(out);
+            appendHeader(out, leading);
         for (int i = window.firstRecord; i < window.firstRecord + window.recordCount; ++i) {
-            appendRow(out, buffer[i], i);
+            appendRow(out, buffer[i], i, leading);
             if (out.size() >= kChunk) {
                 if (!sink(out))
                     return false;

@@ -28,10 +28,18 @@ public:
     // page.
     static Pages clamped(Pages pages);
 
+    // A column before the 13, such as the records' dates: its header text,
+    // and its cell for the record at an index, asked for in ascending order.
+    // Header and cells are followed by "," like every other field.
+    struct LeadingColumn {
+        std::string header;
+        std::function<void(std::string& out, int index)> cell;
+    };
+
     // Hands the text to `sink` in pieces; stops early, returning false, when
     // the sink does.
-    static bool write(const RecordBuffer& buffer, const Pages& pages,
-                      const std::function<bool(std::string_view)>& sink);
+    static bool write(const RecordBuffer& buffer, const Pages& pages, const std::function<bool(std::string_view)>& sink,
+                      const LeadingColumn* leading = nullptr);
 
     // Writes the text as the whole file at `path` (see AtomicFile).
     static AtomicFile::Error writeFile(const std::string& path, const RecordBuffer& buffer, const Pages& pages,

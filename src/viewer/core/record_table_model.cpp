@@ -1,6 +1,7 @@
 #include "viewer/core/record_table_model.h"
 
 #include "recorder/core/record_buffer.h"
+#include "recorder/core/record_stamp.h"
 #include "viewer/core/data_list_columns.h"
 
 namespace vt640 {
@@ -48,11 +49,19 @@ int RecordTableModel::columnCount(const QModelIndex& parent) const
 
 QVariant RecordTableModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || !buffer_)
+    if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || !index.isValid() || !buffer_)
         return {};
     const int row = index.row();
     if (row >= rows_ || row >= buffer_->size())
         return {};
+    // The time cell's tooltip: the full date and time with the zone, where
+    // the record carries them.
+    if (role == Qt::ToolTipRole) {
+        if (index.column() != 1)
+            return {};
+        const std::string tip = recordDateTimeTip((*buffer_)[row]);
+        return tip.empty() ? QVariant() : QVariant(QString::fromStdString(tip));
+    }
     // The time stamp carries blanks around it for fixed-width files; the grid
     // shows it without them so that it fits its column.
     const QString text = data_list::cellText((*buffer_)[row], row, index.column());
