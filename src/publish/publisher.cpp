@@ -9,12 +9,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
+#include <csignal>
 #include <cstring>
 #include <deque>
 #include <mutex>
 #include <set>
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -666,6 +668,13 @@ void Publisher::follow(const std::string& path, std::int64_t records)
     }
     if (!thread_.joinable() && !stopping && shared_->wakeFd >= 0) {
         thread_ = std::thread([shared = shared_] {
+            // A broken connection makes a write fail with EPIPE here, and
+            // never ends the process with SIGPIPE: the signal is kept for
+            // this thread, which alone writes to the broker.
+            sigset_t pipe;
+            sigemptyset(&pipe);
+            sigaddset(&pipe, SIGPIPE);
+            pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
             Worker worker(shared);
             worker.run();
         });

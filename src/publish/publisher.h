@@ -46,8 +46,7 @@ struct PublisherSettings {
 // All network work runs on a thread of its own. No call of the owner waits
 // on the network: they note what is new and return, so a broker that is
 // down, slow or refusing never holds up logging. stop() waits at most the
-// grace it is given. The process must ignore SIGPIPE, as a broken
-// connection would otherwise end it.
+// grace it is given.
 class Publisher {
 public:
     explicit Publisher(PublisherSettings settings);
