@@ -114,7 +114,9 @@ public:
         for (;;) {
             const Clock::time_point now = Clock::now();
             takeInput();
-            if (!mosq_ && !stopping_ && now >= nextAttempt_)
+            // A stop still lets the first attempt be made: a short run's
+            // records go out with it.
+            if (!mosq_ && (!stopping_ || attempts_ == 0) && now >= nextAttempt_)
                 connect(now);
             if (connected_)
                 pump(now);
@@ -553,8 +555,12 @@ private:
 
     bool doneStopping(Clock::time_point now) const
     {
-        if (!connected_ || now >= stopBy_)
+        // A connection being made may still take the last records; one that
+        // failed is not tried again.
+        if (!mosq_ || now >= stopBy_)
             return true;
+        if (!connected_)
+            return false;
         const bool recordsLeft = storeFd_ >= 0 && nextSeq_ < records_;
         return !recordsLeft && inflight_.empty() && sentOnline_ == 0 && availabilityAcked_;
     }
