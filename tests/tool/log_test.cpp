@@ -179,7 +179,7 @@ TEST(LogCommand, APulledAdapterIsReopenedAndLoggingGoesOn)
     ASSERT_TRUE(meter.host().replug());
     ASSERT_TRUE(log.waitForError("is back")) << log.err();
     const std::size_t before = lines(log.out()).size();
-    ASSERT_TRUE(log.waitForLines("12.34 V", before)) << log.out();
+    ASSERT_TRUE(log.waitForLines("12.34 V", before + 1)) << log.out();
 
     // Ctrl-C: the file complete, the count said, status 0.
     EXPECT_EQ(log.stop(SIGINT), 0);
