@@ -13,6 +13,7 @@ packages=(
   libqcustomplot-dev libasound2-dev libuemf-dev
   emf2svg libwmf-bin
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
+  libmosquitto-dev mosquitto mosquitto-clients openssl
   fonts-dejavu-core locales tzdata
   xvfb openbox xdotool python3
   desktop-file-utils appstream libxml2-utils groff-base shared-mime-info

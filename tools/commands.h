@@ -18,6 +18,15 @@ struct WatchOptions {
     MeterChoice meter;
 };
 
+// Publishing to an MQTT broker while logging (log_publishing.h).
+struct MqttOptions {
+    std::optional<std::string> url;
+    std::optional<std::string> caFile;
+    std::optional<std::string> passwordFile;
+    std::optional<std::string> id;
+    std::optional<std::string> haDiscovery; // the discovery prefix
+};
+
 struct LogOptions {
     MeterChoice meter;
     std::string output;
@@ -25,6 +34,7 @@ struct LogOptions {
     std::optional<std::string> count;
     std::optional<std::string> duration;
     bool append = false;
+    MqttOptions mqtt;
 };
 
 struct ConvertOptions {

@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "console.h"
 #include "log_file.h"
+#include "log_publishing.h"
 #include "meter_console.h"
 #include "stop_signal.h"
 #include "tool_support.h"
@@ -111,6 +112,10 @@ int runLog(const LogOptions& options)
     // ".tmp" name would be taken by the recorder for a run's left file.
     if (vt640::layoutForPath(path) != vt640::RecordLayout::Native || tool::endsWith(path, ".tmp"))
         return usage(path + " is not a .640 file name");
+    LogPublishing mqtt; // --mqtt
+    if (const std::string why = mqtt.configure(options.mqtt, options.meter.demo ? "demo" : options.meter.port);
+        !why.empty())
+        return usage(why);
 
     stop_signal::install();
     // A reader of the record lines that goes away does not end logging.
@@ -152,6 +157,7 @@ int runLog(const LogOptions& options)
                  + (started == LogFile::Start::Opened ? " after its " + std::to_string(file.records()) + " records"
                                                       : std::string())
                  + " (Ctrl-C ends)");
+    mqtt.start(path, file.records(), console);
 
     // The recorder's record builder and sampling rule: Full Speed, or the
     // first reading after every tick of the logging timer; the first reading
@@ -196,6 +202,8 @@ int runLog(const LogOptions& options)
         for (;;) {
             file.tick();
             tellWriting();
+            mqtt.recordsInFile(file.records());
+            mqtt.tell(console);
             if (console.terminal())
                 console.status(statusText(file, Clock::now() - startTime, path));
             if (due() || stop_signal::requested())
@@ -216,10 +224,15 @@ int runLog(const LogOptions& options)
         if (const std::string change = portChangeText(out, device); !change.empty())
             console.warn(change);
         if (out.result == vt640::PollOutcome::Result::NoAnswer) {
+            // A pulled adapter, or three polls without an answer: the
+            // meter is offline to the broker until it answers again.
+            if (out.deviceGone || out.warnNoData)
+                mqtt.meterOnline(false);
             if (out.warnNoData)
                 console.warn(noDataMessage());
             continue;
         }
+        mqtt.meterOnline(true);
         if (out.result == vt640::PollOutcome::Result::KilowattHours) {
             console.warn(numberedMessage(vt640::Str::ErrKwhMode) + " Logging ends.");
             status = kExitKilowattHours;
@@ -244,6 +257,7 @@ int runLog(const LogOptions& options)
             break;
         }
         tellWriting();
+        mqtt.recordsInFile(file.records());
         const auto at = vt640::recordStamp(*record); // its own date, as the file has it
         console.line(readingLine(reading, at.value_or(core.clock().now())) + (out.lowBattery ? "  LOW BATTERY" : ""));
         if (count && ++made >= *count)
@@ -254,6 +268,8 @@ int runLog(const LogOptions& options)
     const bool complete = file.finish();
     if (complete)
         tellWriting(); // the last attempt may have caught up
+    mqtt.recordsInFile(file.records());
+    mqtt.finish(console);
     console.clearStatus();
     const std::int64_t written = file.added();
     std::cerr << recordsText(written) << " written to " << path << '\n';
