@@ -5,6 +5,7 @@
 #include "meter/meter_reading.h"
 #include "recorder/core/logger_file_reader.h"
 #include "recorder/core/record_buffer.h"
+#include "recorder/core/record_stamp.h"
 #include "recorder/core/record_text.h"
 #include "viewer/core/csv_export.h"
 
@@ -67,14 +68,18 @@ TBRecord record(int i)
 }
 
 // A logger file of `n` records, made once: ".640", or ".r27" with the
-// 96-byte records of that layout.
-fs::path loggerFile(int n, const char* suffix = ".640", std::size_t size = sizeof(TBRecord))
+// 96-byte records of that layout; with `stamped`, records as this program
+// logs them, one every half second with their time stamps.
+fs::path loggerFile(int n, const char* suffix = ".640", std::size_t size = sizeof(TBRecord), bool stamped = false)
 {
-    const fs::path path = folder() / ("records-" + std::to_string(n) + suffix);
+    const fs::path path = folder() / ("records-" + std::to_string(n) + (stamped ? "-stamped" : "") + suffix);
     if (!fs::exists(path)) {
         std::ofstream out(path, std::ios::binary);
+        const std::int64_t start = msSinceEpochOf(LocalTime{2026, 12, 8, 13, 5, 9, 300});
         for (int i = 0; i < n; ++i) {
-            const TBRecord r = record(i);
+            TBRecord r = record(i);
+            if (stamped)
+                writeRecordStamp(r, {start + i * 500LL, 60});
             out.write(reinterpret_cast<const char*>(&r), static_cast<std::streamsize>(size));
         }
     }
@@ -161,6 +166,27 @@ static void BM_ConvertToCsv(benchmark::State& state)
     fs::remove(out);
 }
 BENCHMARK(BM_ConvertToCsv)->Arg(100'000)->Arg(1'000'000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// convert IN -o OUT.csv --iso-time on a file whose records carry their
+// time stamps: the text with the DateTime column first.
+static void BM_ConvertIsoTime(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    const fs::path in = loggerFile(n, ".640", sizeof(TBRecord), true);
+    const fs::path out = folder() / "iso.csv";
+    run({"cat", in.string()});
+    for (auto _ : state) {
+        const Run r = run({VT640_TOOL, "convert", in.string(), "-o", out.string(), "--force", "--iso-time"});
+        if (r.seconds < 0) {
+            state.SkipWithError("convert failed");
+            return;
+        }
+        state.SetIterationTime(r.seconds);
+    }
+    state.counters["csv_MB"] = static_cast<double>(fs::file_size(out)) / 1e6;
+    fs::remove(out);
+}
+BENCHMARK(BM_ConvertIsoTime)->Arg(1'000'000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // convert IN -o - : the same text down a pipe's worth of standard output.
 static void BM_ConvertToStdout(benchmark::State& state)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "publish/publish_options.h"
+
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -20,13 +22,8 @@ struct WatchOptions {
 };
 
 // Publishing to an MQTT broker while logging (log_publishing.h).
-struct MqttOptions {
-    std::optional<std::string> url;
-    std::optional<std::string> caFile;
-    std::optional<std::string> passwordFile;
-    std::optional<std::string> id;
-    std::optional<std::string> haDiscovery; // the discovery prefix
-};
+// --mqtt and its companions, as vt640-recorder takes them too.
+using MqttOptions = vt640::publish::PublishOptions;
 
 // Writing into InfluxDB while logging (log_influx.h).
 struct InfluxOptions {

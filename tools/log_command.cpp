@@ -248,13 +248,12 @@ int runLog(const LogOptions& options)
         if (const std::string change = portChangeText(out, device); !change.empty())
             console.warn(change);
         if (out.result == vt640::PollOutcome::Result::NoAnswer) {
-            // Offline while the adapter is pulled, and after three failed polls.
-            if (out.deviceGone)
+            // A pulled adapter, or three polls without an answer: the
+            // meter is offline to the broker until it answers again.
+            if (out.deviceGone || out.warnNoData)
                 mqtt.meterOnline(false);
-            if (out.warnNoData) {
-                mqtt.meterOnline(false);
+            if (out.warnNoData)
                 console.warn(noDataMessage());
-            }
             continue;
         }
         mqtt.meterOnline(true);

@@ -3,6 +3,8 @@
 // files of their own.
 #include "commands.h"
 
+#include "publish/publish_cli.h"
+
 #include "resources/version.h"
 
 #include <CLI/CLI.hpp>
@@ -43,34 +45,6 @@ void addFileReading(CLI::App& command, FileReading& reading)
         ->type_name("YYYY-MM-DD");
 }
 
-// A flag that takes a value only after "=" names the value it has when
-// given alone in braces ("--ha-discovery{homeassistant}"); its help shows
-// "--ha-discovery[=PREFIX]" instead, and says the default in words.
-class ToolFormatter : public CLI::Formatter {
-public:
-    std::string make_option_name(const CLI::Option* option, bool positional) const override
-    {
-        std::string name = CLI::Formatter::make_option_name(option, positional);
-        for (auto open = name.find('{'); open != std::string::npos; open = name.find('{')) {
-            const auto close = name.find('}', open);
-            if (close == std::string::npos)
-                break;
-            name.replace(open, close - open + 1, "[=" + option->get_type_name() + "]");
-        }
-        return name;
-    }
-    std::string make_option_opts(const CLI::Option* option) const override
-    {
-        return valueAfterEquals(option) ? std::string() : CLI::Formatter::make_option_opts(option);
-    }
-
-private:
-    static bool valueAfterEquals(const CLI::Option* option)
-    {
-        return CLI::Formatter().make_option_name(option, false).find('{') != std::string::npos;
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -85,7 +59,7 @@ int main(int argc, char** argv)
     app.set_version_flag("-V,--version", "vt640-tool " VT640_VERSION " (" VT640_RELEASE_DATE ")",
                          "Print the version and exit");
     app.require_subcommand(1, 1);
-    app.formatter(std::make_shared<ToolFormatter>());
+    app.formatter(std::make_shared<vt640::publish::OptionalValueFormatter>());
 
     struct Command {
         CLI::App* app;
@@ -111,19 +85,7 @@ int main(int argc, char** argv)
     logApp->add_option("--duration", log.duration, "end after SECONDS")->type_name("SECONDS");
     logApp->add_flag("--append", log.append,
                      "add to an existing file (or create it); a torn last record is moved aside into FILE.640.torn");
-    logApp->add_option("--mqtt", log.mqtt.url, "also publish each record to an MQTT broker")
-        ->type_name("mqtt[s]://[USER@]HOST[:PORT][/PREFIX]");
-    logApp->add_option("--mqtt-cafile", log.mqtt.caFile, "the CA certificates that vouch for an mqtts:// broker")
-        ->type_name("FILE");
-    logApp->add_option("--mqtt-password-file", log.mqtt.passwordFile, "the password for USER, alone in a file")
-        ->type_name("FILE");
-    logApp->add_option("--mqtt-id", log.mqtt.id, "the meter's name in the topics (HOST-PORT by default)")
-        ->type_name("ID");
-    // Only as --ha-discovery=PREFIX: a value after a blank would take the port's place.
-    logApp
-        ->add_flag("--ha-discovery{homeassistant}", log.mqtt.haDiscovery,
-                   "announce the sensors to Home Assistant, under PREFIX (homeassistant)")
-        ->type_name("PREFIX");
+    vt640::publish::addPublishOptions(*logApp, log.mqtt);
     logApp->add_option("--influx", log.influx.url, "also write each record into InfluxDB, in batches")
         ->type_name("http[s]://HOST:PORT/write?db=NAME|.../api/v2/write?org=ORG&bucket=BUCKET");
     logApp
@@ -148,8 +110,8 @@ int main(int argc, char** argv)
     commands.push_back({logApp, [&] { return runLog(log); }});
 
     ConvertOptions convert;
-    auto* convertApp =
-        app.add_subcommand("convert", "A logger file to CSV (the recorder's text export) or to a .640 file");
+    auto* convertApp = app.add_subcommand(
+        "convert", "A logger file to CSV (the recorder's text export), to JSON lines or to a .640 file");
     convertApp->add_option("IN", convert.input, "the logger file (.640, .r27, .r26)")->required()->type_name("");
     convertApp
         ->add_option("-o,--output", convert.output,
@@ -166,9 +128,7 @@ int main(int argc, char** argv)
     convertApp->add_flag("--iso-time", convert.isoTime,
                          "a first column DateTime: when each record was logged, in RFC 3339 with its offset");
     convertApp
-        ->add_option("--date", convert.date,
-                     "the first record's date, for records without a time stamp (older files); "
-                     "a day later at each midnight")
+        ->add_option("--date", convert.date, "the first record's date, for records without a time stamp (older files)")
         ->type_name("YYYY-MM-DD");
     addLayout(*convertApp, convert.layout);
     convertApp->add_flag("-f,--force", convert.force, "replace an existing OUT");

@@ -1,5 +1,8 @@
 #include "app/app_windows.h"
 
+#include "app/core/recorder_publishing.h"
+#include "meter/port_table.h"
+
 #include "app/auto_msg_form.h"
 #include "app/core/acquisition_cycle.h"
 #include "app/core/global_state.h"
@@ -53,12 +56,34 @@ AppWindows::AppWindows(GlobalState& state, PromptService& prompts, const Options
     dlgExportForm_ = std::make_unique<TDlgExportForm>(prompts);
     dataStringGridForm_ = std::make_unique<TDataStringGridForm>();
     wire(state, prompts);
+    startPublishing(state, options.publish);
+}
+
+void AppWindows::startPublishing(const GlobalState& state, const publish::PublishOptions& options)
+{
+    // The options were checked before the program started; the meter is
+    // named after the port the settings chose.
+    std::string why;
+    auto settings = publish::settingsFor(options, PortTable::portName(state.iPort), why);
+    if (!settings)
+        return;
+    publishing_ = std::make_unique<RecorderPublishing>(std::move(*settings), graphicalForm_->session());
+    RecorderPublishing* publishing = publishing_.get();
+    QObject::connect(cycle_.get(), &AcquisitionCycle::meterAnswering, publishing, &RecorderPublishing::setMeterOnline);
+    QObject::connect(link_.get(), &LinkState::linkedChanged, publishing, [publishing](bool linked) {
+        if (!linked)
+            publishing->setMeterOnline(false);
+    });
+    TGraphicalForm* recorder = graphicalForm_.get();
+    recorder->showPublishingNote(publishing->note());
+    QObject::connect(publishing, &RecorderPublishing::noteChanged, recorder, &TGraphicalForm::showPublishingNote);
 }
 
 AppWindows::~AppWindows()
 {
     // The reverse of the creation order; the recorder removes its temporary
-    // files on the way.
+    // files on the way, after the publisher has let go of them.
+    publishing_.reset();
     dataStringGridForm_.reset();
     dlgExportForm_.reset();
     msgForm_.reset();

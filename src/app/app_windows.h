@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/core/tile_layout.h"
+#include "publish/publish_options.h"
 
 #include <QString>
 
@@ -17,6 +18,7 @@ class AcquisitionCycle;
 class GlobalState;
 class LinkState;
 class PromptService;
+class RecorderPublishing;
 class TAnalogMeterForm;
 class TAutoMsgForm;
 class TComparatorForm;
@@ -40,8 +42,9 @@ class TMsgForm;
 class AppWindows {
 public:
     struct Options {
-        QString demoDevice; // the simulated meter's device, for a demonstration run
-        QString openFile;   // a logger file to open once the windows are up (the command line's FILE)
+        QString demoDevice;              // the simulated meter's device, for a demonstration run
+        QString openFile;                // a logger file to open once the windows are up (the command line's FILE)
+        publish::PublishOptions publish; // publishing the logged records (--mqtt and its companions)
     };
 
     AppWindows(GlobalState& state, PromptService& prompts, const Options& options);
@@ -72,9 +75,12 @@ public:
     TDlgExportForm* dlgExportForm() const { return dlgExportForm_.get(); }
     TDataStringGridForm* dataStringGridForm() const { return dataStringGridForm_.get(); }
     QPrinter& printer() const { return *printer_; }
+    // Publishing the recorder's records, when the command line asked for it.
+    RecorderPublishing* publishing() const { return publishing_.get(); }
 
 private:
     void wire(GlobalState& state, PromptService& prompts);
+    void startPublishing(const GlobalState& state, const publish::PublishOptions& options);
     // The main window's commands that act on other windows.
     void showView(QWidget* view);
     void tile();
@@ -107,6 +113,8 @@ private:
     std::unique_ptr<TMsgForm> msgForm_;
     std::unique_ptr<TDlgExportForm> dlgExportForm_;
     std::unique_ptr<TDataStringGridForm> dataStringGridForm_;
+    // Follows the recorder's session: it goes before the recorder does.
+    std::unique_ptr<RecorderPublishing> publishing_;
 };
 
 } // namespace vt640

@@ -7,6 +7,7 @@
 #include "app/guarded_application.h"
 #include "app/widget_prompt_service.h"
 #include "meter/sim/demo_meter_host.h"
+#include "publish/publish_cli.h"
 #include "resources/version.h"
 
 #include <CLI/CLI.hpp>
@@ -31,12 +32,21 @@ int main(int argc, char** argv)
     std::string file;
     cli.add_flag("--demo", demo, "link at once to the built-in simulated meter");
     cli.add_option("FILE", file, "a logger file (.640, .r27, .r26) to open, as Open opens it")->type_name("");
+    vt640::AppWindows::Options options;
+    vt640::publish::addPublishOptions(cli, options.publish);
+    cli.formatter(std::make_shared<vt640::publish::OptionalValueFormatter>());
+    cli.footer("With --mqtt every record of automatic logging also goes to <PREFIX>/<ID>/state (PREFIX vt640 by\n"
+               "default), the run's temporary file keeping what the broker has not yet taken.");
     try {
         cli.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success))
             return cli.exit(e); // --help or --version, on standard output
         std::cerr << "vt640-recorder: " << e.what() << "\nRun 'vt640-recorder --help' for its options.\n";
+        return 2;
+    }
+    if (std::string why; !vt640::publish::settingsFor(options.publish, "COM1", why) && !why.empty()) {
+        std::cerr << "vt640-recorder: " << why << "\nRun 'vt640-recorder --help' for its options.\n";
         return 2;
     }
 
@@ -51,7 +61,6 @@ int main(int argc, char** argv)
     app.setPrompts(&prompts);
 
     std::unique_ptr<vt640::sim::DemoMeterHost> demoMeter;
-    vt640::AppWindows::Options options;
     options.openFile = QFile::decodeName(QByteArray::fromStdString(file));
     if (demo) {
         demoMeter = std::make_unique<vt640::sim::DemoMeterHost>();

@@ -1,5 +1,8 @@
 #include "publish/publisher.h"
 
+#include "recorder/core/record_stamp.h"
+#include "recorder/core/recorder_clock.h"
+
 #include "publish/store_cursor.h"
 #include "publish/quantity.h"
 #include "publish/topics.h"
@@ -9,12 +12,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
+#include <csignal>
 #include <cstring>
 #include <deque>
 #include <mutex>
 #include <set>
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -114,7 +119,9 @@ public:
         for (;;) {
             const Clock::time_point now = Clock::now();
             takeInput();
-            if (!mosq_ && !stopping_ && now >= nextAttempt_)
+            // A stop still lets the first attempt be made: a short run's
+            // records go out with it.
+            if (!mosq_ && (!stopping_ || attempts_ == 0) && now >= nextAttempt_)
                 connect(now);
             if (connected_)
                 pump(now);
@@ -397,7 +404,7 @@ private:
             const std::int64_t got = readRecords(nextSeq_, want);
             if (got <= 0)
                 break;
-            const RecordInstant published = RecordInstant::now();
+            const ZonedInstant published = RecorderClock::system().now();
             for (std::int64_t i = 0; i < got; ++i)
                 if (!publishRecord(buffer_[static_cast<std::size_t>(i)], nextSeq_, published))
                     return;
@@ -414,7 +421,7 @@ private:
         return store_.read(first, count, buffer_.data(), [this](PublisherEvent e) { tell(std::move(e)); });
     }
 
-    bool publishRecord(const TBRecord& record, std::int64_t seq, const RecordInstant& published)
+    bool publishRecord(const TBRecord& record, std::int64_t seq, const ZonedInstant& published)
     {
         const RecordQuantities quantities = quantitiesOf(record);
         for (int i = 0; i < quantities.count; ++i) {
@@ -424,11 +431,8 @@ private:
                 publishConfig(*q);
             }
         }
-        std::optional<RecordInstant> own;
-        if (settings_.instantOf)
-            own = settings_.instantOf(record);
-        const std::string payload = statePayload(record, seq, own ? std::optional(own->utcMs) : std::nullopt,
-                                                 own ? own->offsetMinutes : 0, published);
+        // A record is published with its own time stamp where it has one.
+        const std::string payload = statePayload(record, seq, recordStamp(record), published);
         int mid = 0;
         const int rc = mosquitto_publish(mosq_, &mid, stateTopic_.c_str(), static_cast<int>(payload.size()),
                                          payload.data(), 1, false);
@@ -513,8 +517,12 @@ private:
 
     bool doneStopping(Clock::time_point now) const
     {
-        if (!connected_ || now >= stopBy_)
+        // A connection being made may still take the last records; one that
+        // failed is not tried again.
+        if (!mosq_ || now >= stopBy_)
             return true;
+        if (!connected_)
+            return false;
         const bool recordsLeft = store_.readable() && nextSeq_ < records_;
         return !recordsLeft && inflight_.empty() && sentOnline_ == 0 && availabilityAcked_;
     }
@@ -625,6 +633,13 @@ void Publisher::follow(const std::string& path, std::int64_t records)
     }
     if (!thread_.joinable() && !stopping && shared_->wakeFd >= 0) {
         thread_ = std::thread([shared = shared_] {
+            // A broken connection makes a write fail with EPIPE here, and
+            // never ends the process with SIGPIPE: the signal is kept for
+            // this thread, which alone writes to the broker.
+            sigset_t pipe;
+            sigemptyset(&pipe);
+            sigaddset(&pipe, SIGPIPE);
+            pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
             Worker worker(shared);
             worker.run();
         });

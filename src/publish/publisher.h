@@ -22,9 +22,6 @@ struct PublisherSettings {
     std::string meterId;         // the topic level after the prefix
     std::string discoveryPrefix; // Home Assistant's discovery prefix; empty: no discovery
     std::string softwareVersion; // for the device block
-    // A record's own instant (its time stamp), nothing for a record without
-    // one; those are published with the time they are published.
-    std::function<std::optional<RecordInstant>(const TBRecord&)> instantOf;
     // Records a second at most while catching up after an outage.
     int catchUpRate = 20000;
     // Pauses between attempts to reach the broker: the first, doubled after
@@ -46,8 +43,7 @@ struct PublisherSettings {
 // All network work runs on a thread of its own. No call of the owner waits
 // on the network: they note what is new and return, so a broker that is
 // down, slow or refusing never holds up logging. stop() waits at most the
-// grace it is given. The process must ignore SIGPIPE, as a broken
-// connection would otherwise end it.
+// grace it is given.
 class Publisher {
 public:
     explicit Publisher(PublisherSettings settings);

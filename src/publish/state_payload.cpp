@@ -9,36 +9,13 @@
 #include <nlohmann/json.hpp>
 
 #include <charconv>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 
 namespace vt640::publish {
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-constexpr std::int64_t kMsPerDay = 86400000;
-// 10000-01-01T00:00:00Z: RFC 3339 has four-digit years.
-constexpr std::int64_t kEndMs = 253402300800000;
-constexpr int kMaxOffset = 23 * 60 + 59;
-
-std::int64_t floorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
-
-// The proleptic Gregorian date of a day counted from 1970-01-01.
-void civilFromDays(std::int64_t z, int& year, int& month, int& day)
-{
-    z += 719468;
-    const std::int64_t era = floorDiv(z, 146097);
-    const std::int64_t doe = z - era * 146097;
-    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const std::int64_t mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(yoe + era * 400 + (month <= 2));
-}
 
 // The shortest decimal that reads back as the float the record holds, so
 // that 12.34 is published as 12.34 and not as the double nearest to the float.
@@ -87,42 +64,6 @@ Json orNull(const std::string& s) { return s.empty() ? Json(nullptr) : Json(s); 
 
 } // namespace
 
-RecordInstant RecordInstant::now()
-{
-    const auto t = std::chrono::system_clock::now();
-    RecordInstant i;
-    i.utcMs = std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count();
-    const std::time_t seconds = static_cast<std::time_t>(floorDiv(i.utcMs, 1000));
-    std::tm local{};
-    if (localtime_r(&seconds, &local))
-        i.offsetMinutes = static_cast<int>(local.tm_gmtoff / 60);
-    return i;
-}
-
-bool RecordInstant::valid() const
-{
-    if (offsetMinutes < -kMaxOffset || offsetMinutes > kMaxOffset)
-        return false;
-    const std::int64_t local = utcMs + std::int64_t{offsetMinutes} * 60000;
-    return utcMs >= -62167219200000 && utcMs < kEndMs && local >= -62167219200000 && local < kEndMs;
-}
-
-std::string rfc3339(const RecordInstant& instant)
-{
-    const std::int64_t local = instant.utcMs + std::int64_t{instant.offsetMinutes} * 60000;
-    const std::int64_t days = floorDiv(local, kMsPerDay);
-    const std::int64_t msOfDay = local - days * kMsPerDay;
-    int year = 0, month = 0, day = 0;
-    civilFromDays(days, year, month, day);
-    const int offset = instant.offsetMinutes < 0 ? -instant.offsetMinutes : instant.offsetMinutes;
-    char out[48];
-    std::snprintf(out, sizeof out, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d", year, month, day,
-                  static_cast<int>(msOfDay / 3600000), static_cast<int>(msOfDay / 60000 % 60),
-                  static_cast<int>(msOfDay / 1000 % 60), static_cast<int>(msOfDay % 1000),
-                  instant.offsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
-    return out;
-}
-
 std::optional<double> powerFactorOf(const TBRecord& record)
 {
     if (fieldText(record.sub.subFunction) != "PF")
@@ -144,14 +85,12 @@ RecordQuantities quantitiesOf(const TBRecord& record)
     return q;
 }
 
-std::string statePayload(const TBRecord& record, std::int64_t seq, std::optional<std::int64_t> utcMs, int offsetMinutes,
-                         const RecordInstant& fallback)
+std::string statePayload(const TBRecord& record, std::int64_t seq, const std::optional<ZonedInstant>& own,
+                         const ZonedInstant& published)
 {
-    RecordInstant when = fallback;
-    if (utcMs && RecordInstant{*utcMs, offsetMinutes}.valid())
-        when = RecordInstant{*utcMs, offsetMinutes};
-    if (!when.valid())
-        when = RecordInstant{};
+    ZonedInstant when = own && isWritable(*own) ? *own : published;
+    if (!isWritable(when))
+        when = ZonedInstant{};
 
     const RecordHead& h = record.head;
     const std::string mainText = text(fieldText(h.mainText));

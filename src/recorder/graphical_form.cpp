@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 
@@ -159,6 +160,16 @@ void TGraphicalForm::setClock(RecorderClock& clock)
 {
     session_.setClock(clock);
     TimerTimeTimer();
+}
+
+void TGraphicalForm::showPublishingNote(const QString& note)
+{
+    if (!publishingNote_) {
+        publishingNote_ = new QLabel(statusBar());
+        publishingNote_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        statusBar()->addPermanentWidget(publishingNote_);
+    }
+    publishingNote_->setText(note);
 }
 
 void TGraphicalForm::placeInitially(int mainHeight, int digitalMeterHeight)

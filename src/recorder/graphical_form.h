@@ -11,6 +11,7 @@
 
 #include <memory>
 
+class QLabel;
 class QTimer;
 
 namespace vt640 {
@@ -55,6 +56,8 @@ public:
     void offerRecovery();
     // Where time comes from (tests hand in a clock of their own).
     void setClock(RecorderClock& clock);
+    // A note at the end of the status bar: how publishing the records goes.
+    void showPublishingNote(const QString& note);
 
     // The recorder's data, which every other output follows.
     RecorderSession& session() { return session_; }
@@ -153,6 +156,7 @@ private:
     std::unique_ptr<RecorderChart> chart_;
     std::unique_ptr<RecorderExport> export_;
     std::unique_ptr<LoggerFileCommands> files_;
+    QLabel* publishingNote_ = nullptr;
 };
 
 } // namespace vt640

@@ -261,6 +261,7 @@ void RecorderUi::showReading(const TBRecord* r)
         return;
     }
     TimePanel->setText(fieldString(r->head.timeText));
+    // The text is the time of day as logged; the tip has the date and zone.
     TimePanel->setToolTip(QString::fromStdString(recordDateTimeTip(*r)));
     ReadingDataPanel->setText(fieldString(r->head.valueText));
     PFPanel->setText(fieldString(r->sub.subText));

@@ -204,6 +204,11 @@ namespace vt640 {
     X(ReasonReadFailed, 6183)                                                                                          \
     X(ReasonNameReadAsOlder, 6184)                                                                                     \
     X(ReasonWriteProtected, 6185)                                                                                      \
+    X(PublishingStarting, 6190)                                                                                        \
+    X(PublishingConnected, 6191)                                                                                       \
+    X(PublishingAway, 6192)                                                                                            \
+    X(PublishingRefused, 6193)                                                                                         \
+    X(PublishingTlsFailed, 6194)                                                                                       \
     X(StatusLogging, 7001)                                                                                             \
     X(StatusRecordCount, 7002)                                                                                         \
     X(StatusPage, 7003)                                                                                                \

@@ -249,6 +249,12 @@ constexpr std::array kStrings = std::to_array<StringEntry>({
     {Str::ReasonNameReadAsOlder, "a file whose name contains \".r27\" is read back as 96-byte records. "
                                  "Choose a name without \".r27\"."},
     {Str::ReasonWriteProtected, "The file is write-protected: %s."},
+    // The recorder's publishing to an MQTT broker, in the status bar.
+    {Str::PublishingStarting, "MQTT: connecting"},
+    {Str::PublishingConnected, "MQTT: connected"},
+    {Str::PublishingAway, "MQTT: broker away, records kept"},
+    {Str::PublishingRefused, "MQTT: login refused"},
+    {Str::PublishingTlsFailed, "MQTT: TLS failed"},
 
     // Information and status texts.
     {Str::StatusLogging, "Data Logging ..."},

@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     vt640::TBRecord record;
     std::memcpy(static_cast<void*>(&record), bytes, sizeof record);
 
-    const auto j = nlohmann::json::parse(statePayload(record, seq, utcMs, offset, RecordInstant{0, 0}), nullptr, false);
+    const auto j = nlohmann::json::parse(
+        statePayload(record, seq, vt640::ZonedInstant{utcMs, offset}, vt640::ZonedInstant{}), nullptr, false);
     if (j.is_discarded() || !j.is_object() || j["seq"] != seq || !j["time"].is_string())
         __builtin_trap();
     const RecordQuantities q = quantitiesOf(record);

@@ -211,6 +211,24 @@ TEST(Publisher, EveryRecordArrivesInOrderAndTheConfigsAreRetained)
     fs::remove_all(dir);
 }
 
+TEST(Publisher, AStopRightAfterTheStartStillPublishesTheRecordsAndOffline)
+{
+    MosquittoBroker broker;
+    ASSERT_TRUE(broker.start()) << broker.log();
+    MqttSubscriber live(broker.port(), {"vt640/#"});
+    const fs::path dir = scratch("short");
+    LoggerFile file(dir / "run.640");
+    Publisher publisher(settingsFor(broker, "short"));
+    publisher.follow(file.path(), 0);
+    publisher.setMeterOnline(true);
+    file.add(3, &publisher);
+    publisher.stop(); // before the connection is made
+    EXPECT_EQ(publisher.progress().acked, 2);
+    ASSERT_TRUE(live.waitFor([](const auto& m) { return hasSeq(m, "vt640/short/state", 2); }, seconds(10)));
+    EXPECT_TRUE(live.waitFor([](const auto& m) { return !m.empty() && m.back().payload == "offline"; }, seconds(10)));
+    fs::remove_all(dir);
+}
+
 TEST(Publisher, GoesOnAfterTheLastAcknowledgedRecordOfItsFile)
 {
     MosquittoBroker broker;

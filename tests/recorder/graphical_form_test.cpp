@@ -3,6 +3,7 @@
 #include "app/core/global_state.h"
 #include "recorder/dialog_option.h"
 #include "recorder/graphical_form.h"
+#include "recorder/core/record_stamp.h"
 #include "recorder/core/record_text.h"
 #include "support/test_readings.h"
 #include "support/gui_test_app.h"
@@ -694,6 +695,9 @@ TEST_F(GraphicalFormTest, SaveAsWritesTheRecordsByteForByte)
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.size(), 384);
     EXPECT_EQ(f.readAll(), QByteArray(reinterpret_cast<const char*>(form->buffer().data()), 384));
+    // Time stamps included.
+    EXPECT_EQ(recordStamp(form->buffer()[2]),
+              (ZonedInstant{msSinceEpochOf(LocalTime{2024, 6, 1, 12, 5, 10, 800}), 120}));
 
     // A file that cannot be created: E9005, still unsaved.
     logManually(1);

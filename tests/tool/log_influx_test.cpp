@@ -81,8 +81,9 @@ TEST(LogInflux, AServerStoppedMidRunAndStartedAgainLosesNothing)
         EXPECT_EQ(static_cast<float>(rows[i][1].get<double>()), records[i].head.value) << i;
         EXPECT_EQ(rows[i][2], "box");
         // Logging never paused: the records stay spaced by the poll.
-        if (i > 0)
+        if (i > 0) {
             EXPECT_LT(recordStamp(records[i])->utcMs - recordStamp(records[i - 1])->utcMs, 2000) << i;
+        }
     }
     // Said once, not at every retry.
     const std::string err = log.err();

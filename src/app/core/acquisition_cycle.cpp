@@ -55,6 +55,8 @@ void AcquisitionCycle::handle(const PollOutcome& outcome)
 {
     switch (outcome.result) {
     case PollOutcome::Result::NoAnswer:
+        if (outcome.warnNoData || outcome.deviceGone)
+            emit meterAnswering(false);
         // Three failed polls in a row are warned about; the polls go on.
         if (outcome.warnNoData
             && abortedIn(Str::WarnNoData, loadString(Str::RetryIn3Seconds), loadString(Str::CheckCable)))
@@ -74,6 +76,7 @@ void AcquisitionCycle::handle(const PollOutcome& outcome)
     case PollOutcome::Result::Reading: break;
     }
     state_.readingAvailable = true;
+    emit meterAnswering(true);
     for (ReadingSink* sink : sinks_)
         sink->takeReading(reading_);
     timer_.start();

@@ -69,6 +69,9 @@ signals:
     void unlinkRequested();
     // A reading was completed and handed out.
     void readingCompleted();
+    // The meter answers (true), or it has stopped answering: three polls
+    // without an answer, or the adapter pulled (false).
+    void meterAnswering(bool answering);
 
 private:
     // What the tick does with a poll's outcome.

@@ -25,13 +25,14 @@ constexpr std::array<std::uint8_t, 256> crcTable()
 }
 constexpr auto kCrc = crcTable();
 
-std::uint8_t crc8(const unsigned char* p, std::size_t n)
+constexpr std::uint8_t crc8(const unsigned char* p, std::size_t n, std::uint8_t c = 0xFF)
 {
-    std::uint8_t c = 0xFF;
     while (n--)
         c = kCrc[c ^ *p++];
     return c;
 }
+// The check byte's state after the marker, which never changes.
+constexpr std::uint8_t kCrcAfterMarker = crc8(kMarker, sizeof kMarker);
 
 // Whether the energy text ends (its NUL) before the block.
 bool textLeavesRoom(const TBRecord& record) { return std::memchr(record.energyText, 0, kInText) != nullptr; }
@@ -42,15 +43,14 @@ bool writeRecordStamp(TBRecord& record, const ZonedInstant& at)
 {
     if (!textLeavesRoom(record) || !isWritable(at))
         return false;
-    unsigned char block[kStampSize] = {};
+    // Numbers as their little-endian images (records are little-endian, t_b_record.h).
+    unsigned char block[kStampSize];
     std::memcpy(block, kMarker, sizeof kMarker);
-    const auto ms = static_cast<std::uint64_t>(at.utcMs);
-    for (int i = 0; i < 8; ++i)
-        block[4 + i] = static_cast<unsigned char>(ms >> (8 * i));
-    const auto offset = static_cast<std::uint16_t>(static_cast<std::int16_t>(at.offsetMinutes));
-    block[12] = static_cast<unsigned char>(offset);
-    block[13] = static_cast<unsigned char>(offset >> 8);
-    block[15] = crc8(block, kStampSize - 1);
+    std::memcpy(block + 4, &at.utcMs, 8);
+    const auto offset = static_cast<std::int16_t>(at.offsetMinutes);
+    std::memcpy(block + 12, &offset, 2);
+    block[14] = 0;
+    block[15] = crc8(block + 4, kStampSize - 5, kCrcAfterMarker);
     std::memcpy(record.energyText + kInText, block, kStampSize);
     return true;
 }
@@ -63,11 +63,11 @@ std::optional<ZonedInstant> recordStamp(const TBRecord& record)
     std::memcpy(block, record.energyText + kInText, kStampSize);
     if (std::memcmp(block, kMarker, sizeof kMarker) != 0 || block[14] != 0 || crc8(block, kStampSize - 1) != block[15])
         return std::nullopt;
-    std::uint64_t ms = 0;
-    for (int i = 0; i < 8; ++i)
-        ms |= static_cast<std::uint64_t>(block[4 + i]) << (8 * i);
-    const auto offset = static_cast<std::int16_t>(static_cast<std::uint16_t>(block[12] | block[13] << 8));
-    const ZonedInstant at{static_cast<std::int64_t>(ms), offset};
+    ZonedInstant at;
+    std::memcpy(&at.utcMs, block + 4, 8);
+    std::int16_t offset = 0;
+    std::memcpy(&offset, block + 12, 2);
+    at.offsetMinutes = offset;
     if (!isWritable(at))
         return std::nullopt;
     return at;

@@ -38,7 +38,7 @@ TBRecord RecorderCore::buildRecord(const MeterReading& reading, float value)
     copyText(r.head.mainText, reading.mainText);
     copyText(r.head.exponentText, reading.exponentText);
     r.head.functionCode = reading.functionCode;
-    copyText(r.head.timeText, recordTimeText(localTimeOf(at)));
+    copyText(r.head.timeText, recordTimeText(at));
     copyText(r.head.valueText, reading.valueText);
     copyText(r.head.prefixText, reading.prefixText);
     copyText(r.head.unitText, reading.unitText);

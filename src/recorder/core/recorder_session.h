@@ -5,6 +5,7 @@
 #include "recorder/core/left_temp_files.h"
 #include "recorder/core/logger_file_reader.h"
 #include "recorder/core/logger_layout.h"
+#include "recorder/core/record_stamp.h"
 #include "recorder/core/recorder_core.h"
 #include "recorder/core/sample_schedule.h"
 
@@ -36,6 +37,8 @@ public:
 
     const RecorderCore& core() const { return core_; }
     const RecordBuffer& buffer() const { return core_.buffer(); }
+    // When record `index` was logged, where it carries its time stamp.
+    std::optional<ZonedInstant> instantOf(int index) const { return recordStamp(core_.buffer()[index]); }
     void setClock(RecorderClock& clock) { core_.setClock(clock); }
     RecorderClock& clock() const { return core_.clock(); }
     // The folder the temporary files go to, and are looked for in.

@@ -33,6 +33,8 @@ public:
     // on. False when no file could be created.
     bool openNext(const std::string& directory, int firstIndex = 0);
     bool isOpen() const { return file_.isOpen(); }
+    // Whole records in the open run's file (on disk, or at least written).
+    std::int64_t records() const { return file_.records(); }
 
     // Writes the run's records of `buffer` that the file does not hold yet,
     // oldest first. False while writing fails; the records stay in the

@@ -48,26 +48,32 @@ std::int64_t msSinceEpochOf(const LocalTime& t)
 
 LocalTime localTimeOf(const ZonedInstant& at)
 {
+    // Logging asks for this once a record: 32-bit unsigned arithmetic where
+    // it suffices, whose divisions by constants are cheap.
     const std::int64_t local = at.utcMs + static_cast<std::int64_t>(at.offsetMinutes) * 60'000;
-    const std::int64_t days = floorDiv(local, kMsPerDay);
-    std::int64_t ms = local - days * kMsPerDay;
-
+    std::int64_t days = local / kMsPerDay;
+    std::int64_t ms = local % kMsPerDay;
+    if (ms < 0) {
+        ms += kMsPerDay;
+        --days;
+    }
     const std::int64_t z = days + 719468;
     const std::int64_t era = floorDiv(z, 146097);
-    const std::int64_t doe = z - era * 146097;
-    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const std::int64_t mp = (5 * doy + 2) / 153;
+    const auto doe = static_cast<std::uint32_t>(z - era * 146097);
+    const std::uint32_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::uint32_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const std::uint32_t mp = (5 * doy + 2) / 153;
     LocalTime t;
     t.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
     t.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    t.year = static_cast<int>(yoe + era * 400 + (t.month <= 2));
-    t.millisecond = static_cast<int>(ms % 1000);
-    ms /= 1000;
-    t.second = static_cast<int>(ms % 60);
-    ms /= 60;
-    t.minute = static_cast<int>(ms % 60);
-    t.hour = static_cast<int>(ms / 60);
+    t.year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (t.month <= 2));
+    auto rest = static_cast<std::uint32_t>(ms);
+    t.millisecond = static_cast<int>(rest % 1000);
+    rest /= 1000;
+    t.second = static_cast<int>(rest % 60);
+    rest /= 60;
+    t.minute = static_cast<int>(rest % 60);
+    t.hour = static_cast<int>(rest / 60);
     return t;
 }
 

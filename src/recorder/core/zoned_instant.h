@@ -17,7 +17,7 @@ struct LocalTime {
 struct ZonedInstant {
     std::int64_t utcMs = 0; // milliseconds since 1970-01-01T00:00:00Z
     int offsetMinutes = 0;  // local time = UTC + offset
-    friend bool operator==(const ZonedInstant&, const ZonedInstant&) = default;
+    bool operator==(const ZonedInstant&) const = default;
 };
 
 // Offsets lie within a day either way (RFC 3339 writes them as +hh:mm).

@@ -80,6 +80,9 @@ TEST_F(RecorderSessionTest, AutomaticLoggingTakesRequestedReadingsIntoTheRunsFil
     EXPECT_EQ(appended.at(1).at(0).toInt(), 1);
     EXPECT_EQ(slurp(path("~KRMDL1.TMP")), image(session.buffer(), 0, 2));
     EXPECT_TRUE(session.unsaved());
+    // Each record knows when it was logged.
+    ASSERT_TRUE(session.instantOf(1).has_value());
+    EXPECT_EQ(session.instantOf(1)->utcMs, clock.utcMs());
 
     // Every n seconds; the next run has its own file.
     session.setAcquisition(false, 5);
