@@ -4,56 +4,11 @@
 #include "tool_support.h"
 
 #include "publish/influx_writer.h"
+#include "publish/publish_options.h"
 #include "publish/line_protocol.h"
-
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 
 using vt640::publish::InfluxUrl;
 using vt640::publish::PublisherEvent;
-
-namespace {
-
-constexpr std::size_t kMaxToken = 4096;
-
-// The token alone in a file (a trailing line end is not part of it).
-std::string readToken(const std::string& path, std::string& why)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        why = "cannot read --influx-token-file " + path + ": " + tool::systemText(errno);
-        return {};
-    }
-    std::string text;
-    char buffer[1024];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            why = "cannot read --influx-token-file " + path + ": " + tool::systemText(errno);
-            ::close(fd);
-            return {};
-        }
-        if (n == 0 || text.size() > kMaxToken)
-            break;
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.pop_back();
-    bool control = false;
-    for (const char c : text)
-        control = control || static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-    if (text.size() > kMaxToken || control)
-        why = "--influx-token-file " + path + " holds more than one line; it takes the token alone";
-    else if (text.empty())
-        why = "--influx-token-file " + path + " is empty";
-    return text;
-}
-
-} // namespace
 
 LogInflux::LogInflux() = default;
 LogInflux::~LogInflux() = default;
@@ -72,7 +27,7 @@ std::string LogInflux::configure(const InfluxOptions& options, const std::string
     vt640::publish::InfluxSettings s;
     s.url = *url;
     if (options.tokenFile) {
-        s.token = readToken(*options.tokenFile, why);
+        s.token = vt640::publish::readSecretFile(*options.tokenFile, "--influx-token-file", "token", why);
         if (!why.empty())
             return why;
     } else if (url->api == InfluxUrl::Api::V2) {

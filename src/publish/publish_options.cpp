@@ -13,15 +13,17 @@ namespace {
 
 std::string quoted(const std::string& text) { return "'" + text + "'"; }
 
-// A password is a line; anything much longer is the wrong file.
-constexpr std::size_t kMaxPassword = 4096;
+} // namespace
 
-// The password alone in a file (a trailing line end is not part of it).
-std::string readPassword(const std::string& path, std::string& why)
+std::string readSecretFile(const std::string& path, const std::string& option, const std::string& what,
+                           std::string& why)
 {
+    // A secret is a line; anything much longer is the wrong file.
+    constexpr std::size_t kMaxSecret = 4096;
+    why.clear();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        why = "cannot read --mqtt-password-file " + path + ": " + std::strerror(errno);
+        why = "cannot read " + option + " " + path + ": " + std::strerror(errno);
         return {};
     }
     std::string text;
@@ -31,27 +33,28 @@ std::string readPassword(const std::string& path, std::string& why)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
-            why = "cannot read --mqtt-password-file " + path + ": " + std::strerror(errno);
+            why = "cannot read " + option + " " + path + ": " + std::strerror(errno);
             ::close(fd);
             return {};
         }
-        if (n == 0 || text.size() > kMaxPassword)
+        if (n == 0 || text.size() > kMaxSecret)
             break;
         text.append(buffer, static_cast<std::size_t>(n));
     }
     ::close(fd);
-    if (!text.empty() && text.back() == '\n')
+    // A trailing line end is not part of it; any other control character
+    // means more than one line, or no text file at all.
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.pop_back();
-    if (!text.empty() && text.back() == '\r')
-        text.pop_back();
-    if (text.size() > kMaxPassword || text.find('\n') != std::string::npos)
-        why = "--mqtt-password-file " + path + " holds more than one line; it takes the password alone";
+    bool control = false;
+    for (const char c : text)
+        control = control || static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    if (text.size() > kMaxSecret || control)
+        why = option + " " + path + " holds more than one line; it takes the " + what + " alone";
     else if (text.empty())
-        why = "--mqtt-password-file " + path + " is empty";
+        why = option + " " + path + " is empty";
     return text;
 }
-
-} // namespace
 
 std::optional<PublisherSettings> settingsFor(const PublishOptions& options, const std::string& portName,
                                              std::string& why)
@@ -87,7 +90,7 @@ std::optional<PublisherSettings> settingsFor(const PublishOptions& options, cons
             why = "--mqtt-password-file needs a user in the URL (mqtt://USER@HOST)";
             return std::nullopt;
         }
-        s.password = readPassword(*options.passwordFile, why);
+        s.password = readSecretFile(*options.passwordFile, "--mqtt-password-file", "password", why);
         if (!why.empty())
             return std::nullopt;
     }

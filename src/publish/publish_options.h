@@ -26,6 +26,12 @@ struct PublishOptions {
 std::optional<PublisherSettings> settingsFor(const PublishOptions& options, const std::string& portName,
                                              std::string& why);
 
+// A password or a token alone on one line of the file at `path` (given
+// with `option`); empty with `why` set when it cannot be read or holds
+// anything else.
+std::string readSecretFile(const std::string& path, const std::string& option, const std::string& what,
+                           std::string& why);
+
 // "mqtt://host:port" (or mqtts://) of the settings' broker.
 std::string endpointOf(const PublisherSettings& settings);
 // "prefix/id", and where Home Assistant is told of the sensors.
