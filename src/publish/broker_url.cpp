@@ -1,5 +1,7 @@
 #include "publish/broker_url.h"
 
+#include "publish/url_text.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -23,38 +25,6 @@ std::string quoted(std::string_view s)
     for (unsigned char c : s)
         q += (c < 0x20 || c == 0x7F) ? '?' : static_cast<char>(c);
     return q + "'";
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// %XX escapes decoded; nothing when an escape is broken or yields a
-// control character.
-std::optional<std::string> percentDecoded(std::string_view s)
-{
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        char c = s[i];
-        if (c == '%') {
-            if (i + 2 >= s.size() || hexValue(s[i + 1]) < 0 || hexValue(s[i + 2]) < 0)
-                return std::nullopt;
-            c = static_cast<char>(hexValue(s[i + 1]) * 16 + hexValue(s[i + 2]));
-            i += 2;
-        }
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F)
-            return std::nullopt;
-        out += c;
-    }
-    return out;
 }
 
 // Well-formed UTF-8 without overlong forms or surrogates, as MQTT wants its
@@ -160,7 +130,7 @@ std::optional<BrokerUrl> BrokerUrl::parse(std::string_view url, std::string* why
         authority = authority.substr(at + 1);
         if (user.find(':') != std::string_view::npos)
             return fail(why, whole + " holds a password; give it with --mqtt-password-file instead");
-        const auto decoded = percentDecoded(user);
+        const auto decoded = urlDecoded(user, UrlPart::Path, true);
         if (!decoded || decoded->empty() || decoded->size() > kMaxUser || !validUtf8(*decoded))
             return fail(why, "the user name " + quoted(user) + " in " + whole + " is not valid");
         result.user = *decoded;
@@ -225,7 +195,7 @@ std::optional<BrokerUrl> BrokerUrl::parse(std::string_view url, std::string* why
     if (!prefixText.empty() && prefixText.back() == '/')
         prefixText.remove_suffix(1);
     if (!prefixText.empty()) {
-        const auto decoded = percentDecoded(prefixText);
+        const auto decoded = urlDecoded(prefixText, UrlPart::Path, true);
         if (!decoded)
             return fail(why, "the topic prefix " + quoted(prefixText) + " in " + whole + " is not valid");
         if (const std::string problem = topicPrefixProblem(*decoded); !problem.empty())

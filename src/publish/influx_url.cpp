@@ -1,42 +1,12 @@
 #include "publish/influx_url.h"
 
+#include "publish/url_text.h"
+
 #include <charconv>
 #include <vector>
 
 namespace vt640::publish {
 namespace {
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// %XX and '+' (a blank, in a query) decoded; empty for a broken escape.
-std::optional<std::string> decoded(std::string_view text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '%') {
-            if (i + 2 >= text.size())
-                return std::nullopt;
-            const int hi = hexDigit(text[i + 1]), lo = hexDigit(text[i + 2]);
-            if (hi < 0 || lo < 0)
-                return std::nullopt;
-            out += static_cast<char>(hi * 16 + lo);
-            i += 2;
-        } else {
-            out += c == '+' ? ' ' : c;
-        }
-    }
-    return out;
-}
 
 bool endsWith(std::string_view s, std::string_view tail)
 {
@@ -170,7 +140,7 @@ std::optional<InfluxUrl> InfluxUrl::parse(std::string_view text, std::string* wh
     else
         return no("the path ends in /write (InfluxDB 1.x) or /api/v2/write (2.x), not "
                   + (path.empty() ? std::string("nothing") : std::string(path)));
-    const auto decodedPath = decoded(path);
+    const auto decodedPath = urlDecoded(path, UrlPart::Path, false);
     if (!decodedPath)
         return no("the path " + std::string(path) + " is written wrong");
     u.path = path;
@@ -185,7 +155,8 @@ std::optional<InfluxUrl> InfluxUrl::parse(std::string_view text, std::string* wh
             continue;
         const auto eq = pair.find('=');
         const std::string_view key = pair.substr(0, eq);
-        const auto value = decoded(eq == std::string_view::npos ? std::string_view() : pair.substr(eq + 1));
+        const auto value =
+            urlDecoded(eq == std::string_view::npos ? std::string_view() : pair.substr(eq + 1), UrlPart::Query, false);
         if (!value)
             return no("the query's " + std::string(key) + " holds a broken %-escape");
         if (key == "u" || key == "p" || key == "token")
