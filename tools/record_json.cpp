@@ -12,24 +12,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// The record's texts are 8-bit bytes, read as Latin-1 as the data list
-// reads them.
-template <std::size_t N>
-std::string utf8(const char (&field)[N])
-{
-    std::string text;
-    for (const char c : vt640::fieldText(field)) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            text += c;
-        } else {
-            text += static_cast<char>(0xC0 | (b >> 6));
-            text += static_cast<char>(0x80 | (b & 0x3F));
-        }
-    }
-    return text;
-}
-
 // The stored float as the shortest decimal that reads back to it (0.98, not
 // 0.9800000190734863); null for what JSON has no number for.
 Json number(float v)
@@ -41,6 +23,13 @@ Json number(float v)
     double d = 0;
     std::from_chars(text, written.ptr, d);
     return d;
+}
+
+// A record field's text (8-bit bytes, read as Latin-1) in UTF-8.
+template <std::size_t N>
+std::string utf8(const char (&field)[N])
+{
+    return vt640::latin1ToUtf8(vt640::fieldText(field));
 }
 
 } // namespace

@@ -4,18 +4,6 @@
 #include "recorder/core/record_text.h"
 
 namespace vt640::analysis {
-namespace {
-
-std::string_view trimmed(std::string_view t)
-{
-    while (!t.empty() && t.front() == ' ')
-        t.remove_prefix(1);
-    while (!t.empty() && t.back() == ' ')
-        t.remove_suffix(1);
-    return t;
-}
-
-} // namespace
 
 const char* directionName(LimitSide side) { return side == LimitSide::Below ? "low" : "high"; }
 
@@ -68,7 +56,7 @@ std::optional<LimitEpisode> EpisodeFinder::add(const TBRecord& record, const Rec
     if (worse) {
         e.worst = reading;
         e.worstOverload = overload;
-        e.worstText = trimmed(overload ? mainText : fieldText(record.head.valueText));
+        e.worstText = withoutPadding(overload ? mainText : fieldText(record.head.valueText));
         e.worstUnit = std::string(fieldText(record.head.prefixText))
                       + displayUnitText(record.head.functionCode, std::string(fieldText(record.head.unitText)));
         e.worstTime = time;

@@ -14,15 +14,6 @@ namespace {
 // W times milliseconds in a kilowatt-hour.
 constexpr double kWattMsPerKwh = 1000.0 * 3600.0 * 1000.0;
 
-std::string_view trimmed(std::string_view t)
-{
-    while (!t.empty() && t.front() == ' ')
-        t.remove_prefix(1);
-    while (!t.empty() && t.back() == ' ')
-        t.remove_suffix(1);
-    return t;
-}
-
 } // namespace
 
 bool RunStatistics::isActivePower() const
@@ -67,7 +58,7 @@ void StatisticsBuilder::add(const TBRecord& record, const RecordTime& time)
 
     if (!shown) {
         lastValue_.reset();
-        std::string_view display = trimmed(fieldText(record.head.mainText));
+        std::string_view display = withoutPadding(fieldText(record.head.mainText));
         auto it =
             std::find_if(run.displays.begin(), run.displays.end(), [&](const auto& d) { return d.first == display; });
         if (it == run.displays.end())

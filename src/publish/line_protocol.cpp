@@ -13,31 +13,6 @@
 namespace vt640::publish {
 namespace {
 
-// The record's texts are 8-bit bytes, read as Latin-1.
-std::string utf8(std::string_view bytes)
-{
-    std::string text;
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            text += c;
-        } else {
-            text += static_cast<char>(0xC0 | (b >> 6));
-            text += static_cast<char>(0x80 | (b & 0x3F));
-        }
-    }
-    return text;
-}
-
-std::string_view trimmed(std::string_view t)
-{
-    while (!t.empty() && t.front() == ' ')
-        t.remove_prefix(1);
-    while (!t.empty() && t.back() == ' ')
-        t.remove_suffix(1);
-    return t;
-}
-
 // A float field: the shortest decimal that reads back to the number, never
 // in exponent form.
 template <typename T>
@@ -106,7 +81,8 @@ bool appendLineProtocol(std::string& out, const TBRecord& record, std::int64_t u
     appendTag(line, "meter", meterId);
     const Quantity* quantity = quantityOf(h.functionCode, fieldText(h.unitText));
     appendTag(line, "unit",
-              quantity ? std::string(quantity->unit) : displayUnitText(h.functionCode, utf8(fieldText(h.unitText))));
+              quantity ? std::string(quantity->unit)
+                       : displayUnitText(h.functionCode, latin1ToUtf8(fieldText(h.unitText))));
 
     const std::size_t fieldsAt = line.size();
     auto field = [&](std::string_view key) {
@@ -120,7 +96,7 @@ bool appendLineProtocol(std::string& out, const TBRecord& record, std::int64_t u
         appendNumber(line, h.value);
     } else {
         field("display");
-        appendStringField(line, utf8(trimmed(mainText)));
+        appendStringField(line, latin1ToUtf8(withoutPadding(mainText)));
     }
     if (const auto energy = energyOf(record); energy && std::isfinite(*energy)) {
         field("energy_kwh");
@@ -129,8 +105,8 @@ bool appendLineProtocol(std::string& out, const TBRecord& record, std::int64_t u
     if (const auto pf = powerFactorOf(record); pf && std::isfinite(*pf)) {
         field("pf");
         appendNumber(line, *pf);
-    } else if (const auto sub = parseDecimal(trimmed(fieldText(record.sub.subText)));
-               sub && std::isfinite(*sub) && !trimmed(fieldText(record.sub.subText)).empty()) {
+    } else if (const auto sub = parseDecimal(withoutPadding(fieldText(record.sub.subText)));
+               sub && std::isfinite(*sub) && !withoutPadding(fieldText(record.sub.subText)).empty()) {
         field("sub_value");
         appendNumber(line, *sub);
     }

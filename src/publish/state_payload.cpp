@@ -32,10 +32,7 @@ std::optional<double> floatValue(float v)
 
 std::optional<double> number(std::string_view text)
 {
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
+    text = withoutPadding(text);
     if (!text.empty() && text.front() == '+')
         text.remove_prefix(1);
     double d = 0.0;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace vt640 {
@@ -26,6 +27,34 @@ std::string_view fieldText(const char (&field)[N])
 {
     const void* nul = std::memchr(field, 0, N);
     return {field, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - field) : N};
+}
+
+// `text` without the spaces the meter pads its fields with.
+inline std::string_view withoutPadding(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    return text;
+}
+
+// A record's texts are 8-bit bytes, read as Latin-1 as the data list reads
+// them; this is the same text in UTF-8.
+inline std::string latin1ToUtf8(std::string_view bytes)
+{
+    std::string text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            text += c;
+        } else {
+            text += static_cast<char>(0xC0 | (b >> 6));
+            text += static_cast<char>(0x80 | (b & 0x3F));
+        }
+    }
+    return text;
 }
 
 } // namespace vt640

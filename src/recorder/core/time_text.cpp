@@ -12,22 +12,7 @@ std::string recordTimeText(const LocalTime& t)
     return text;
 }
 
-std::string recordTimeText(const ZonedInstant& at)
-{
-    // Only the time of day: no calendar needed.
-    std::int64_t ms = (at.utcMs + at.offsetMinutes * 60'000LL) % 86'400'000;
-    if (ms < 0)
-        ms += 86'400'000;
-    LocalTime t;
-    auto rest = static_cast<std::uint32_t>(ms);
-    t.millisecond = static_cast<int>(rest % 1000);
-    rest /= 1000;
-    t.second = static_cast<int>(rest % 60);
-    rest /= 60;
-    t.minute = static_cast<int>(rest % 60);
-    t.hour = static_cast<int>(rest / 60);
-    return recordTimeText(t);
-}
+std::string recordTimeText(const ZonedInstant& at) { return recordTimeText(localTimeOf(at)); }
 
 std::string statusClockText(const LocalTime& t)
 {
