@@ -70,18 +70,6 @@ void expectTheFile(const std::vector<TBRecord>& records, const std::vector<Point
     }
 }
 
-template <typename Done>
-bool waitUntil(Done done, std::chrono::seconds limit = std::chrono::seconds(60))
-{
-    const auto until = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
-
 InfluxSettings settingsFor(const InfluxServer& server, const std::string& db)
 {
     InfluxSettings s;

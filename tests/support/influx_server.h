@@ -6,21 +6,14 @@
 // other listener), waited for until /ping answers, stopped by its process
 // id. Queries and writes go through libcurl.
 
+#include "server_process.h"
+
 #include <curl/curl.h>
 
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <thread>
-
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace vt640::test {
 
@@ -65,28 +58,11 @@ inline std::string urlEncoded(const std::string& text)
     return out;
 }
 
-inline int freeLoopbackPort()
-{
-    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof a;
-    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
-    ::close(s);
-    return ntohs(a.sin_port);
-}
-
 class InfluxServer {
 public:
     InfluxServer()
     {
-        static int serial = 0;
-        dir_ = std::filesystem::temp_directory_path()
-               / ("vt640-influx-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
+        dir_ = freshServerFolder("influx");
         httpPort_ = freeLoopbackPort();
         do
             rpcPort_ = freeLoopbackPort();
@@ -118,40 +94,13 @@ public:
     // /ping answers. False if it did not come up.
     bool start()
     {
-        if (pid_ > 0)
-            return true;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            const int out = ::open((dir_ / "influxd.log").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-            ::dup2(out, 1);
-            ::dup2(out, 2);
-            const std::string config = (dir_ / "influxd.conf").string();
-            ::execl("/usr/bin/influxd", "influxd", "-config", config.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (std::chrono::steady_clock::now() < until) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return false;
-            }
-            if (httpRequest(base() + "/ping", nullptr, 1000).status == 204)
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
+        return process_.start({"/usr/bin/influxd", "-config", (dir_ / "influxd.conf").string()}, dir_ / "influxd.log",
+                              std::chrono::seconds(60), std::chrono::milliseconds(50),
+                              [this] { return httpRequest(base() + "/ping", nullptr, 1000).status == 204; });
     }
 
     // Ends the server (SIGTERM) and waits for it.
-    void stop()
-    {
-        if (pid_ <= 0)
-            return;
-        ::kill(pid_, SIGTERM);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
+    void stop() { process_.stop(); }
 
     bool createDatabase(const std::string& db) const
     {
@@ -167,7 +116,7 @@ public:
 private:
     std::filesystem::path dir_;
     int httpPort_ = 0, rpcPort_ = 0;
-    pid_t pid_ = -1;
+    ServerProcess process_;
 };
 
 } // namespace vt640::test

@@ -4,24 +4,22 @@
 // 127.0.0.1 with a configuration written into a folder of its own, waited
 // for until it takes connections, stopped by its process id.
 
+#include "server_process.h"
+
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <pwd.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace vt640::test {
@@ -43,12 +41,8 @@ public:
     MosquittoBroker() : MosquittoBroker(Options()) {}
     explicit MosquittoBroker(Options options) : options_(std::move(options))
     {
-        static int serial = 0;
-        dir_ = std::filesystem::temp_directory_path()
-               / ("vt640-broker-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        port_ = freePort();
+        dir_ = freshServerFolder("broker");
+        port_ = freeLoopbackPort();
     }
     ~MosquittoBroker()
     {
@@ -64,7 +58,7 @@ public:
         return (options_.certFile.empty() ? "mqtt://127.0.0.1:" : "mqtts://127.0.0.1:") + std::to_string(port_);
     }
     const std::filesystem::path& dir() const { return dir_; }
-    pid_t pid() const { return pid_; }
+    pid_t pid() const { return process_.pid(); }
     // What the broker logged so far.
     std::string log() const
     {
@@ -88,57 +82,18 @@ public:
     // accepts connections. False if it did not come up.
     bool start()
     {
-        if (pid_ > 0)
+        if (process_.running())
             return true;
         writeConfig();
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            const int out = ::open((dir_ / "broker.log").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-            ::dup2(out, 1);
-            ::dup2(out, 2);
-            const std::string config = (dir_ / "mosquitto.conf").string();
-            ::execl("/usr/sbin/mosquitto", "mosquitto", "-c", config.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (std::chrono::steady_clock::now() < until) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return false;
-            }
-            if (accepts())
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return false;
+        return process_.start({"/usr/sbin/mosquitto", "-c", (dir_ / "mosquitto.conf").string()}, dir_ / "broker.log",
+                              std::chrono::seconds(20), std::chrono::milliseconds(20), [this] { return accepts(); });
     }
 
     // Ends the broker (SIGTERM; it saves its state when it keeps one) and
     // waits for it.
-    void stop()
-    {
-        if (pid_ <= 0)
-            return;
-        ::kill(pid_, SIGTERM);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
+    void stop() { process_.stop(); }
 
 private:
-    static int freePort()
-    {
-        const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof a;
-        ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
-        ::close(s);
-        return ntohs(a.sin_port);
-    }
-
     bool accepts() const
     {
         const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -188,7 +143,7 @@ private:
     Options options_;
     std::filesystem::path dir_;
     int port_ = 0;
-    pid_t pid_ = -1;
+    ServerProcess process_;
 };
 
 } // namespace vt640::test

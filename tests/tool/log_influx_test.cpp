@@ -39,18 +39,6 @@ std::int64_t ackedIn(const fs::path& file)
     return j.is_object() && j.contains("acked_seq") ? j["acked_seq"].get<std::int64_t>() : -1;
 }
 
-template <typename Done>
-bool waitUntil(Done done, std::chrono::seconds limit = std::chrono::seconds(60))
-{
-    const auto until = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
-}
-
 } // namespace
 
 TEST(LogInflux, AServerStoppedMidRunAndStartedAgainLosesNothing)
