@@ -3,6 +3,7 @@
 // cycle's pace, the availability follows the meter and the process, and
 // bad options, a broker that is away, a refused login and an untrusted
 // broker are each told as they should be.
+#include "tool/logged_records.h"
 #include "tool/tool_process.h"
 
 #include "meter/sim/meter_encoder.h"
@@ -24,25 +25,6 @@ using std::chrono::seconds;
 namespace {
 
 using Messages = std::vector<MqttSubscriber::Message>;
-
-std::vector<TBRecord> recordsOf(const fs::path& file)
-{
-    LoggerFileReader reader;
-    EXPECT_EQ(reader.open(file.string()), LoggerFileReader::Status::Ok);
-    std::vector<TBRecord> records(static_cast<std::size_t>(std::max(0, reader.recordCount())));
-    if (!records.empty()) {
-        EXPECT_EQ(reader.read(records.data(), static_cast<int>(records.size())), reader.recordCount());
-    }
-    return records;
-}
-
-std::size_t countOf(const std::string& text, const std::string& what)
-{
-    std::size_t n = 0;
-    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
 
 std::int64_t lastSeq(const Messages& messages, const std::string& topic)
 {

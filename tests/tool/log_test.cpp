@@ -1,6 +1,7 @@
 // vt640-tool log against a meter on a pseudo-terminal: the records are the
 // recorder's for the same frames, the file is whole at every moment, and the
 // failures end or go on as the program's cycle lets them.
+#include "tool/logged_records.h"
 #include "tool/tool_process.h"
 
 #include "meter/meter_link.h"
@@ -65,25 +66,6 @@ private:
     std::size_t sent_ = 0;
     sim::PtyMeterHost host_;
 };
-
-std::vector<TBRecord> recordsOf(const fs::path& file)
-{
-    LoggerFileReader reader;
-    EXPECT_EQ(reader.open(file.string()), LoggerFileReader::Status::Ok);
-    std::vector<TBRecord> records(static_cast<std::size_t>(std::max(0, reader.recordCount())));
-    if (!records.empty()) {
-        EXPECT_EQ(reader.read(records.data(), static_cast<int>(records.size())), reader.recordCount());
-    }
-    return records;
-}
-
-std::size_t countOf(const std::string& text, const std::string& what)
-{
-    std::size_t n = 0;
-    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
 
 } // namespace
 
