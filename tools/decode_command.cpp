@@ -2,6 +2,7 @@
 #include "commands.h"
 
 #include "meter/meter_link.h"
+#include "meter/number_text.h"
 #include "recorder/core/record_value.h"
 
 #include <charconv>
@@ -14,17 +15,6 @@ namespace {
 
 using vt640::MeterFrame;
 using vt640::MeterReading;
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
@@ -39,7 +29,7 @@ std::optional<MeterFrame> parseFrame(const std::string& line, std::string& why)
             ++i;
         if (i == line.size())
             break;
-        if (i + 1 >= line.size() || hexDigit(line[i]) < 0 || hexDigit(line[i + 1]) < 0) {
+        if (i + 1 >= line.size() || vt640::hexDigitValue(line[i]) < 0 || vt640::hexDigitValue(line[i + 1]) < 0) {
             why = "expected a byte of two hexadecimal digits at column " + std::to_string(i + 1);
             return std::nullopt;
         }
@@ -47,7 +37,8 @@ std::optional<MeterFrame> parseFrame(const std::string& line, std::string& why)
             why = "more than 20 bytes";
             return std::nullopt;
         }
-        frame[count++] = static_cast<std::uint8_t>(hexDigit(line[i]) * 16 + hexDigit(line[i + 1]));
+        frame[count++] =
+            static_cast<std::uint8_t>(vt640::hexDigitValue(line[i]) * 16 + vt640::hexDigitValue(line[i + 1]));
         i += 2;
     }
     if (count != frame.size()) {

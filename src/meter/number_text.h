@@ -30,6 +30,9 @@ std::string formatFixed(int width, int precision, double value);
 // printf's "%.15g" with "." always.
 std::string formatGeneral15(double value);
 
+// The value of a hexadecimal digit (either case), or -1 for anything else.
+int hexDigitValue(char c);
+
 // Ten to the integer power n.
 double pow10i(int n);
 

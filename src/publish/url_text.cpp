@@ -1,20 +1,8 @@
 #include "publish/url_text.h"
 
+#include "meter/number_text.h"
+
 namespace vt640::publish {
-namespace {
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-} // namespace
 
 std::optional<std::string> urlDecoded(std::string_view text, UrlPart part, bool refuseControl)
 {
@@ -24,7 +12,7 @@ std::optional<std::string> urlDecoded(std::string_view text, UrlPart part, bool 
         if (c == '%') {
             if (i + 2 >= text.size())
                 return std::nullopt;
-            const int hi = hexDigit(text[i + 1]), lo = hexDigit(text[i + 2]);
+            const int hi = hexDigitValue(text[i + 1]), lo = hexDigitValue(text[i + 2]);
             if (hi < 0 || lo < 0)
                 return std::nullopt;
             c = static_cast<char>(hi * 16 + lo);
