@@ -2,6 +2,7 @@
 
 #include "publish/line_protocol.h"
 #include "publish/store_cursor.h"
+#include "publish/worker_channel.h"
 #include "recorder/core/record_stamp.h"
 
 #include <curl/curl.h>
@@ -18,7 +19,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr std::size_t kMaxEvents = 64;
 // What is kept of an answer's body for the message.
 constexpr std::size_t kMaxAnswer = 4096;
 
@@ -49,25 +49,14 @@ std::string serverMessage(const std::string& body)
 
 } // namespace
 
-struct InfluxWriter::Shared {
+struct InfluxWriter::Shared : WorkerChannel {
     explicit Shared(InfluxSettings s) : settings(std::move(s)) {}
 
     const InfluxSettings settings;
-    std::mutex mutex;
     std::condition_variable wake;
     bool woken = false;
-    // Told by the owner.
-    std::string storePath;
-    std::int64_t storeRecords = 0;
-    int storeGeneration = 0;
-    std::int64_t records = 0;
-    bool stopping = false;
-    Clock::time_point stopBy;
-    // Told by the worker.
-    std::vector<PublisherEvent> events;
+    // Told by the worker, besides the channel's.
     Progress progress;
-    bool finished = false;
-    std::condition_variable finishedChanged;
 
     void notify()
     {
@@ -112,9 +101,7 @@ public:
         }
         store_.close(acked_, tellFn());
         report();
-        std::lock_guard lock(shared_->mutex);
-        shared_->finished = true;
-        shared_->finishedChanged.notify_all();
+        shared_->markFinished();
     }
 
 private:
@@ -345,14 +332,7 @@ private:
 
     // ---- telling the owner ----------------------------------------------
 
-    void tell(PublisherEvent event)
-    {
-        std::lock_guard lock(shared_->mutex);
-        auto& events = shared_->events;
-        if (events.size() >= kMaxEvents)
-            events.erase(events.begin());
-        events.push_back(std::move(event));
-    }
+    void tell(PublisherEvent event) { shared_->tell(std::move(event)); }
 
     void report()
     {
@@ -401,18 +381,14 @@ InfluxWriter::~InfluxWriter() { stop(milliseconds(0)); }
 
 void InfluxWriter::follow(const std::string& path, std::int64_t records)
 {
-    bool stopping = false;
+    bool start = false;
     {
         std::lock_guard lock(shared_->mutex);
-        shared_->storePath = path;
-        shared_->storeRecords = records;
-        shared_->records = records;
+        start = shared_->followLocked(path, records);
         shared_->progress.records = records;
-        ++shared_->storeGeneration;
-        stopping = shared_->stopping;
         shared_->notify();
     }
-    if (!thread_.joinable() && !stopping)
+    if (!thread_.joinable() && start)
         thread_ = std::thread([shared = shared_] {
             Worker worker(shared);
             worker.run();
@@ -429,32 +405,18 @@ void InfluxWriter::recordsAppended(std::int64_t records)
 
 void InfluxWriter::stop(milliseconds grace)
 {
-    std::unique_lock lock(shared_->mutex);
-    if (!shared_->stopping) {
-        shared_->stopping = true;
-        shared_->stopBy = Clock::now() + grace;
+    Clock::time_point stopBy;
+    {
+        std::lock_guard lock(shared_->mutex);
+        stopBy = shared_->stopLocked(grace);
+        shared_->notify();
     }
-    shared_->notify();
-    if (!thread_.joinable())
-        return;
     // The worker ends by itself at stopBy; a little more for a name lookup
     // libcurl cannot break off, and for writing the position.
-    const bool ended = shared_->finishedChanged.wait_until(lock, shared_->stopBy + milliseconds(1000),
-                                                           [&] { return shared_->finished; });
-    lock.unlock();
-    if (ended)
-        thread_.join();
-    else
-        thread_.detach();
+    shared_->endWorker(thread_, stopBy + milliseconds(1000));
 }
 
-std::vector<PublisherEvent> InfluxWriter::takeEvents()
-{
-    std::lock_guard lock(shared_->mutex);
-    std::vector<PublisherEvent> events;
-    events.swap(shared_->events);
-    return events;
-}
+std::vector<PublisherEvent> InfluxWriter::takeEvents() { return shared_->takeEvents(); }
 
 InfluxWriter::Progress InfluxWriter::progress() const
 {

@@ -3,15 +3,15 @@
 #include "recorder/core/record_stamp.h"
 #include "recorder/core/recorder_clock.h"
 
-#include "publish/store_cursor.h"
 #include "publish/quantity.h"
+#include "publish/store_cursor.h"
 #include "publish/topics.h"
+#include "publish/worker_channel.h"
 
 #include <mosquitto.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <condition_variable>
 #include <csignal>
 #include <cstring>
 #include <deque>
@@ -38,7 +38,6 @@ constexpr int kKeepAliveSeconds = 30;
 constexpr milliseconds kTick{1000};
 // While a connection is being set up, TLS may want to write without saying so.
 constexpr milliseconds kConnectingTick{50};
-constexpr std::size_t kMaxEvents = 64;
 // Event messages kept while the broker is away; the oldest go first.
 constexpr std::size_t kMaxEventMessages = 256;
 
@@ -58,7 +57,7 @@ std::string clause(std::string text)
 
 } // namespace
 
-struct Publisher::Shared {
+struct Publisher::Shared : WorkerChannel {
     explicit Shared(PublisherSettings s) : settings(std::move(s)), wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
     ~Shared()
     {
@@ -71,24 +70,14 @@ struct Publisher::Shared {
     const PublisherSettings settings;
     const int wakeFd;
 
-    std::mutex mutex;
-    // Told by the owner.
-    std::string storePath;
-    std::int64_t storeRecords = 0;
-    int storeGeneration = 0;
-    std::int64_t records = 0;
+    // Told by the owner, besides the channel's.
     int online = -1; // -1 not told yet, 0 offline, 1 online
     // Event messages waiting for the broker, oldest first.
     std::deque<std::string> eventMessages;
-    bool stopping = false;
-    Clock::time_point stopBy;
-    // Told by the worker.
-    std::vector<PublisherEvent> events;
+    // Told by the worker, besides the channel's.
     bool connected = false;
     std::int64_t acked = -1;
     int attempts = 0;
-    bool finished = false;
-    std::condition_variable finishedChanged;
 
     void wake() const
     {
@@ -544,21 +533,12 @@ private:
         store_.close(acked_, [this](PublisherEvent e) { tell(std::move(e)); });
         connected_ = false;
         report();
-        std::lock_guard lock(shared_->mutex);
-        shared_->finished = true;
-        shared_->finishedChanged.notify_all();
+        shared_->markFinished();
     }
 
     // ---- telling the owner ----------------------------------------------
 
-    void tell(PublisherEvent event)
-    {
-        std::lock_guard lock(shared_->mutex);
-        auto& events = shared_->events;
-        if (events.size() >= kMaxEvents)
-            events.erase(events.begin());
-        events.push_back(std::move(event));
-    }
+    void tell(PublisherEvent event) { shared_->tell(std::move(event)); }
 
     void tellOnce(PublisherEvent::Kind kind, const std::string& detail)
     {
@@ -622,16 +602,12 @@ Publisher::~Publisher() { stop(milliseconds(0)); }
 
 void Publisher::follow(const std::string& path, std::int64_t records)
 {
-    bool stopping = false;
+    bool start = false;
     {
         std::lock_guard lock(shared_->mutex);
-        shared_->storePath = path;
-        shared_->storeRecords = records;
-        shared_->records = records;
-        ++shared_->storeGeneration;
-        stopping = shared_->stopping;
+        start = shared_->followLocked(path, records);
     }
-    if (!thread_.joinable() && !stopping && shared_->wakeFd >= 0) {
+    if (!thread_.joinable() && start && shared_->wakeFd >= 0) {
         thread_ = std::thread([shared = shared_] {
             // A broken connection makes a write fail with EPIPE here, and
             // never ends the process with SIGPIPE: the signal is kept for
@@ -681,35 +657,18 @@ void Publisher::setMeterOnline(bool online)
 
 void Publisher::stop(milliseconds grace)
 {
-    std::unique_lock lock(shared_->mutex);
-    if (!shared_->stopping) {
-        shared_->stopping = true;
-        shared_->stopBy = Clock::now() + grace;
+    Clock::time_point stopBy;
+    {
+        std::lock_guard lock(shared_->mutex);
+        stopBy = shared_->stopLocked(grace);
     }
-    const Clock::time_point stopBy = shared_->stopBy;
-    lock.unlock();
     shared_->wake();
-    if (!thread_.joinable())
-        return;
-    lock.lock();
     // The worker ends by itself at stopBy; a little more for writing the
-    // position. One stuck in a name lookup is left to end with the process.
-    const bool ended =
-        shared_->finishedChanged.wait_until(lock, stopBy + milliseconds(500), [&] { return shared_->finished; });
-    lock.unlock();
-    if (ended)
-        thread_.join();
-    else
-        thread_.detach();
+    // position.
+    shared_->endWorker(thread_, stopBy + milliseconds(500));
 }
 
-std::vector<PublisherEvent> Publisher::takeEvents()
-{
-    std::lock_guard lock(shared_->mutex);
-    std::vector<PublisherEvent> events;
-    events.swap(shared_->events);
-    return events;
-}
+std::vector<PublisherEvent> Publisher::takeEvents() { return shared_->takeEvents(); }
 
 Publisher::Progress Publisher::progress() const
 {
