@@ -1,12 +1,10 @@
 #include "publish/publish_options.h"
 
+#include "fileio/small_file.h"
 #include "publish/meter_id.h"
 #include "resources/version.h"
 
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace vt640::publish {
 namespace {
@@ -21,27 +19,13 @@ std::string readSecretFile(const std::string& path, const std::string& option, c
     // A secret is a line; anything much longer is the wrong file.
     constexpr std::size_t kMaxSecret = 4096;
     why.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        why = "cannot read " + option + " " + path + ": " + std::strerror(errno);
+    int error = 0;
+    const auto read = readSmallFile(path, kMaxSecret, true, error);
+    if (!read) {
+        why = "cannot read " + option + " " + path + ": " + std::strerror(error);
         return {};
     }
-    std::string text;
-    char buffer[1024];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            why = "cannot read " + option + " " + path + ": " + std::strerror(errno);
-            ::close(fd);
-            return {};
-        }
-        if (n == 0 || text.size() > kMaxSecret)
-            break;
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
+    std::string text = *read;
     // A trailing line end is not part of it; any other control character
     // means more than one line, or no text file at all.
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))

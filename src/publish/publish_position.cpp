@@ -1,12 +1,10 @@
 #include "publish/publish_position.h"
 
 #include "fileio/atomic_file.h"
+#include "fileio/small_file.h"
 
 #include <nlohmann/json.hpp>
 
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace vt640::publish {
 namespace {
@@ -47,37 +45,14 @@ std::optional<PublishPosition> PublishPosition::parse(const std::string& text)
 
 std::optional<PublishPosition> PublishPosition::read(const std::string& path, int* error)
 {
-    if (error)
-        *error = 0;
     // Never wait on a pipe planted at the name, nor follow a link.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd < 0) {
-        if (error)
-            *error = errno;
+    int systemError = 0;
+    const auto bytes = readSmallFile(path, kMaxBytes, false, systemError);
+    if (error)
+        *error = systemError;
+    if (!bytes || bytes->size() > kMaxBytes)
         return std::nullopt;
-    }
-    std::string bytes;
-    char buffer[1024];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            if (error)
-                *error = errno;
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (n == 0)
-            break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-        if (bytes.size() > kMaxBytes)
-            break;
-    }
-    ::close(fd);
-    if (bytes.size() > kMaxBytes)
-        return std::nullopt;
-    return parse(bytes);
+    return parse(*bytes);
 }
 
 bool PublishPosition::write(const std::string& path, int* error) const
